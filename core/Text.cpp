@@ -1,0 +1,46 @@
+#include "core/Text.h"
+
+namespace mimic {
+
+std::string NarrowFromWide(const wchar_t *pwsz, int cch)
+{
+    if (!pwsz || cch == 0)
+        return std::string();
+    int len = ::WideCharToMultiByte(CP_ACP, 0, pwsz, cch, nullptr, 0, nullptr, nullptr);
+    if (len <= 0)
+        return std::string();
+    std::string out(static_cast<size_t>(len), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, pwsz, cch, &out[0], len, nullptr, nullptr);
+    if (cch < 0 && !out.empty() && out.back() == '\0')
+        out.pop_back();
+    return out;
+}
+
+std::string NarrowFromBstr(BSTR bstr)
+{
+    if (!bstr)
+        return std::string();
+    return NarrowFromWide(bstr, static_cast<int>(::SysStringLen(bstr)));
+}
+
+std::wstring WideFromNarrow(const char *psz, int cch)
+{
+    if (!psz || cch == 0)
+        return std::wstring();
+    int len = ::MultiByteToWideChar(CP_ACP, 0, psz, cch, nullptr, 0);
+    if (len <= 0)
+        return std::wstring();
+    std::wstring out(static_cast<size_t>(len), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, psz, cch, &out[0], len);
+    if (cch < 0 && !out.empty() && out.back() == L'\0')
+        out.pop_back();
+    return out;
+}
+
+BSTR BstrFromNarrow(const char *psz)
+{
+    std::wstring w = WideFromNarrow(psz ? psz : "");
+    return ::SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+}
+
+} // namespace mimic

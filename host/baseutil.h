@@ -1,0 +1,60 @@
+// The host's base utility library as the plug-in calls it: registry and ini
+// values, text splitting, file paths, window text.
+#pragma once
+
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace baseutil {
+
+// A string value (REG_SZ or REG_EXPAND_SZ, unexpanded); false when absent or of another type.
+bool ReadFromReg(HKEY hKey, const char *pszName, std::string &value);
+bool WriteToReg(HKEY hKey, const char *pszName, const char *pszValue);
+
+// A number: only a REG_DWORD of exactly four bytes counts; anything else is absent.
+bool ReadNumberFromReg(HKEY hKey, const char *pszName, DWORD &value);
+bool WriteNumberToReg(HKEY hKey, const char *pszName, DWORD value);
+
+// One key of an ini section, whatever its length; the default when absent.
+std::string GetPrivateProfileStringA(const char *pszSection, const char *pszKey, const char *pszDefault,
+                                     const char *pszIniPath);
+
+// The pieces between separators, in order; empty pieces kept.
+void split(std::vector<std::string> &pieces, const std::string &text, char separator);
+
+} // namespace baseutil
+
+namespace FileUtils {
+
+bool Exists(const std::string &path);  // a file, not a folder
+bool Delete(const std::string &path);
+std::string GetPathFromFile(const std::string &path);   // up to, not including, the last backslash
+std::string GetNameFromFile(const std::string &path);   // after the last backslash
+std::string RemoveExtFromFile(const std::string &name); // without the last extension
+bool equalPath(const std::string &a, const std::string &b);
+
+} // namespace FileUtils
+
+class KString
+{
+public:
+    KString() = default;
+    explicit KString(std::string text) : m_text(std::move(text)) {}
+    const char *c_str() const { return m_text.c_str(); }
+    const std::string &str() const { return m_text; }
+
+private:
+    std::string m_text;
+};
+
+class KWindow
+{
+public:
+    explicit KWindow(HWND hWnd) : m_hWnd(hWnd) {}
+    KString GetWindowTextA() const;
+    HWND GetHwnd() const { return m_hWnd; }
+
+private:
+    HWND m_hWnd;
+};

@@ -1,0 +1,264 @@
+#include "library/ActionCatalogue.h"
+
+#include <cstdlib>
+
+#include "core/Raii.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "mimic.h"
+#include "ui/MessageBox.h"
+
+namespace mimic {
+
+namespace {
+
+const char kIniName[] = "mimic.ini";
+
+ComPtr<IHostAccelerators> AcceleratorService(IUnknown *pFramework)
+{
+    ComPtr<IHostAccelerators> accel;
+    if (pFramework)
+        pFramework->QueryInterface(IID_IHostAccelerators, accel.PutVoid());
+    return accel;
+}
+
+// "PlayMode" is read the way atoi reads: leading blanks, a sign, digits;
+// anything without digits is 0.
+int ParseRepeat(const std::string &text)
+{
+    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+}
+
+// A script is a file whose final extension is ".pl" in any letter case;
+// its name is the file name without that extension.
+bool ActionNameFromFile(const char *pszFile, std::string &name)
+{
+    std::string file(pszFile);
+    if (file.size() <= 3)
+        return false;
+    std::string ext = file.substr(file.size() - 3);
+    if (::lstrcmpiA(ext.c_str(), ".pl") != 0)
+        return false;
+    name = file.substr(0, file.size() - 3);
+    return true;
+}
+
+} // namespace
+
+ActionCatalogue &ActionCatalogue::Instance()
+{
+    static ActionCatalogue s_catalogue;
+    return s_catalogue;
+}
+
+void ActionCatalogue::SetFramework(IUnknown *pFramework)
+{
+    m_pFramework = pFramework;
+    Load();
+}
+
+void ActionCatalogue::Load()
+{
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    if (!key)
+        return;
+    m_localFolder.clear();
+    m_globalFolder.clear();
+    ReadFolderSetting(key.get(), "Local Path", "Current workspace folder", m_localFolder);
+    ReadFolderSetting(key.get(), "Global Path", "$(VANTREL)\\Script\\Actions", m_globalFolder);
+    key.reset();
+
+    m_entries.clear();
+    ScanFolder(m_localFolder, false);
+    ScanFolder(m_globalFolder, true);
+}
+
+void ActionCatalogue::Reload(bool bClearOnly)
+{
+    m_entries.clear();
+
+    ComPtr<IHostAccelerators> accel = AcceleratorService(m_pFramework);
+    if (accel)
+    {
+        ComPtr<IUnknown> first;
+        if (accel->FindCommand(CLSID_EditorDocument, kFirstCommandId, first.Put()) == S_OK)
+        {
+            first.Reset();
+            for (int id = kFirstCommandId; id < m_nNextCmdId; ++id)
+            {
+                (void)accel->RemoveCommand(CLSID_EditorDocument, static_cast<UINT>(id));
+                (void)accel->RemoveCommand(CLSID_HostPlugIn, static_cast<UINT>(id));
+            }
+            m_bCommandsAdded = false;
+            m_nNextCmdId = kFirstCommandId;
+        }
+    }
+    if (bClearOnly)
+        return;
+
+    if (!m_globalFolder.empty() && m_globalFolder[0] == '$')
+        ExpandMacros(m_globalFolder);
+    if (!m_localFolder.empty() && m_localFolder[0] == '$')
+        ExpandMacros(m_localFolder);
+    ScanFolder(m_localFolder, false);
+    ScanFolder(m_globalFolder, true);
+}
+
+void ActionCatalogue::ReloadGlobalOnly()
+{
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    if (!key)
+        return;
+    m_localFolder.clear();
+    m_globalFolder.clear();
+    ReadFolderSetting(key.get(), "Global Path", "$(VANTREL)\\Script\\Actions", m_globalFolder);
+    m_entries.clear();
+    ScanFolder(m_globalFolder, true);
+}
+
+void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
+{
+    if (folder.empty() || folder[0] == '$')
+        return;
+    const std::string iniPath = folder + "\\" + kIniName;
+    const std::string pattern = folder + "\\*.pl";
+    ComPtr<IHostAccelerators> accel = AcceleratorService(m_pFramework);
+
+    WIN32_FIND_DATAA fd;
+    UniqueFind find(::FindFirstFileA(pattern.c_str(), &fd));
+    if (!find)
+        return;
+    do
+    {
+        std::string name;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ActionNameFromFile(fd.cFileName, name))
+            continue;
+
+        ActionEntry entry;
+        entry.strPath = folder + "\\" + fd.cFileName;
+        entry.strName = name;
+        entry.nCmdId = m_nNextCmdId;
+        entry.bGlobal = bGlobal;
+        const char *section = name.c_str();
+        entry.nRepeat = ParseRepeat(baseutil::GetPrivateProfileStringA(section, "PlayMode", "", iniPath.c_str()));
+        entry.strAccel = baseutil::GetPrivateProfileStringA(section, "Accel", "", iniPath.c_str());
+        entry.bMenu = baseutil::GetPrivateProfileStringA(section, "AddToMenu", "", iniPath.c_str()) == "1";
+        m_entries.push_back(entry);
+
+        if (accel)
+        {
+            for (const GUID *context : {&CLSID_EditorDocument, &CLSID_HostPlugIn})
+            {
+                ComPtr<IUnknown> known;
+                if (accel->FindCommand(*context, static_cast<UINT>(entry.nCmdId), known.Put()) == S_OK)
+                    continue;
+                (void)accel->AddCommand(*context, static_cast<UINT>(entry.nCmdId), 1);
+                m_bCommandsAdded = true;
+            }
+        }
+        ++m_nNextCmdId;
+    } while (::FindNextFileA(find.get(), &fd));
+}
+
+ActionEntry *ActionCatalogue::FindByAccel(const char *pszAccel)
+{
+    const char *accel = pszAccel ? pszAccel : "";
+    for (ActionEntry &entry : m_entries)
+        if (::lstrcmpiA(entry.strAccel.c_str(), accel) == 0)
+            return &entry;
+    return nullptr;
+}
+
+ActionEntry *ActionCatalogue::FindByCommandId(int nCmdId)
+{
+    for (ActionEntry &entry : m_entries)
+        if (entry.nCmdId == nCmdId)
+            return &entry;
+    return nullptr;
+}
+
+std::string ActionCatalogue::IniPathFor(const ActionEntry &entry)
+{
+    std::string folder = entry.bGlobal ? GetGlobalPath() : GetLocalPath();
+    // Without a folder the path would name "\mimic.ini" at the root of the drive.
+    if (folder.empty())
+        return std::string();
+    return folder + "\\" + kIniName;
+}
+
+void ActionCatalogue::SaveEntry(const ActionEntry &entry)
+{
+    const std::string ini = IniPathFor(entry);
+    if (ini.empty() || entry.strName.empty())
+        return;
+    const char *section = entry.strName.c_str();
+    char repeat[16];
+    wsprintfA(repeat, "%d", entry.nRepeat);
+    ::WritePrivateProfileStringA(section, "PlayMode", repeat, ini.c_str());
+    ::WritePrivateProfileStringA(section, "Accel", entry.strAccel.c_str(), ini.c_str());
+    ::WritePrivateProfileStringA(section, "FilePath", entry.strPath.c_str(), ini.c_str());
+    ::WritePrivateProfileStringA(section, "AddToMenu", entry.bMenu ? "1" : "0", ini.c_str());
+}
+
+void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
+{
+    const std::string ini = IniPathFor(entry);
+    if (ini.empty() || entry.strName.empty())
+        return;
+    const char *section = entry.strName.c_str();
+    for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
+        ::WritePrivateProfileStringA(section, key, nullptr, ini.c_str());
+    ::WritePrivateProfileStringA(section, nullptr, nullptr, ini.c_str());
+}
+
+bool ActionCatalogue::CopyIntoFolder(HWND hOwner, const ActionEntry &entry)
+{
+    const std::string folder = entry.bGlobal ? GetGlobalPath() : GetLocalPath();
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string target = folder + "\\" + entry.strName + ".pl";
+
+    // Deleting the target first would destroy a script that is already there.
+    if (FileUtils::equalPath(entry.strPath, target))
+        return true;
+
+    if (FileUtils::Exists(target))
+    {
+        if (ShowMessage(hOwner, "File already exists in the local/global folder.\nDo you want to overwrite it?",
+                        "Warning", MB_YESNO | MB_ICONWARNING) != IDYES)
+            return false;
+        FileUtils::Delete(target);
+    }
+    return ::CopyFileA(entry.strPath.c_str(), target.c_str(), TRUE) != FALSE;
+}
+
+void ActionCatalogue::ClearAccel(const ActionEntry &entry)
+{
+    // The given record may be an element of the list: compare against a copy,
+    // or clearing it would stop the later matches.
+    const std::string accel = entry.strAccel;
+    // An empty text is no hotkey: there is nothing to take away.
+    if (accel.empty())
+        return;
+    for (ActionEntry &other : m_entries)
+    {
+        if (other.strAccel != accel)
+            continue;
+        other.strAccel.clear();
+        SaveEntry(other);
+    }
+}
+
+HWND ActionCatalogue::GetMainWindow() const
+{
+    if (!m_pFramework)
+        return nullptr;
+    ComPtr<IHostMainWindow> service;
+    if (FAILED(m_pFramework->QueryInterface(IID_IHostMainWindow, service.PutVoid())) || !service)
+        return nullptr;
+    HWND hWnd = nullptr;
+    if (FAILED(service->GetMainWindow(&hWnd)))
+        return nullptr;
+    return hWnd;
+}
+
+} // namespace mimic

@@ -1,0 +1,110 @@
+// Where the two action folders are: their registry settings and the macros
+// and workspace or design forms a setting may hold.
+#include "library/ActionCatalogue.h"
+
+#include "core/Raii.h"
+#include "core/Text.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+
+namespace mimic {
+
+namespace {
+
+const char kVantrelMacro[] = "$(VANTREL)";
+const char kDesignsMacro[] = "$(DESIGNS)";
+const char kDesignForm[] = "Current design folder";
+const char kWorkspaceForm[] = "Current workspace folder";
+
+// The macro and the one character after it (normally the backslash that the
+// host's folder text already ends with) give way to the folder text.
+void ReplaceMacro(std::string &text, size_t pos, size_t macroLen, const std::string &value)
+{
+    size_t count = macroLen + (pos + macroLen < text.size() ? 1 : 0);
+    text.replace(pos, count, value);
+}
+
+template <typename Manager, typename Ask>
+bool AskOpenManager(IUnknown *pFramework, REFCLSID rclsid, REFIID riid, Ask ask, std::string &answer)
+{
+    ComPtr<Manager> manager;
+    if (hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, riid, manager.PutVoid()) != S_OK || !manager)
+        return false;
+    UniqueBstr value;
+    if (FAILED(ask(manager.Get(), value.put())))
+        return false;
+    answer = NarrowFromBstr(value.get());
+    return true;
+}
+
+} // namespace
+
+void ActionCatalogue::ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault,
+                                        std::string &folder)
+{
+    baseutil::ReadFromReg(hKey, pszValue, folder);
+    if (folder.empty())
+        folder = pszDefault;
+    ExpandMacros(folder);
+}
+
+void ActionCatalogue::ExpandMacros(std::string &folder)
+{
+    if (folder.empty() || !m_pFramework)
+        return;
+
+    size_t pos = folder.find(kVantrelMacro);
+    if (pos != std::string::npos)
+    {
+        ReplaceMacro(folder, pos, sizeof(kVantrelMacro) - 1, hostapi::GetInstallDir(m_pFramework).str());
+        return;
+    }
+
+    // A manager that is open but names no folder leaves the setting as it
+    // is: "\Actions" would be a folder at the root of the drive.
+    if (folder.find(kDesignForm) != std::string::npos)
+    {
+        std::string design;
+        if (AskOpenManager<IDesignManager>(
+                m_pFramework, CLSID_DesignManager, IID_IDesignManager,
+                [](IDesignManager *m, BSTR *out) { return m->GetCurrentDesignFolder(out); }, design) &&
+            !design.empty())
+            folder = design + "\\Actions";
+        return;
+    }
+
+    if (folder.find(kWorkspaceForm) != std::string::npos)
+    {
+        std::string workspace;
+        if (AskOpenManager<IWorkspaceManager>(
+                m_pFramework, CLSID_WorkspaceManager, IID_IWorkspaceManager,
+                [](IWorkspaceManager *m, BSTR *out) { return m->GetCurrentWorkspacePath(out); }, workspace))
+        {
+            size_t slash = workspace.find_last_of('\\');
+            if (slash != std::string::npos && slash > 0)
+                folder = workspace.substr(0, slash) + "\\Actions";
+        }
+        return;
+    }
+
+    pos = folder.find(kDesignsMacro);
+    if (pos != std::string::npos)
+        ReplaceMacro(folder, pos, sizeof(kDesignsMacro) - 1,
+                     hostapi::GetSharedConfig(m_pFramework).GetString(4).str());
+}
+
+std::string ActionCatalogue::GetGlobalPath()
+{
+    if (!m_globalFolder.empty() && m_globalFolder[0] == '$')
+        ExpandMacros(m_globalFolder);
+    return m_globalFolder;
+}
+
+std::string ActionCatalogue::GetLocalPath()
+{
+    if (!m_localFolder.empty() && m_localFolder[0] == '$')
+        ExpandMacros(m_localFolder);
+    return m_localFolder;
+}
+
+} // namespace mimic

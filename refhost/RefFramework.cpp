@@ -1,0 +1,350 @@
+#include "refhost/RefFramework.h"
+
+#include <atomic>
+#include <cstdio>
+
+#include "core/Text.h"
+
+using mimic::ComPtr;
+
+namespace refhost {
+
+namespace {
+
+std::string GuidText(REFGUID rguid)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof(buf), "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                  static_cast<unsigned long>(rguid.Data1), rguid.Data2, rguid.Data3, rguid.Data4[0],
+                  rguid.Data4[1], rguid.Data4[2], rguid.Data4[3], rguid.Data4[4], rguid.Data4[5],
+                  rguid.Data4[6], rguid.Data4[7]);
+    return buf;
+}
+
+// A host object with one interface besides IUnknown.
+template <typename Itf>
+class SimpleObject : public Itf
+{
+public:
+    explicit SimpleObject(REFIID riid) : m_iid(riid) {}
+    virtual ~SimpleObject() = default;
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, m_iid))
+        {
+            *ppv = static_cast<Itf *>(this);
+            this->AddRef();
+            return S_OK;
+        }
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        LONG n = --m_cRef;
+        if (n == 0)
+            delete this;
+        return static_cast<ULONG>(n);
+    }
+
+private:
+    std::atomic<LONG> m_cRef{1};
+    IID m_iid;
+};
+
+class HostCommand final : public SimpleObject<IUnknown>
+{
+public:
+    HostCommand() : SimpleObject<IUnknown>(IID_IUnknown) {}
+};
+
+class WorkspaceManagerObject final : public SimpleObject<IWorkspaceManager>
+{
+public:
+    explicit WorkspaceManagerObject(std::string path)
+        : SimpleObject<IWorkspaceManager>(IID_IWorkspaceManager), m_path(std::move(path))
+    {
+    }
+    STDMETHODIMP GetCurrentWorkspacePath(BSTR *pbstrPath) override
+    {
+        if (!pbstrPath)
+            return E_POINTER;
+        *pbstrPath = mimic::BstrFromNarrow(m_path);
+        return *pbstrPath ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    std::string m_path;
+};
+
+class DesignManagerObject final : public SimpleObject<IDesignManager>
+{
+public:
+    explicit DesignManagerObject(std::string folder)
+        : SimpleObject<IDesignManager>(IID_IDesignManager), m_folder(std::move(folder))
+    {
+    }
+    STDMETHODIMP GetCurrentDesignFolder(BSTR *pbstrFolder) override
+    {
+        if (!pbstrFolder)
+            return E_POINTER;
+        *pbstrFolder = mimic::BstrFromNarrow(m_folder);
+        return *pbstrFolder ? S_OK : E_OUTOFMEMORY;
+    }
+
+private:
+    std::string m_folder;
+};
+
+class GenericPlugIn final : public SimpleObject<IUnknown>
+{
+public:
+    GenericPlugIn() : SimpleObject<IUnknown>(IID_IUnknown) {}
+};
+
+std::atomic<unsigned> g_nextRoot{0};
+
+} // namespace
+
+ComPtr<RefFramework> RefFramework::Create()
+{
+    return ComPtr<RefFramework>::Attach(new RefFramework());
+}
+
+RefFramework::RefFramework()
+{
+    char root[96];
+    std::snprintf(root, sizeof(root), "Software\\VantrelRefHost\\Run-%lu-%lu-%u",
+                  static_cast<unsigned long>(::GetCurrentProcessId()),
+                  static_cast<unsigned long>(::GetTickCount()), g_nextRoot++);
+    m_settingsRoot = root;
+}
+
+RefFramework::~RefFramework()
+{
+    ::RegDeleteTreeA(HKEY_CURRENT_USER, m_settingsRoot.c_str());
+    ::RegDeleteKeyA(HKEY_CURRENT_USER, m_settingsRoot.c_str());
+}
+
+STDMETHODIMP RefFramework::QueryInterface(REFIID riid, void **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IHostFramework))
+        *ppv = static_cast<IHostFramework *>(this);
+    else if (IsEqualIID(riid, IID_IHostAccelerators) && m_bAccelerators)
+        *ppv = static_cast<IHostAccelerators *>(this);
+    else if (IsEqualIID(riid, IID_IHostMainWindow) && m_bMainWindowService)
+        *ppv = static_cast<IHostMainWindow *>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) RefFramework::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
+}
+
+STDMETHODIMP_(ULONG) RefFramework::Release()
+{
+    LONG n = ::InterlockedDecrement(&m_cRef);
+    if (n == 0)
+        delete this;
+    return static_cast<ULONG>(n);
+}
+
+std::string RefFramework::SettingsKeyPath(REFCLSID rclsidPlugIn) const
+{
+    return m_settingsRoot + "\\PlugIns\\" + GuidText(rclsidPlugIn);
+}
+
+STDMETHODIMP RefFramework::GetPlugInSettingsKey(REFCLSID rclsidPlugIn, BSTR *pbstrKeyPath)
+{
+    if (!pbstrKeyPath)
+        return E_POINTER;
+    *pbstrKeyPath = nullptr;
+    if (m_bRefuseSettings)
+        return E_ACCESSDENIED;
+    *pbstrKeyPath = mimic::BstrFromNarrow(SettingsKeyPath(rclsidPlugIn));
+    return *pbstrKeyPath ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP RefFramework::GetInstallDir(BSTR *pbstrDir)
+{
+    if (!pbstrDir)
+        return E_POINTER;
+    *pbstrDir = mimic::BstrFromNarrow(m_installDir);
+    return *pbstrDir ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP RefFramework::GetConfigString(long nIndex, BSTR *pbstrValue)
+{
+    if (!pbstrValue)
+        return E_POINTER;
+    *pbstrValue = nullptr;
+    if (nIndex != 4)
+        return E_INVALIDARG;
+    *pbstrValue = mimic::BstrFromNarrow(m_designsDir);
+    return *pbstrValue ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP RefFramework::RunCommand(BSTR bstrCommandLine, BSTR /*bstrExtra*/)
+{
+    m_commandLines.push_back(mimic::NarrowFromBstr(bstrCommandLine));
+    return S_OK;
+}
+
+STDMETHODIMP RefFramework::ConnectOpenPlugIn(BOOL /*bCreate*/, REFCLSID rclsidPlugIn, REFIID riid, IUnknown **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    auto it = m_openPlugIns.find(GuidText(rclsidPlugIn));
+    if (it == m_openPlugIns.end())
+        return S_FALSE;
+    return it->second->QueryInterface(riid, reinterpret_cast<void **>(ppv));
+}
+
+STDMETHODIMP RefFramework::RegisterCommandSink(UINT nCookie, IPlugInCommandSink *pSink)
+{
+    m_commandSinks[nCookie] = ComPtr<IPlugInCommandSink>(pSink);
+    return S_OK;
+}
+
+STDMETHODIMP RefFramework::UnregisterCommandSink(UINT nCookie)
+{
+    return m_commandSinks.erase(nCookie) ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP RefFramework::RegisterPlugInSink(REFCLSID, REFCLSID, REFIID, IPlugIn *)
+{
+    return S_OK;
+}
+
+STDMETHODIMP RefFramework::UnregisterPlugInSink(REFCLSID, REFCLSID, REFIID)
+{
+    return S_OK;
+}
+
+std::string RefFramework::ContextName(REFGUID rguid)
+{
+    if (IsEqualGUID(rguid, CLSID_EditorDocument))
+        return "editor";
+    if (IsEqualGUID(rguid, CLSID_HostPlugIn))
+        return "plugin";
+    if (IsEqualGUID(rguid, CLSID_HostGlobalCommands))
+        return "global";
+    return GuidText(rguid);
+}
+
+STDMETHODIMP RefFramework::FindCommand(REFGUID rguidContext, UINT nCmdId, IUnknown **ppCommand)
+{
+    if (!ppCommand)
+        return E_POINTER;
+    *ppCommand = nullptr;
+    m_accelCalls.push_back({AccelCall::Find, ContextName(rguidContext), nCmdId, 0});
+    if (!KnowsCommand(rguidContext, nCmdId))
+        return S_FALSE;
+    *ppCommand = new HostCommand();
+    return S_OK;
+}
+
+STDMETHODIMP RefFramework::AddCommand(REFGUID rguidContext, UINT nCmdId, UINT nFlags)
+{
+    m_accelCalls.push_back({AccelCall::Add, ContextName(rguidContext), nCmdId, nFlags});
+    m_commands[ContextName(rguidContext)][nCmdId] = nFlags;
+    return S_OK;
+}
+
+STDMETHODIMP RefFramework::RemoveCommand(REFGUID rguidContext, UINT nCmdId)
+{
+    m_accelCalls.push_back({AccelCall::Remove, ContextName(rguidContext), nCmdId, 0});
+    auto ctx = m_commands.find(ContextName(rguidContext));
+    if (ctx == m_commands.end() || !ctx->second.erase(nCmdId))
+        return S_FALSE;
+    return S_OK;
+}
+
+static std::string KeyBindingName(REFGUID rguidContext, BYTE fVirt, WORD wKey)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof(buf), "|%u|%u", static_cast<unsigned>(fVirt), static_cast<unsigned>(wKey));
+    return RefFramework::ContextName(rguidContext) + buf;
+}
+
+STDMETHODIMP RefFramework::GetCommandForKey(BYTE fVirt, WORD wKey, REFGUID rguidContext, BSTR *pbstrCommand)
+{
+    if (!pbstrCommand)
+        return E_POINTER;
+    *pbstrCommand = nullptr;
+    m_accelCalls.push_back({AccelCall::KeyLookup, ContextName(rguidContext), wKey, fVirt});
+    auto it = m_keyBindings.find(KeyBindingName(rguidContext, fVirt, wKey));
+    if (it == m_keyBindings.end())
+        return S_FALSE;
+    *pbstrCommand = mimic::BstrFromNarrow(it->second);
+    return *pbstrCommand ? S_OK : E_OUTOFMEMORY;
+}
+
+void RefFramework::BindKey(REFGUID rguidContext, BYTE fVirt, WORD wKey, const std::string &command)
+{
+    m_keyBindings[KeyBindingName(rguidContext, fVirt, wKey)] = command;
+}
+
+STDMETHODIMP RefFramework::GetMainWindow(HWND *phWnd)
+{
+    if (!phWnd)
+        return E_POINTER;
+    *phWnd = m_hMainWnd;
+    return m_hMainWnd ? S_OK : E_FAIL;
+}
+
+bool RefFramework::KnowsCommand(REFGUID rguidContext, UINT nCmdId) const
+{
+    auto ctx = m_commands.find(ContextName(rguidContext));
+    return ctx != m_commands.end() && ctx->second.count(nCmdId) != 0;
+}
+
+size_t RefFramework::CommandCount(REFGUID rguidContext) const
+{
+    auto ctx = m_commands.find(ContextName(rguidContext));
+    return ctx == m_commands.end() ? 0 : ctx->second.size();
+}
+
+void RefFramework::OpenWorkspace(const std::string &workspaceFile)
+{
+    m_openPlugIns[GuidText(CLSID_WorkspaceManager)] =
+        ComPtr<IUnknown>::Attach(new WorkspaceManagerObject(workspaceFile));
+}
+
+void RefFramework::CloseWorkspace()
+{
+    m_openPlugIns.erase(GuidText(CLSID_WorkspaceManager));
+}
+
+void RefFramework::OpenDesign(const std::string &designFolder)
+{
+    m_openPlugIns[GuidText(CLSID_DesignManager)] = ComPtr<IUnknown>::Attach(new DesignManagerObject(designFolder));
+}
+
+void RefFramework::CloseDesign()
+{
+    m_openPlugIns.erase(GuidText(CLSID_DesignManager));
+}
+
+void RefFramework::OpenPlugIn(REFCLSID rclsid)
+{
+    m_openPlugIns[GuidText(rclsid)] = ComPtr<IUnknown>::Attach(new GenericPlugIn());
+}
+
+void RefFramework::ClosePlugIn(REFCLSID rclsid)
+{
+    m_openPlugIns.erase(GuidText(rclsid));
+}
+
+} // namespace refhost

@@ -1,0 +1,112 @@
+// The reference host's framework object: the host side of every service the
+// plug-in reaches through the framework pointer. Each service can be set up,
+// withheld or made to refuse, and records what the plug-in asked of it.
+#pragma once
+
+#include <windows.h>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "HostServices.h"
+#include "core/Raii.h"
+
+namespace refhost {
+
+// One call the plug-in made on the accelerator service.
+struct AccelCall
+{
+    enum Op { Find, Add, Remove, KeyLookup } op;
+    std::string context; // "editor", "plugin", "global" or the GUID text
+    UINT nCmdId;
+    UINT nFlags;
+};
+
+class RefFramework final : public IHostFramework, public IHostAccelerators, public IHostMainWindow
+{
+public:
+    // A new framework with its own settings root under HKEY_CURRENT_USER;
+    // the root is removed when the framework goes.
+    static mimic::ComPtr<RefFramework> Create();
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IHostFramework
+    STDMETHODIMP GetPlugInSettingsKey(REFCLSID rclsidPlugIn, BSTR *pbstrKeyPath) override;
+    STDMETHODIMP GetInstallDir(BSTR *pbstrDir) override;
+    STDMETHODIMP GetConfigString(long nIndex, BSTR *pbstrValue) override;
+    STDMETHODIMP RunCommand(BSTR bstrCommandLine, BSTR bstrExtra) override;
+    STDMETHODIMP ConnectOpenPlugIn(BOOL bCreate, REFCLSID rclsidPlugIn, REFIID riid, IUnknown **ppv) override;
+    STDMETHODIMP RegisterCommandSink(UINT nCookie, IPlugInCommandSink *pSink) override;
+    STDMETHODIMP UnregisterCommandSink(UINT nCookie) override;
+    STDMETHODIMP RegisterPlugInSink(REFCLSID rclsidPlugIn, REFCLSID rclsidSecond, REFIID riidEvents,
+                                    IPlugIn *pPlugIn) override;
+    STDMETHODIMP UnregisterPlugInSink(REFCLSID rclsidPlugIn, REFCLSID rclsidSecond, REFIID riidEvents) override;
+
+    // IHostAccelerators
+    STDMETHODIMP FindCommand(REFGUID rguidContext, UINT nCmdId, IUnknown **ppCommand) override;
+    STDMETHODIMP AddCommand(REFGUID rguidContext, UINT nCmdId, UINT nFlags) override;
+    STDMETHODIMP RemoveCommand(REFGUID rguidContext, UINT nCmdId) override;
+    STDMETHODIMP GetCommandForKey(BYTE fVirt, WORD wKey, REFGUID rguidContext, BSTR *pbstrCommand) override;
+
+    // IHostMainWindow
+    STDMETHODIMP GetMainWindow(HWND *phWnd) override;
+
+    // --- Set-up --------------------------------------------------------
+    void SetInstallDir(const std::string &dir) { m_installDir = dir; }
+    void SetDesignsDir(const std::string &dir) { m_designsDir = dir; }
+    // The workspace manager is open exactly while a workspace file is set.
+    void OpenWorkspace(const std::string &workspaceFile);
+    void CloseWorkspace();
+    // The design manager is open exactly while a design folder is set.
+    void OpenDesign(const std::string &designFolder);
+    void CloseDesign();
+    // Any other host plug-in, open or closed by class id.
+    void OpenPlugIn(REFCLSID rclsid);
+    void ClosePlugIn(REFCLSID rclsid);
+
+    void RefuseSettings(bool bRefuse) { m_bRefuseSettings = bRefuse; }
+    void SetAcceleratorsAvailable(bool bAvailable) { m_bAccelerators = bAvailable; }
+    void SetMainWindowAvailable(bool bAvailable) { m_bMainWindowService = bAvailable; }
+    void SetMainWindow(HWND hWnd) { m_hMainWnd = hWnd; }
+    // The host's own command bound to a key in a context.
+    void BindKey(REFGUID rguidContext, BYTE fVirt, WORD wKey, const std::string &command);
+
+    // The plug-in's settings, for tests to set and read back.
+    std::string SettingsKeyPath(REFCLSID rclsidPlugIn) const;
+    const std::string &SettingsRoot() const { return m_settingsRoot; }
+
+    // --- What the plug-in did ------------------------------------------
+    bool KnowsCommand(REFGUID rguidContext, UINT nCmdId) const;
+    size_t CommandCount(REFGUID rguidContext) const;
+    const std::vector<AccelCall> &AccelCalls() const { return m_accelCalls; }
+    void ClearAccelCalls() { m_accelCalls.clear(); }
+    const std::vector<std::string> &CommandLines() const { return m_commandLines; }
+
+    static std::string ContextName(REFGUID rguid);
+
+private:
+    RefFramework();
+    ~RefFramework();
+
+    LONG m_cRef = 1;
+    std::string m_settingsRoot;
+    std::string m_installDir;
+    std::string m_designsDir;
+    bool m_bRefuseSettings = false;
+    bool m_bAccelerators = true;
+    bool m_bMainWindowService = true;
+    HWND m_hMainWnd = nullptr;
+
+    std::map<std::string, std::map<UINT, UINT>> m_commands; // context -> id -> flags
+    std::map<std::string, std::string> m_keyBindings;        // context|fVirt|key -> command
+    std::vector<AccelCall> m_accelCalls;
+    std::vector<std::string> m_commandLines;
+    std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
+    std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
+};
+
+} // namespace refhost

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Sourced by the test and demo commands: one Xvfb display and one persistent
+# wineserver for the whole run, both stopped when the run ends, pass or fail.
+# Expects $build to name the build folder.
+
+export WINEPREFIX="$build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export MIMIC_BUILD_DIR="$build"
+export WINELOADER=/usr/lib/wine/wine64
+
+mimic_session_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  if [ -n "${mimic_xvfb_pid:-}" ]; then
+    kill "$mimic_xvfb_pid" >/dev/null 2>&1 || true
+    wait "$mimic_xvfb_pid" 2>/dev/null || true
+  fi
+}
+
+mimic_session_start() {
+  trap mimic_session_stop EXIT
+  local n
+  for n in $(seq 90 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    mimic_xvfb_pid=$!
+    sleep 0.5
+    if kill -0 "$mimic_xvfb_pid" 2>/dev/null; then
+      export DISPLAY=":$n"
+      break
+    fi
+  done
+  [ -n "${DISPLAY:-}" ] || { echo "no free X display for Xvfb" >&2; exit 1; }
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the Wine prefix in $WINEPREFIX (once)..."
+    "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p >/dev/null 2>&1
+}

@@ -1,0 +1,296 @@
+#include "tests/support/ModalDriver.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace testsupport {
+
+namespace {
+
+const UINT kRunStep = WM_APP + 0x3A1;
+const UINT_PTR kWatchdogTimer = 0x3A2;
+const UINT_PTR kSubclassId = 0x3A3;
+
+struct ThreadState
+{
+    HHOOK hHook = nullptr;
+    std::vector<ModalDriver *> drivers; // the newest one answers
+    std::set<HWND> tracked;
+};
+thread_local ThreadState t_state;
+
+std::string WindowText(HWND hWnd)
+{
+    int len = ::GetWindowTextLengthA(hWnd);
+    std::string s(static_cast<size_t>(len > 0 ? len : 0) + 1, '\0');
+    int got = ::GetWindowTextA(hWnd, &s[0], static_cast<int>(s.size()));
+    s.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return s;
+}
+
+std::string WithoutMnemonic(std::string s)
+{
+    std::string out;
+    for (size_t i = 0; i < s.size(); ++i)
+    {
+        if (s[i] == '&' && i + 1 < s.size())
+            ++i;
+        out += s[i];
+    }
+    return out;
+}
+
+bool IsDialogWindow(HWND hWnd)
+{
+    char cls[16] = {};
+    ::GetClassNameA(hWnd, cls, sizeof(cls));
+    return std::string(cls) == "#32770";
+}
+
+LRESULT CALLBACK DriverSubclass(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    ModalDriver *driver = t_state.drivers.empty() ? nullptr : t_state.drivers.back();
+    switch (msg)
+    {
+    case kRunStep:
+        if (driver)
+            driver->OnWindowReady(hWnd);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kWatchdogTimer)
+        {
+            ::KillTimer(hWnd, kWatchdogTimer);
+            if (driver)
+                driver->OnWatchdog(hWnd);
+            return 0;
+        }
+        break;
+    case WM_NCDESTROY:
+        ::RemoveWindowSubclass(hWnd, DriverSubclass, kSubclassId);
+        t_state.tracked.erase(hWnd);
+        break;
+    }
+    return ::DefSubclassProc(hWnd, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE && !t_state.drivers.empty())
+    {
+        HWND hWnd = reinterpret_cast<HWND>(wParam);
+        if (IsDialogWindow(hWnd) && !t_state.tracked.count(hWnd))
+        {
+            t_state.tracked.insert(hWnd);
+            ::SetWindowSubclass(hWnd, DriverSubclass, kSubclassId, 0);
+            // Run the step once the modal loop is pumping, after activation.
+            ::PostMessageA(hWnd, kRunStep, 0, 0);
+            ::SetTimer(hWnd, kWatchdogTimer, t_state.drivers.back()->Timeout(), nullptr);
+        }
+    }
+    return ::CallNextHookEx(t_state.hHook, code, wParam, lParam);
+}
+
+} // namespace
+
+// --- ModalWindow -----------------------------------------------------------
+
+std::string ModalWindow::Caption() const
+{
+    return WindowText(m_hWnd);
+}
+
+std::string ModalWindow::MessageText() const
+{
+    HWND h = Item(0xFFFF);
+    return h ? WindowText(h) : std::string();
+}
+
+MsgIcon ModalWindow::Icon() const
+{
+    struct Known
+    {
+        LPCSTR id;
+        MsgIcon icon;
+    };
+    const Known known[] = {{IDI_WARNING, MsgIcon::Warning},
+                           {IDI_ERROR, MsgIcon::Error},
+                           {IDI_INFORMATION, MsgIcon::Information},
+                           {IDI_QUESTION, MsgIcon::Question}};
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        if ((::GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON)
+            continue;
+        char cls[16] = {};
+        ::GetClassNameA(child, cls, sizeof(cls));
+        if (::lstrcmpiA(cls, "Static") != 0)
+            continue;
+        HICON shown = reinterpret_cast<HICON>(::SendMessageA(child, STM_GETICON, 0, 0));
+        if (!shown)
+            continue;
+        for (const Known &k : known)
+            if (shown == ::LoadIconA(nullptr, k.id))
+                return k.icon;
+        return MsgIcon::Other;
+    }
+    return MsgIcon::None;
+}
+
+std::vector<std::string> ModalWindow::Buttons() const
+{
+    std::vector<std::string> out;
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        char cls[16] = {};
+        ::GetClassNameA(child, cls, sizeof(cls));
+        LONG type = ::GetWindowLongA(child, GWL_STYLE) & BS_TYPEMASK;
+        if (::lstrcmpiA(cls, "Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON) &&
+            ::IsWindowVisible(child))
+            out.push_back(WithoutMnemonic(WindowText(child)));
+    }
+    return out;
+}
+
+bool ModalWindow::Exists(int id) const
+{
+    return Item(id) != nullptr;
+}
+
+std::string ModalWindow::Text(int id) const
+{
+    HWND h = Item(id);
+    EXPECT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    return h ? WindowText(h) : std::string();
+}
+
+bool ModalWindow::IsEnabled(int id) const
+{
+    HWND h = Item(id);
+    EXPECT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    return h && ::IsWindowEnabled(h);
+}
+
+bool ModalWindow::IsChecked(int id) const
+{
+    HWND h = Item(id);
+    EXPECT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    return h && ::SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void ModalWindow::SetText(int id, const std::string &text)
+{
+    HWND h = Item(id);
+    ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    ::SetWindowTextA(h, text.c_str());
+}
+
+void ModalWindow::Click(int id)
+{
+    HWND h = Item(id);
+    ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!::IsWindowEnabled(h))
+        return;
+    ::SendMessageA(h, BM_CLICK, 0, 0);
+}
+
+void ModalWindow::ClickButton(const std::string &text)
+{
+    for (HWND child = ::GetWindow(m_hWnd, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        if (WithoutMnemonic(WindowText(child)) == text)
+        {
+            Click(::GetDlgCtrlID(child));
+            return;
+        }
+    }
+    ADD_FAILURE() << "no button \"" << text << "\" in \"" << Caption() << "\"";
+}
+
+void ModalWindow::PressKey(int id, UINT vk, bool ctrl, bool alt, bool shift)
+{
+    HWND h = Item(id);
+    ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    BYTE saved[256], keys[256];
+    ::GetKeyboardState(saved);
+    std::copy(saved, saved + 256, keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    keys[VK_MENU] = alt ? 0x80 : 0;
+    keys[VK_SHIFT] = shift ? 0x80 : 0;
+    keys[vk] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SetFocus(h);
+    UINT scan = ::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+    ::SendMessageA(h, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down | (alt ? (1 << 29) : 0));
+    keys[vk] = 0;
+    ::SetKeyboardState(keys);
+    ::SendMessageA(h, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | (3u << 30));
+    ::SetKeyboardState(saved);
+}
+
+void ModalWindow::End(INT_PTR result)
+{
+    ::EndDialog(m_hWnd, result);
+}
+
+// --- ModalDriver -----------------------------------------------------------
+
+ModalDriver::ModalDriver(DWORD timeoutMs) : m_timeoutMs(timeoutMs)
+{
+    if (t_state.drivers.empty())
+        t_state.hHook = ::SetWindowsHookExA(WH_CBT, CbtHook, nullptr, ::GetCurrentThreadId());
+    t_state.drivers.push_back(this);
+}
+
+ModalDriver::~ModalDriver()
+{
+    for (const Pending_ &p : m_steps)
+        ADD_FAILURE() << "expected window \"" << p.caption << "\" never appeared";
+    if (!t_state.drivers.empty() && t_state.drivers.back() == this)
+        t_state.drivers.pop_back();
+    if (t_state.drivers.empty() && t_state.hHook)
+    {
+        ::UnhookWindowsHookEx(t_state.hHook);
+        t_state.hHook = nullptr;
+    }
+}
+
+ModalDriver &ModalDriver::Expect(const std::string &caption, Step step)
+{
+    m_steps.push_back({caption, std::move(step)});
+    return *this;
+}
+
+ModalDriver &ModalDriver::Answer(const std::string &caption, int buttonId)
+{
+    return Expect(caption, [buttonId](ModalWindow &w) { w.Click(buttonId); });
+}
+
+void ModalDriver::OnWindowReady(HWND hWnd)
+{
+    ModalWindow window(hWnd);
+    SeenWindow seen{window.Caption(), window.MessageText(), window.Icon(), window.Buttons(), false};
+    for (auto it = m_steps.begin(); it != m_steps.end(); ++it)
+    {
+        if (it->caption != seen.caption)
+            continue;
+        Step step = std::move(it->step);
+        m_steps.erase(it);
+        seen.expected = true;
+        m_seen.push_back(seen);
+        step(window);
+        return;
+    }
+    m_seen.push_back(seen);
+    ADD_FAILURE() << "unexpected window \"" << seen.caption << "\": " << seen.text;
+    window.End(IDCANCEL);
+}
+
+void ModalDriver::OnWatchdog(HWND hWnd)
+{
+    ModalWindow window(hWnd);
+    ADD_FAILURE() << "window \"" << window.Caption() << "\" still open after " << m_timeoutMs << " ms";
+    window.End(IDCANCEL);
+}
+
+} // namespace testsupport

@@ -1,0 +1,93 @@
+// Drives the modal dialogs and message boxes that code under test raises on
+// this thread: each window that appears is matched by caption to a scripted
+// step, which can read and work its controls. Every window is recorded; an
+// unexpected one fails the test and is closed, and a watchdog closes any
+// window still open after the timeout, so no test can hang in a modal loop.
+#pragma once
+
+#include <windows.h>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+enum class MsgIcon { None, Warning, Error, Information, Question, Other };
+
+class ModalWindow
+{
+public:
+    explicit ModalWindow(HWND hWnd) : m_hWnd(hWnd) {}
+    HWND Handle() const { return m_hWnd; }
+
+    std::string Caption() const;
+    // The text of a message box (its static control 65535).
+    std::string MessageText() const;
+    MsgIcon Icon() const;
+    // Push-button texts in child order, without their '&' marks.
+    std::vector<std::string> Buttons() const;
+
+    bool Exists(int id) const;
+    std::string Text(int id) const;
+    bool IsEnabled(int id) const;
+    bool IsChecked(int id) const;
+
+    void SetText(int id, const std::string &text);
+    // A click as a user makes it: nothing happens on a disabled control.
+    void Click(int id);
+    void ClickButton(const std::string &text);
+    // A key press into a control, with the modifiers held down meanwhile.
+    void PressKey(int id, UINT vk, bool ctrl = false, bool alt = false, bool shift = false);
+    void End(INT_PTR result);
+
+private:
+    HWND Item(int id) const { return ::GetDlgItem(m_hWnd, id); }
+    HWND m_hWnd;
+};
+
+struct SeenWindow
+{
+    std::string caption;
+    std::string text; // message text of a message box, else empty
+    MsgIcon icon;
+    std::vector<std::string> buttons;
+    bool expected;
+};
+
+class ModalDriver
+{
+public:
+    using Step = std::function<void(ModalWindow &)>;
+
+    explicit ModalDriver(DWORD timeoutMs = 15000);
+    ~ModalDriver();
+    ModalDriver(const ModalDriver &) = delete;
+    ModalDriver &operator=(const ModalDriver &) = delete;
+
+    // The next window with this caption runs the step. Steps with the same
+    // caption are used in the order they were given.
+    ModalDriver &Expect(const std::string &caption, Step step);
+    // Shorthand: answer the next message box with this caption by button id.
+    ModalDriver &Answer(const std::string &caption, int buttonId);
+
+    const std::vector<SeenWindow> &Seen() const { return m_seen; }
+    size_t Pending() const { return m_steps.size(); }
+
+    // Internal: called from the hook's window procedure.
+    void OnWindowReady(HWND hWnd);
+    void OnWatchdog(HWND hWnd);
+    DWORD Timeout() const { return m_timeoutMs; }
+
+private:
+    struct Pending_
+    {
+        std::string caption;
+        Step step;
+    };
+    std::deque<Pending_> m_steps;
+    std::vector<SeenWindow> m_seen;
+    DWORD m_timeoutMs;
+};
+
+} // namespace testsupport

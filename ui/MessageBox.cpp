@@ -1,0 +1,14 @@
+#include "ui/MessageBox.h"
+
+namespace mimic {
+
+int ShowMessage(HWND hOwner, const char *pszText, const char *pszCaption, UINT uFlags)
+{
+    // An owner from another thread or one already destroyed would leave the
+    // box without a parent to disable; treat it as no owner at all.
+    if (hOwner && !::IsWindow(hOwner))
+        hOwner = nullptr;
+    return ::MessageBoxA(hOwner, pszText ? pszText : "", pszCaption ? pszCaption : "", uFlags);
+}
+
+} // namespace mimic

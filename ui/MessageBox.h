@@ -1,0 +1,11 @@
+// Every message box of the plug-in goes through here, so its texts and
+// captions stay exactly as the user is meant to read them.
+#pragma once
+
+#include <windows.h>
+
+namespace mimic {
+
+int ShowMessage(HWND hOwner, const char *pszText, const char *pszCaption, UINT uFlags);
+
+} // namespace mimic
