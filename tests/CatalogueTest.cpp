@@ -1,1 +1,453 @@
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <set>
+
+#include "library/ActionCatalogue.h"
+#include "tests/support/HostFixture.h"
+#include "tests/support/ModalDriver.h"
+
+using mimic::ActionCatalogue;
+using mimic::ActionEntry;
+using refhost::AccelCall;
+using namespace testsupport;
+
+namespace {
+
+class CatalogueTest : public HostFixture
+{
+protected:
+    // Three local scripts and two global ones.
+    void AddFiveScripts()
+    {
+        for (const char *n : {"a1.pl", "a2.pl", "a3.pl"})
+            AddScript(localDir, n);
+        for (const char *n : {"g1.pl", "g2.pl"})
+            AddScript(globalDir, n);
+    }
+
+    std::set<std::string> Names(bool bGlobal)
+    {
+        std::set<std::string> names;
+        for (const ActionEntry &e : catalogue.Entries())
+            if (e.bGlobal == bGlobal)
+                names.insert(e.strName);
+        return names;
+    }
+
+    // The ids of the list, which must run without a gap from the first.
+    void ExpectIdsFrom(int first)
+    {
+        int expected = first;
+        for (const ActionEntry &e : catalogue.Entries())
+            EXPECT_EQ(e.nCmdId, expected++) << e.strName;
+        EXPECT_EQ(catalogue.NextCommandId(), expected);
+    }
+
+    ActionEntry *ByName(const std::string &name, bool bGlobal = false)
+    {
+        for (ActionEntry &e : catalogue.Entries())
+            if (e.strName == name && e.bGlobal == bGlobal)
+                return &e;
+        return nullptr;
+    }
+
+    ActionCatalogue catalogue;
+};
+
+TEST_F(CatalogueTest, ScansLocalThenGlobalAndRegistersEachIdInBothContexts)
+{
+    AddFiveScripts();
+    catalogue.SetFramework(Framework());
+
+    ASSERT_EQ(catalogue.Count(), 5);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(catalogue.Entries()[i].bGlobal, i >= 3) << "local actions come first";
+    EXPECT_EQ(Names(false), (std::set<std::string>{"a1", "a2", "a3"}));
+    EXPECT_EQ(Names(true), (std::set<std::string>{"g1", "g2"}));
+    ExpectIdsFrom(200000);
+    EXPECT_EQ(ByName("a2")->strPath, localDir + "\\a2.pl");
+    EXPECT_EQ(ByName("g1", true)->strPath, globalDir + "\\g1.pl");
+
+    for (int id = 200000; id < 200005; ++id)
+    {
+        EXPECT_TRUE(host->KnowsCommand(CLSID_EditorDocument, id)) << id;
+        EXPECT_TRUE(host->KnowsCommand(CLSID_HostPlugIn, id)) << id;
+    }
+    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), 5u);
+    EXPECT_TRUE(catalogue.CommandsAdded());
+    // Each id is looked up first and added with the flag value 1, editor context first.
+    const auto &calls = host->AccelCalls();
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[0].op, AccelCall::Find);
+    EXPECT_EQ(calls[0].context, "editor");
+    EXPECT_EQ(calls[1].op, AccelCall::Add);
+    EXPECT_EQ(calls[1].nFlags, 1u);
+    EXPECT_EQ(calls[2].context, "plugin");
+    EXPECT_EQ(calls[3].op, AccelCall::Add);
+}
+
+TEST_F(CatalogueTest, IdsContinueAcrossLoadsAndReloadWithdrawsEveryIdGiven)
+{
+    AddFiveScripts();
+    catalogue.SetFramework(Framework());
+    catalogue.Load();
+    ExpectIdsFrom(200005);
+    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), 10u) << "Load withdraws nothing";
+
+    host->ClearAccelCalls();
+    catalogue.Reload(false);
+    // All ten ids withdrawn, editor context then plug-in context for each.
+    std::vector<std::pair<std::string, UINT>> removed;
+    for (const AccelCall &c : host->AccelCalls())
+        if (c.op == AccelCall::Remove)
+            removed.emplace_back(c.context, c.nCmdId);
+    ASSERT_EQ(removed.size(), 20u);
+    for (UINT i = 0; i < 10; ++i)
+    {
+        EXPECT_EQ(removed[2 * i], std::make_pair(std::string("editor"), 200000 + i));
+        EXPECT_EQ(removed[2 * i + 1], std::make_pair(std::string("plugin"), 200000 + i));
+    }
+    ASSERT_EQ(catalogue.Count(), 5);
+    ExpectIdsFrom(200000);
+    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), 5u);
+    EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), 5u);
+    EXPECT_TRUE(catalogue.CommandsAdded());
+}
+
+TEST_F(CatalogueTest, ClearOnlyReloadEmptiesTheListAndKeepsTheFolders)
+{
+    AddFiveScripts();
+    catalogue.SetFramework(Framework());
+    catalogue.Reload(true);
+    EXPECT_EQ(catalogue.Count(), 0);
+    EXPECT_FALSE(catalogue.CommandsAdded());
+    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), 0u);
+    EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), 0u);
+    EXPECT_EQ(catalogue.NextCommandId(), 200000);
+    EXPECT_EQ(catalogue.GetLocalPath(), localDir);
+    EXPECT_EQ(catalogue.GetGlobalPath(), globalDir);
+}
+
+TEST_F(CatalogueTest, ReloadWithdrawsNothingWhenTheHostDoesNotKnowTheFirstId)
+{
+    AddFiveScripts();
+    host->SetAcceleratorsAvailable(false);
+    catalogue.SetFramework(Framework());
+    ExpectIdsFrom(200000);
+    EXPECT_FALSE(catalogue.CommandsAdded());
+    EXPECT_TRUE(host->AccelCalls().empty()) << "no service, no calls";
+
+    host->SetAcceleratorsAvailable(true);
+    catalogue.Reload(false);
+    for (const AccelCall &c : host->AccelCalls())
+        EXPECT_NE(c.op, AccelCall::Remove);
+    ExpectIdsFrom(200005);
+    EXPECT_TRUE(host->KnowsCommand(CLSID_EditorDocument, 200009));
+}
+
+TEST_F(CatalogueTest, WithoutFrameworkNothingIsReadOrRegistered)
+{
+    AddFiveScripts();
+    catalogue.SetFramework(nullptr);
+    EXPECT_EQ(catalogue.Count(), 0);
+    EXPECT_EQ(catalogue.GetLocalPath(), "");
+    EXPECT_EQ(catalogue.GetGlobalPath(), "");
+    EXPECT_EQ(catalogue.GetMainWindow(), nullptr);
+    catalogue.Reload(false);
+    EXPECT_EQ(catalogue.Count(), 0);
+
+    // Scanning a folder by hand still lists and numbers, without the host.
+    catalogue.ScanFolder(localDir, false);
+    EXPECT_EQ(catalogue.Count(), 3);
+    ExpectIdsFrom(200000);
+    EXPECT_TRUE(host->AccelCalls().empty());
+}
+
+TEST_F(CatalogueTest, RefusedSettingsKeyLeavesListAndFoldersAsTheyWere)
+{
+    AddFiveScripts();
+    catalogue.SetFramework(Framework());
+    ASSERT_EQ(catalogue.Count(), 5);
+    AddScript(localDir, "late.pl");
+    SetSetting("Global Path", temp / "elsewhere");
+
+    host->RefuseSettings(true);
+    catalogue.Load();
+    EXPECT_EQ(catalogue.Count(), 5);
+    EXPECT_EQ(catalogue.GetGlobalPath(), globalDir);
+    catalogue.ReloadGlobalOnly();
+    EXPECT_EQ(catalogue.Count(), 5);
+    EXPECT_EQ(catalogue.GetLocalPath(), localDir);
+
+    // Reload does not read the registry: it still works and sees the new script.
+    catalogue.Reload(false);
+    EXPECT_EQ(catalogue.Count(), 6);
+}
+
+TEST_F(CatalogueTest, ReloadGlobalOnlyDropsTheLocalFolder)
+{
+    AddFiveScripts();
+    catalogue.SetFramework(Framework());
+    catalogue.Reload(true);
+    catalogue.ReloadGlobalOnly();
+    EXPECT_EQ(Names(true), (std::set<std::string>{"g1", "g2"}));
+    EXPECT_EQ(catalogue.Count(), 2);
+    EXPECT_EQ(catalogue.GetLocalPath(), "");
+    ExpectIdsFrom(200000);
+}
+
+TEST_F(CatalogueTest, IniValuesAndTheirDefaults)
+{
+    struct Case
+    {
+        const char *name;
+        const char *playMode; // null: key absent
+        const char *accel;
+        const char *addToMenu;
+        int repeat;
+        const char *expectAccel;
+        bool menu;
+    };
+    const Case cases[] = {
+        {"plain", "3", "Ctrl+5", "1", 3, "Ctrl+5", true},
+        {"nosection", nullptr, nullptr, nullptr, 0, "", false},
+        {"negative", " -7x", "", "0", -7, "", false},
+        {"words", "abc", "Alt+F2", "yes", 0, "Alt+F2", false},
+        {"leadingzero", "007", "Shift+A", "01", 7, "Shift+A", false},
+        {"huge", "99999999999", "", "", 2147483647, "", false},
+    };
+    for (const Case &c : cases)
+    {
+        AddScript(localDir, std::string(c.name) + ".pl");
+        if (c.playMode)
+            WriteIni(localDir, c.name, "PlayMode", c.playMode);
+        if (c.accel)
+            WriteIni(localDir, c.name, "Accel", c.accel);
+        if (c.addToMenu)
+            WriteIni(localDir, c.name, "AddToMenu", c.addToMenu);
+    }
+    // A section whose script is gone is ignored and stays in the file.
+    WriteIni(localDir, "gone", "PlayMode", "4");
+
+    catalogue.SetFramework(Framework());
+    ASSERT_EQ(catalogue.Count(), static_cast<int>(std::size(cases)));
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ActionEntry *e = ByName(c.name);
+        ASSERT_TRUE(e);
+        EXPECT_EQ(e->nRepeat, c.repeat);
+        EXPECT_EQ(e->strAccel, c.expectAccel);
+        EXPECT_EQ(e->bMenu, c.menu);
+    }
+    EXPECT_NE(ReadTextFile(localDir + "\\mimic.ini").find("[gone]"), std::string::npos);
+}
+
+TEST_F(CatalogueTest, OnlyFilesEndingInPlAreActionsNamedWithoutTheExtension)
+{
+    AddScript(localDir, "upper.PL");
+    AddScript(localDir, "a.plan.pl");
+    AddScript(localDir, "notes.txt");
+    AddScript(localDir, "x.plx");
+    AddScript(localDir, ".pl");
+    MakeFolder(localDir + "\\folder.pl");
+
+    catalogue.SetFramework(Framework());
+    EXPECT_EQ(Names(false), (std::set<std::string>{"upper", "a.plan"}));
+    ExpectIdsFrom(200000);
+}
+
+TEST_F(CatalogueTest, FindByAccelIgnoresCaseWhileClearAccelDoesNot)
+{
+    for (const char *n : {"one", "two", "three", "none"})
+        AddScript(localDir, std::string(n) + ".pl");
+    WriteIni(localDir, "one", "Accel", "Ctrl+3");
+    WriteIni(localDir, "two", "Accel", "ctrl+3");
+    WriteIni(localDir, "three", "Accel", "Ctrl+3");
+    WriteIni(localDir, "none", "Accel", "");
+    catalogue.SetFramework(Framework());
+
+    ActionEntry *first = nullptr;
+    for (ActionEntry &e : catalogue.Entries())
+        if (!first && (e.strAccel == "Ctrl+3" || e.strAccel == "ctrl+3"))
+            first = &e;
+    EXPECT_EQ(catalogue.FindByAccel("CTRL+3"), first) << "the first in list order, whatever its case";
+    EXPECT_EQ(catalogue.FindByAccel("Ctrl+4"), nullptr);
+    ASSERT_TRUE(catalogue.FindByAccel(""));
+    EXPECT_EQ(catalogue.FindByAccel("")->strName, "none");
+
+    ActionEntry lower;
+    lower.strAccel = "ctrl+3";
+    lower.strName = "newcomer";
+    catalogue.ClearAccel(lower);
+    EXPECT_EQ(ByName("one")->strAccel, "Ctrl+3");
+    EXPECT_EQ(ByName("three")->strAccel, "Ctrl+3");
+    EXPECT_EQ(ByName("two")->strAccel, "");
+
+    // Given an element of the list itself, every holder loses the text, not just the first.
+    catalogue.ClearAccel(*ByName("one"));
+    EXPECT_EQ(ByName("one")->strAccel, "");
+    EXPECT_EQ(ByName("three")->strAccel, "");
+    catalogue.Reload(false);
+    EXPECT_EQ(catalogue.FindByAccel("Ctrl+3"), nullptr) << "the cleared hotkeys were saved";
+    EXPECT_EQ(ByName("one")->nRepeat, 0);
+}
+
+TEST_F(CatalogueTest, SameNameInBothFoldersGivesTwoActions)
+{
+    AddScript(localDir, "build.pl");
+    AddScript(globalDir, "build.pl");
+    WriteIni(localDir, "build", "PlayMode", "2");
+    WriteIni(globalDir, "build", "PlayMode", "9");
+    catalogue.SetFramework(Framework());
+
+    ASSERT_EQ(catalogue.Count(), 2);
+    ActionEntry *local = catalogue.FindByCommandId(200000);
+    ActionEntry *global = catalogue.FindByCommandId(200001);
+    ASSERT_TRUE(local && global);
+    EXPECT_FALSE(local->bGlobal);
+    EXPECT_TRUE(global->bGlobal);
+    EXPECT_EQ(local->nRepeat, 2);
+    EXPECT_EQ(global->nRepeat, 9);
+    EXPECT_EQ(catalogue.FindByCommandId(200002), nullptr);
+    EXPECT_EQ(catalogue.FindByCommandId(-1), nullptr);
+}
+
+TEST_F(CatalogueTest, SaveEntryWritesTheFourKeysInOrderAndRemoveEntryDeletesTheSection)
+{
+    catalogue.SetFramework(Framework());
+    WriteIni(localDir, "keep", "PlayMode", "1");
+
+    ActionEntry e;
+    e.strName = "build";
+    e.nRepeat = -2;
+    e.strAccel = "";
+    e.strPath = localDir + "\\build.pl";
+    e.bMenu = true;
+    catalogue.SaveEntry(e);
+
+    std::string ini = ReadTextFile(localDir + "\\mimic.ini");
+    size_t section = ini.find("[build]");
+    ASSERT_NE(section, std::string::npos) << ini;
+    std::string body = ini.substr(section);
+    size_t p1 = body.find("PlayMode=-2"), p2 = body.find("Accel=\r\n"), p3 = body.find("FilePath=" + e.strPath),
+           p4 = body.find("AddToMenu=1");
+    EXPECT_TRUE(p1 < p2 && p2 < p3 && p3 < p4 && p4 != std::string::npos) << ini;
+    EXPECT_EQ(ReadTextFile(globalDir + "\\mimic.ini"), "") << "a local entry goes to the local folder";
+
+    e.bGlobal = true;
+    e.bMenu = false;
+    catalogue.SaveEntry(e);
+    EXPECT_NE(ReadTextFile(globalDir + "\\mimic.ini").find("AddToMenu=0"), std::string::npos);
+
+    e.bGlobal = false;
+    AddScript(localDir, "build.pl");
+    catalogue.RemoveEntry(e);
+    ini = ReadTextFile(localDir + "\\mimic.ini");
+    EXPECT_EQ(ini.find("build]"), std::string::npos) << ini;
+    EXPECT_EQ(ini.find("FilePath"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[keep]"), std::string::npos) << "other sections stay";
+    EXPECT_TRUE(FileExists(localDir + "\\build.pl")) << "the script is not touched";
+}
+
+TEST_F(CatalogueTest, NoSectionIsWrittenWithoutAFolder)
+{
+    host->CloseWorkspace();
+    SetSetting("Local Path", "");
+    catalogue.SetFramework(Framework());
+    catalogue.Reload(true);
+    catalogue.ReloadGlobalOnly(); // the local folder is now empty
+    ASSERT_EQ(catalogue.GetLocalPath(), "");
+    ActionEntry e;
+    e.strName = "stray";
+    catalogue.SaveEntry(e);
+    catalogue.RemoveEntry(e);
+    char root[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, root);
+    EXPECT_FALSE(FileExists(std::string(root, 2) + "\\mimic.ini"));
+}
+
+class CopyIntoFolderTest : public CatalogueTest
+{
+protected:
+    void SetUp() override
+    {
+        catalogue.SetFramework(Framework());
+        source = AddScript(temp.Path(), "job.pl", "# new\n");
+        entry.strPath = source;
+        entry.strName = "job";
+        entry.bGlobal = true;
+    }
+    std::string source;
+    ActionEntry entry;
+};
+
+TEST_F(CopyIntoFolderTest, CopiesIntoAFolderItCreates)
+{
+    RemoveTree(globalDir);
+    EXPECT_TRUE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), "# new\n");
+    EXPECT_TRUE(FileExists(source));
+}
+
+TEST_F(CopyIntoFolderTest, AsksBeforeOverwritingAndKeepsTheOldFileOnNo)
+{
+    for (int answer : {IDNO, IDYES})
+    {
+        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
+        AddScript(globalDir, "job.pl", "# old\n");
+        ModalDriver driver;
+        driver.Answer("Warning", answer);
+        bool copied = catalogue.CopyIntoFolder(nullptr, entry);
+        ASSERT_EQ(driver.Seen().size(), 1u);
+        const SeenWindow &box = driver.Seen()[0];
+        EXPECT_EQ(box.text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
+        EXPECT_EQ(box.icon, MsgIcon::Warning);
+        EXPECT_EQ(box.buttons, (std::vector<std::string>{"Yes", "No"}));
+        EXPECT_EQ(copied, answer == IDYES);
+        EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), answer == IDYES ? "# new\n" : "# old\n");
+    }
+}
+
+TEST_F(CopyIntoFolderTest, TheScriptItselfIsNeverDestroyed)
+{
+    std::string target = AddScript(globalDir, "job.pl", "# in place\n");
+    entry.strPath = target;
+    EXPECT_TRUE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_EQ(ReadTextFile(target), "# in place\n");
+
+    // The same file named another way is still the same file.
+    std::string roundabout = globalDir + "\\..\\Actions\\job.pl";
+    entry.strPath = roundabout;
+    EXPECT_TRUE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_EQ(ReadTextFile(target), "# in place\n");
+}
+
+TEST_F(CopyIntoFolderTest, AMissingSourceFailsWithTheSystemsReason)
+{
+    entry.strPath = temp / "missing.pl";
+    ::SetLastError(0xdeadbeef);
+    EXPECT_FALSE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(FileExists(globalDir + "\\job.pl"));
+}
+
+TEST_F(CatalogueTest, MainWindowComesFromTheHostsService)
+{
+    catalogue.SetFramework(Framework());
+    EXPECT_EQ(catalogue.GetMainWindow(), nullptr) << "service without a window";
+    HWND wnd = ::CreateWindowExA(0, "STATIC", "main", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    host->SetMainWindow(wnd);
+    EXPECT_EQ(catalogue.GetMainWindow(), wnd);
+    host->SetMainWindowAvailable(false);
+    EXPECT_EQ(catalogue.GetMainWindow(), nullptr);
+    ::DestroyWindow(wnd);
+}
+
+TEST(CatalogueInstance, IsOneObjectForTheProcess)
+{
+    EXPECT_EQ(&ActionCatalogue::Instance(), &ActionCatalogue::Instance());
+    EXPECT_EQ(ActionCatalogue::Instance().Count(), 0);
+}
+
+} // namespace
