@@ -85,7 +85,7 @@ TEST_F(FoldersTest, AFolderStillBeginningWithDollarIsNotScanned)
     AddScript(localDir, "l.pl");
     AddScript(globalDir, "g.pl");
     catalogue.SetFramework(Framework());
-    EXPECT_EQ(catalogue.Count(), 1);
+    ASSERT_EQ(catalogue.Count(), 1);
     EXPECT_FALSE(catalogue.Entries()[0].bGlobal);
     EXPECT_EQ(catalogue.GetGlobalPath(), "$(OTHER)\\Actions");
     catalogue.Reload(false);
