@@ -61,11 +61,50 @@ public:
     HostCommand() : SimpleObject<IUnknown>(IID_IUnknown) {}
 };
 
-class WorkspaceManagerObject final : public SimpleObject<IWorkspaceManager>
+// An open host plug-in: answers the host's plug-in interface and, for the
+// managers, its own service interface.
+template <typename Itf>
+class OpenPlugInObject : public IPlugIn, public Itf
+{
+public:
+    explicit OpenPlugInObject(REFIID riid) : m_iid(riid) {}
+    virtual ~OpenPlugInObject() = default;
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+    {
+        if (!ppv)
+            return E_POINTER;
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPlugIn))
+            *ppv = static_cast<IPlugIn *>(this);
+        else if (IsEqualIID(riid, m_iid))
+            *ppv = static_cast<Itf *>(this);
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
+    STDMETHODIMP_(ULONG) Release() override
+    {
+        LONG n = --m_cRef;
+        if (n == 0)
+            delete this;
+        return static_cast<ULONG>(n);
+    }
+    STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
+    STDMETHODIMP Initialize(IUnknown *, UINT) override { return S_OK; }
+    STDMETHODIMP Close() override { return S_OK; }
+
+private:
+    std::atomic<LONG> m_cRef{1};
+    IID m_iid;
+};
+
+class WorkspaceManagerObject final : public OpenPlugInObject<IWorkspaceManager>
 {
 public:
     explicit WorkspaceManagerObject(std::string path)
-        : SimpleObject<IWorkspaceManager>(IID_IWorkspaceManager), m_path(std::move(path))
+        : OpenPlugInObject<IWorkspaceManager>(IID_IWorkspaceManager), m_path(std::move(path))
     {
     }
     STDMETHODIMP GetCurrentWorkspacePath(BSTR *pbstrPath) override
@@ -80,11 +119,11 @@ private:
     std::string m_path;
 };
 
-class DesignManagerObject final : public SimpleObject<IDesignManager>
+class DesignManagerObject final : public OpenPlugInObject<IDesignManager>
 {
 public:
     explicit DesignManagerObject(std::string folder)
-        : SimpleObject<IDesignManager>(IID_IDesignManager), m_folder(std::move(folder))
+        : OpenPlugInObject<IDesignManager>(IID_IDesignManager), m_folder(std::move(folder))
     {
     }
     STDMETHODIMP GetCurrentDesignFolder(BSTR *pbstrFolder) override
@@ -99,10 +138,13 @@ private:
     std::string m_folder;
 };
 
-class GenericPlugIn final : public SimpleObject<IUnknown>
+class GenericPlugIn final : public SimpleObject<IPlugIn>
 {
 public:
-    GenericPlugIn() : SimpleObject<IUnknown>(IID_IUnknown) {}
+    GenericPlugIn() : SimpleObject<IPlugIn>(IID_IPlugIn) {}
+    STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
+    STDMETHODIMP Initialize(IUnknown *, UINT) override { return S_OK; }
+    STDMETHODIMP Close() override { return S_OK; }
 };
 
 std::atomic<unsigned> g_nextRoot{0};
@@ -319,7 +361,7 @@ size_t RefFramework::CommandCount(REFGUID rguidContext) const
 void RefFramework::OpenWorkspace(const std::string &workspaceFile)
 {
     m_openPlugIns[GuidText(CLSID_WorkspaceManager)] =
-        ComPtr<IUnknown>::Attach(new WorkspaceManagerObject(workspaceFile));
+        ComPtr<IUnknown>::Attach(static_cast<IPlugIn *>(new WorkspaceManagerObject(workspaceFile)));
 }
 
 void RefFramework::CloseWorkspace()
@@ -329,7 +371,7 @@ void RefFramework::CloseWorkspace()
 
 void RefFramework::OpenDesign(const std::string &designFolder)
 {
-    m_openPlugIns[GuidText(CLSID_DesignManager)] = ComPtr<IUnknown>::Attach(new DesignManagerObject(designFolder));
+    m_openPlugIns[GuidText(CLSID_DesignManager)] = ComPtr<IUnknown>::Attach(static_cast<IPlugIn *>(new DesignManagerObject(designFolder)));
 }
 
 void RefFramework::CloseDesign()
@@ -339,7 +381,7 @@ void RefFramework::CloseDesign()
 
 void RefFramework::OpenPlugIn(REFCLSID rclsid)
 {
-    m_openPlugIns[GuidText(rclsid)] = ComPtr<IUnknown>::Attach(new GenericPlugIn());
+    m_openPlugIns[GuidText(rclsid)] = ComPtr<IUnknown>::Attach(static_cast<IPlugIn *>(new GenericPlugIn()));
 }
 
 void RefFramework::ClosePlugIn(REFCLSID rclsid)

@@ -186,6 +186,18 @@ TEST_F(HostApiTest, OpenPlugInsAreFoundOnlyWhileOpen)
     EXPECT_EQ(hostapi::ConnectOpenPlugIn(nullptr, false, CLSID_WorkspaceManager, IID_IWorkspaceManager,
                                          reinterpret_cast<void **>(&ws)),
               E_NOINTERFACE);
+
+    // Any open plug-in answers the host's plug-in interface, and only what it implements.
+    host->OpenPlugIn(CLSID_HostPlugIn);
+    mimic::ComPtr<IPlugIn> plugIn;
+    EXPECT_EQ(hostapi::ConnectOpenPlugIn(Framework(), false, CLSID_HostPlugIn, IID_IPlugIn, plugIn.PutVoid()), S_OK);
+    EXPECT_TRUE(plugIn);
+    EXPECT_EQ(hostapi::ConnectOpenPlugIn(Framework(), false, CLSID_HostPlugIn, IID_IWorkspaceManager,
+                                         reinterpret_cast<void **>(&ws)),
+              E_NOINTERFACE);
+    EXPECT_EQ(ws, nullptr);
+    host->ClosePlugIn(CLSID_HostPlugIn);
+    EXPECT_EQ(hostapi::ConnectOpenPlugIn(Framework(), false, CLSID_HostPlugIn, IID_IPlugIn, plugIn.PutVoid()), S_FALSE);
 }
 
 TEST_F(HostApiTest, FolderTextsAndCommandsGoThroughTheFramework)
