@@ -1,0 +1,37 @@
+// Runs the machine's own perl on generated scripts, with the stand-in host
+// Perl modules, and reads back the trace of what a script did.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// The Unix path of a Windows path (Wine maps every drive to a Unix folder).
+std::string UnixPath(const std::string &windowsPath);
+
+struct PerlRun
+{
+    int exitCode = -1;
+    std::string output; // standard output and error
+    std::string trace;  // the stand-in modules' trace
+};
+
+// perl -I<stand-in modules> <args...>, with the simulated host state given
+// as the state file's text.
+PerlRun RunPerl(const std::vector<std::string> &args, const std::string &state = "");
+
+// One traced call: the function's name, its arguments and its result, each
+// decoded; documents read "\D<cookie>", the console "\C", undef "\U".
+struct TracedCall
+{
+    std::string name;
+    std::vector<std::string> args;
+    std::string result;
+};
+std::vector<TracedCall> ParseTrace(const std::string &trace);
+
+// A state or trace field for text of any bytes.
+std::string EncodeField(const std::string &text);
+
+} // namespace testsupport
