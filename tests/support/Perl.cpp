@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "refhost/PerlRunner.h"
 #include "tests/support/TestFolders.h"
 
 #ifndef MIMIC_PERL_LIB
@@ -13,53 +14,8 @@ namespace testsupport {
 
 std::string UnixPath(const std::string &windowsPath)
 {
-    using ToUnix = char *(CDECL *)(const WCHAR *);
-    // Through void*: the exported address has the type GetProcAddress gives every export.
-    static ToUnix toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void *>(
-        ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix)
-        return windowsPath; // on Windows itself perl takes Windows paths
-    std::wstring wide(windowsPath.begin(), windowsPath.end());
-    char *unix = toUnix(wide.c_str());
-    if (!unix)
-        return windowsPath;
-    std::string out = unix;
-    ::HeapFree(::GetProcessHeap(), 0, unix);
-    return out;
+    return refhost::PerlPath(windowsPath);
 }
-
-namespace {
-
-std::string Quote(const std::string &arg)
-{
-    std::string out = "\"";
-    size_t slashes = 0;
-    for (char c : arg)
-    {
-        if (c == '\\')
-        {
-            ++slashes;
-            continue;
-        }
-        if (c == '"')
-            out.append(slashes * 2 + 1, '\\');
-        else
-            out.append(slashes, '\\');
-        slashes = 0;
-        out += c;
-    }
-    out.append(slashes * 2, '\\');
-    return out + "\"";
-}
-
-std::string PerlExecutable()
-{
-    // Under Wine the machine's own perl; on Windows whatever perl is on the PATH.
-    return ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name") ? "Z:\\usr\\bin\\perl"
-                                                                                              : "perl";
-}
-
-} // namespace
 
 PerlRun RunPerl(const std::vector<std::string> &args, const std::string &state)
 {
@@ -70,46 +26,13 @@ PerlRun RunPerl(const std::vector<std::string> &args, const std::string &state)
     WriteTextFile(tracePath, "");
     ::SetEnvironmentVariableA("MIMIC_HOST_STATE", UnixPath(statePath).c_str());
     ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", UnixPath(tracePath).c_str());
-
-    std::string cmd = Quote(PerlExecutable()) + " " + Quote(std::string("-I") + MIMIC_PERL_LIB);
-    for (const std::string &a : args)
-        cmd += " " + Quote(a);
-
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ::CreatePipe(&readEnd, &writeEnd, &sa, 0);
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> line(cmd.begin(), cmd.end());
-    line.push_back('\0');
-    BOOL started = ::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
-    ::CloseHandle(writeEnd);
-    if (!started)
-    {
-        ADD_FAILURE() << "cannot start perl: " << cmd << " (error " << ::GetLastError() << ")";
-        ::CloseHandle(readEnd);
-        return run;
-    }
-    char buf[4096];
-    DWORD got = 0;
-    while (::ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got)
-        run.output.append(buf, got);
-    ::CloseHandle(readEnd);
-    ::WaitForSingleObject(pi.hProcess, INFINITE);
-    DWORD code = 0;
-    ::GetExitCodeProcess(pi.hProcess, &code);
-    run.exitCode = static_cast<int>(code);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    run.trace = ReadTextFile(tracePath);
+    refhost::PerlResult result = refhost::RunPerl(MIMIC_PERL_LIB, args);
     ::SetEnvironmentVariableA("MIMIC_HOST_STATE", nullptr);
     ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", nullptr);
+    EXPECT_TRUE(result.finished) << "perl did not finish: " << result.output;
+    run.exitCode = result.exitCode;
+    run.output = result.output;
+    run.trace = ReadTextFile(tracePath);
     return run;
 }
 
