@@ -5,6 +5,7 @@
 #include "script/PerlQuote.h"
 #include "script/ScriptWriter.h"
 #include "tests/support/HostFixture.h"
+#include "tests/support/Perl.h"
 
 using mimic::ActionCatalogue;
 using mimic::ActionEntry;
@@ -68,6 +69,13 @@ protected:
         return static_cast<size_t>(size.QuadPart);
     }
 
+    // Whatever the writer left must be valid Perl with the host's modules.
+    static void ExpectValidPerl(const std::string &file)
+    {
+        PerlRun check = RunPerl({"-c", UnixPath(file)});
+        EXPECT_EQ(check.exitCode, 0) << check.output;
+    }
+
     ActionCatalogue catalogue;
     std::string path = localDir + "\\rec.pl";
 };
@@ -81,6 +89,7 @@ TEST_F(ScriptWriterTest, EmptyRecordingIsTheHeaderAndALoopWithoutBody)
     EXPECT_EQ(Script(), ExpectedHeader() + "}\n");
     EXPECT_EQ(writer.Close(), S_OK) << "a second Close writes nothing";
     EXPECT_EQ(Script(), ExpectedHeader() + "}\n");
+    ExpectValidPerl(path);
 }
 
 TEST_F(ScriptWriterTest, DocumentsOpenedInTurnAndClosedMoveTheCurrentVariable)
@@ -119,6 +128,7 @@ TEST_F(ScriptWriterTest, DocumentsOpenedInTurnAndClosedMoveTheCurrentVariable)
                             "\tCloseDocumentPlugIn($Nexo1, 1);\n"
                             "\tCloseDocumentPlugIn($Nexo0, 1);\n"
                             "}\n");
+    ExpectValidPerl(path);
 }
 
 TEST_F(ScriptWriterTest, NothingIsWrittenBeforeOpen)
@@ -162,6 +172,7 @@ TEST_F(ScriptWriterTest, ASecondOpenStartsANewFileAndResetsTheCounter)
     writer.WriteCommand("d", "c", "");
     writer.Close();
     EXPECT_EQ(ReadTextFile(second), ExpectedHeader() + "\t$Nexo0->ExecuteCommand('c', '');\n}\n");
+    ExpectValidPerl(second);
     EXPECT_EQ(Script(), ExpectedHeader() +
                             "\tmy $Nexo1 = OpenDocumentPlugIn(CLSID_NexoPlugIn, 1, 'f', '', \"\", IID_IMimicPlayBack);\n"
                             "\tif( !$Nexo1 )\n\t{\n"
@@ -190,6 +201,7 @@ TEST_F(ScriptWriterTest, QuotesAndBackslashesAreEscapedForPerl)
                     "IID_IMimicPlayBack);\n"
                     "\t}\n"
                     "}\n");
+    ExpectValidPerl(path);
 }
 
 TEST_F(ScriptWriterTest, OpenNotificationTextsKeepTheirForms)
@@ -214,6 +226,7 @@ TEST_F(ScriptWriterTest, BlocksOfAnyLengthAreWrittenWhole)
     std::string escaped = params;
     escaped.replace(12345, 1, "\\'");
     EXPECT_EQ(Script(), ExpectedHeader() + "\t$Nexo0->ExecuteCommand('Big', '" + escaped + "');\n}\n");
+    ExpectValidPerl(path);
 }
 
 TEST_F(ScriptWriterTest, OpenSavesTheActionsSectionAndHoldsTheFileAlone)
