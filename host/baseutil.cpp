@@ -149,6 +149,8 @@ bool equalPath(const std::string &a, const std::string &b)
 
 } // namespace FileUtils
 
+namespace baseutil {
+
 KString KWindow::GetWindowTextA() const
 {
     int len = ::GetWindowTextLengthA(m_hWnd);
@@ -159,3 +161,17 @@ KString KWindow::GetWindowTextA() const
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return KString(text);
 }
+
+void KWindow::SetWindowTextA(const char *pszText) const
+{
+    if (m_hWnd)
+        ::SetWindowTextA(m_hWnd, pszText ? pszText : "");
+}
+
+void KWindow::ShowWindow(int nCmdShow) const
+{
+    if (m_hWnd)
+        ::ShowWindow(m_hWnd, nCmdShow);
+}
+
+} // namespace baseutil

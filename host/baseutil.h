@@ -36,6 +36,8 @@ bool equalPath(const std::string &a, const std::string &b);
 
 } // namespace FileUtils
 
+namespace baseutil {
+
 class KString
 {
 public:
@@ -48,13 +50,26 @@ private:
     std::string m_text;
 };
 
+// A window the host's libraries wrap: the handle, and what is asked of it.
 class KWindow
 {
 public:
+    KWindow() = default;
     explicit KWindow(HWND hWnd) : m_hWnd(hWnd) {}
-    KString GetWindowTextA() const;
+    virtual ~KWindow() = default;
+    void Attach(HWND hWnd) { m_hWnd = hWnd; }
     HWND GetHwnd() const { return m_hWnd; }
+    KString GetWindowTextA() const;
+    void SetWindowTextA(const char *pszText) const;
+    void ShowWindow(int nCmdShow) const;
 
-private:
-    HWND m_hWnd;
+protected:
+    HWND m_hWnd = nullptr;
 };
+
+// A static text control.
+class CStatic : public KWindow
+{
+};
+
+} // namespace baseutil

@@ -206,26 +206,68 @@ void ModalWindow::ClickButton(const std::string &text)
     ADD_FAILURE() << "no button \"" << text << "\" in \"" << Caption() << "\"";
 }
 
+namespace {
+
+// Holds the modifiers down for the lifetime of the object.
+class HeldKeys
+{
+public:
+    HeldKeys(bool ctrl, bool alt, bool shift)
+    {
+        ::GetKeyboardState(m_saved);
+        BYTE keys[256];
+        std::copy(m_saved, m_saved + 256, keys);
+        keys[VK_CONTROL] = keys[VK_LCONTROL] = ctrl ? 0x80 : 0;
+        keys[VK_MENU] = keys[VK_LMENU] = alt ? 0x80 : 0;
+        keys[VK_SHIFT] = keys[VK_LSHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+    }
+    ~HeldKeys() { ::SetKeyboardState(m_saved); }
+
+private:
+    BYTE m_saved[256];
+};
+
+LPARAM KeyData(UINT vk, bool alt, bool up)
+{
+    LPARAM data = 1 | (static_cast<LPARAM>(::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC)) << 16);
+    if (alt)
+        data |= 1 << 29;
+    if (up)
+        data |= 3u << 30;
+    return data;
+}
+
+} // namespace
+
 void ModalWindow::PressKey(int id, UINT vk, bool ctrl, bool alt, bool shift)
 {
     HWND h = Item(id);
     ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
-    BYTE saved[256], keys[256];
-    ::GetKeyboardState(saved);
-    std::copy(saved, saved + 256, keys);
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-    keys[VK_MENU] = alt ? 0x80 : 0;
-    keys[VK_SHIFT] = shift ? 0x80 : 0;
-    keys[vk] = 0x80;
-    ::SetKeyboardState(keys);
     ::SetFocus(h);
-    UINT scan = ::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-    LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
-    ::SendMessageA(h, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, down | (alt ? (1 << 29) : 0));
-    keys[vk] = 0;
-    ::SetKeyboardState(keys);
-    ::SendMessageA(h, alt ? WM_SYSKEYUP : WM_KEYUP, vk, down | (3u << 30));
-    ::SetKeyboardState(saved);
+    HeldKeys held(ctrl, alt, shift);
+    ::SendMessageA(h, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, KeyData(vk, alt, false));
+    ::SendMessageA(h, alt ? WM_SYSKEYUP : WM_KEYUP, vk, KeyData(vk, alt, true));
+}
+
+
+void ModalWindow::TypeKey(UINT vk, bool ctrl, bool alt, bool shift)
+{
+    HWND target = ::GetFocus();
+    ASSERT_TRUE(target) << "nothing has the focus in \"" << Caption() << "\"";
+    HeldKeys held(ctrl, alt, shift);
+    const bool sys = alt || vk == VK_F10;
+    ::PostMessageA(target, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, KeyData(vk, alt, false));
+    ::PostMessageA(target, sys ? WM_SYSKEYUP : WM_KEYUP, vk, KeyData(vk, alt, true));
+    // The dialog manager's loop, as the modal loop runs it.
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        if (::IsWindow(m_hWnd) && ::IsDialogMessageA(m_hWnd, &msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
 }
 
 void ModalWindow::End(INT_PTR result)

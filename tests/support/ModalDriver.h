@@ -37,8 +37,11 @@ public:
     // A click as a user makes it: nothing happens on a disabled control.
     void Click(int id);
     void ClickButton(const std::string &text);
-    // A key press into a control, with the modifiers held down meanwhile.
+    // A key press sent straight to a control, with the modifiers held down meanwhile.
     void PressKey(int id, UINT vk, bool ctrl = false, bool alt = false, bool shift = false);
+    // A key press as the user makes it: posted to the focused control and run
+    // through the dialog's own keyboard handling (Tab, Enter, Escape, Alt+F4).
+    void TypeKey(UINT vk, bool ctrl = false, bool alt = false, bool shift = false);
     void End(INT_PTR result);
 
 private:

@@ -1,0 +1,37 @@
+// The hotkey capture field: an edit that takes no typed text; every key
+// pressed replaces its text with the name of the key combination.
+#pragma once
+
+#include <windows.h>
+#include <string>
+
+#include "host/baseutil.h"
+
+namespace mimic {
+
+class KHotkeyEdit : public baseutil::KWindow
+{
+public:
+    KHotkeyEdit() = default;
+    ~KHotkeyEdit() override;
+
+    // Takes over the edit's window procedure; the status and warning lines
+    // are the dialog's, shown and hidden by it.
+    void Attach(HWND hEdit, HWND hAssigned, HWND hWarning);
+
+    static LRESULT CALLBACK HotkeyEditProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void OnHotkeyKey(UINT nVirtKey, LPARAM lKeyData);
+    // "Ctrl+", "Alt+", "Shift+" as held, then the platform's name of the key.
+    static std::string FormatHotkeyText(bool bCtrl, bool bAlt, bool bShift, UINT nVirtKey, LPARAM lKeyData);
+
+    WNDPROC m_pfnOldProc = nullptr;
+    ACCEL m_accel = {};
+    baseutil::CStatic m_stAssigned;
+    baseutil::CStatic m_stWarning;
+    std::string m_strText;
+
+private:
+    static KHotkeyEdit *s_pActive; // the field the replacement procedure serves
+};
+
+} // namespace mimic

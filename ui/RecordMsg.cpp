@@ -1,0 +1,27 @@
+#include "ui/RecordMsg.h"
+
+#include "core/Raii.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "mimic.h"
+#include "ui/resource.h"
+
+namespace mimic {
+
+CRecordMsg::CRecordMsg(IUnknown *pFramework, HWND hParent)
+    : CDialog(IDD_RECORD, hParent), m_pFramework(pFramework)
+{
+    OnCommand(IDOK, [this] { OnYes(); });
+}
+
+void CRecordMsg::OnYes()
+{
+    DWORD dontShow = ::IsDlgButtonChecked(GetSafeHwnd(), IDC_RECORD_DONTSHOW) == BST_CHECKED ? 1 : 0;
+    // Without the settings key the answer still stands; only the check box is lost.
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    if (key)
+        baseutil::WriteNumberToReg(key.get(), "Show confirmation dialog", dontShow);
+    EndDialog(IDOK);
+}
+
+} // namespace mimic
