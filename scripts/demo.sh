@@ -4,7 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh" mimichost
+"$root/scripts/build.sh"
 . "$root/scripts/wine-session.sh"
 mimic_session_start
 

@@ -1,0 +1,118 @@
+// Shows every dialog of the plug-in with representative content and saves a
+// picture of each into the folder named by MIMIC_SCREENSHOT_DIR (BMP files;
+// scripts/screenshots.sh turns them into PNG).
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/support/HostFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/TestDialogs.h"
+#include "ui/HotkeyEdit.h"
+#include "ui/RecordMsg.h"
+#include "ui/ReplaceDlg.h"
+#include "ui/resource.h"
+
+using namespace testsupport;
+
+namespace {
+
+void SaveWindow(HWND hWnd, const std::string &name)
+{
+    const char *dir = std::getenv("MIMIC_SCREENSHOT_DIR");
+    ASSERT_TRUE(dir) << "MIMIC_SCREENSHOT_DIR names the folder for the pictures";
+    ::ShowWindow(hWnd, SW_SHOW);
+    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME | RDW_ERASE);
+    MSG msg;
+    for (int i = 0; i < 20; ++i)
+    {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        ::Sleep(10);
+    }
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC mem = ::CreateCompatibleDC(screen);
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    HBITMAP bmp = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(mem, bmp);
+    ::BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
+    ::SelectObject(mem, old);
+    const DWORD stride = ((w * 3 + 3) & ~3u), size = stride * h;
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + size;
+    std::string path = std::string(dir) + "\\" + name + ".bmp";
+    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ::WriteFile(f, &fh, sizeof(fh), &written, nullptr);
+    ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr);
+    ::WriteFile(f, bits, size, &written, nullptr);
+    ::CloseHandle(f);
+    ::DeleteObject(bmp);
+    ::DeleteDC(mem);
+    ::ReleaseDC(nullptr, screen);
+    std::printf("saved %s\n", path.c_str());
+}
+
+class Screenshots : public HostFixture
+{
+};
+
+TEST_F(Screenshots, Record)
+{
+    ModalDriver driver;
+    driver.Expect("Record", [](ModalWindow &w) {
+        SaveWindow(w.Handle(), "record");
+        w.Click(IDCANCEL);
+    });
+    mimic::CRecordMsg(Framework(), nullptr).DoModal();
+}
+
+TEST_F(Screenshots, ReplaceFile)
+{
+    ModalDriver driver;
+    driver.Expect("Replace File", [](ModalWindow &w) {
+        SaveWindow(w.Handle(), "replace_file");
+        w.Click(IDCANCEL);
+    });
+    mimic::CReplaceDlg(nullptr).DoModal();
+}
+
+class HotkeyDialog : public mimic::CDialog
+{
+public:
+    HotkeyDialog() : CDialog(IDD_TEST_HOTKEY, nullptr) {}
+    BOOL OnInitDialog() override
+    {
+        field.Attach(Item(IDC_TEST_HOTKEY), Item(IDC_TEST_ASSIGNED), Item(IDC_TEST_WARNING));
+        field.m_stWarning.SetWindowTextA("Ctrl+Alt+Shift+F5 is already used by the host");
+        ::SetFocus(Item(IDC_TEST_HOTKEY));
+        return FALSE;
+    }
+    mimic::KHotkeyEdit field;
+};
+
+TEST_F(Screenshots, HotkeyField)
+{
+    ModalDriver driver;
+    driver.Expect("Hotkey Field", [](ModalWindow &w) {
+        w.TypeKey(VK_F5, true, true, true);
+        SaveWindow(w.Handle(), "hotkey_field");
+        w.End(IDOK);
+    });
+    HotkeyDialog().DoModal();
+}
+
+} // namespace
