@@ -133,6 +133,7 @@ TEST(ReplaceDlgTest, BothReplaceButtonsAnswerOkAndOnlyReplaceAllSetsTheFlag)
         ModalDriver driver;
         driver.Expect("Replace File", [&](ModalWindow &w) {
             EXPECT_TRUE(Focused(w, IDC_REPLACE)) << "Replace has the focus on opening";
+            EXPECT_EQ(DefaultId(w), IDOK) << "Replace All stays the dialog's default";
             EXPECT_EQ(w.MessageText(), "");
             EXPECT_EQ(w.Text(IDOK), "Replace All");
             c.answer(w);
