@@ -225,7 +225,11 @@ bool ActionCatalogue::CopyIntoFolder(HWND hOwner, const ActionEntry &entry)
     {
         if (ShowMessage(hOwner, "File already exists in the local/global folder.\nDo you want to overwrite it?",
                         "Warning", MB_YESNO | MB_ICONWARNING) != IDYES)
+        {
+            // A refusal is no error: callers tell it from a failed copy by the last error.
+            ::SetLastError(ERROR_SUCCESS);
             return false;
+        }
         FileUtils::Delete(target);
     }
     return ::CopyFileA(entry.strPath.c_str(), target.c_str(), TRUE) != FALSE;
@@ -236,9 +240,6 @@ void ActionCatalogue::ClearAccel(const ActionEntry &entry)
     // The given record may be an element of the list: compare against a copy,
     // or clearing it would stop the later matches.
     const std::string accel = entry.strAccel;
-    // An empty text is no hotkey: there is nothing to take away.
-    if (accel.empty())
-        return;
     for (ActionEntry &other : m_entries)
     {
         if (other.strAccel != accel)

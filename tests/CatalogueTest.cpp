@@ -291,6 +291,15 @@ TEST_F(CatalogueTest, FindByAccelIgnoresCaseWhileClearAccelDoesNot)
     catalogue.Reload(false);
     EXPECT_EQ(catalogue.FindByAccel("Ctrl+3"), nullptr) << "the cleared hotkeys were saved";
     EXPECT_EQ(ByName("one")->nRepeat, 0);
+
+    // The empty text is taken from every action without a hotkey: each section is written again.
+    ::DeleteFileA((localDir + "\\mimic.ini").c_str());
+    ActionEntry none;
+    none.strAccel = "";
+    catalogue.ClearAccel(none);
+    std::string ini = ReadTextFile(localDir + "\\mimic.ini");
+    for (const char *n : {"[one]", "[two]", "[three]", "[none]"})
+        EXPECT_NE(ini.find(n), std::string::npos) << n;
 }
 
 TEST_F(CatalogueTest, SameNameInBothFoldersGivesTwoActions)
@@ -405,6 +414,8 @@ TEST_F(CopyIntoFolderTest, AsksBeforeOverwritingAndKeepsTheOldFileOnNo)
         EXPECT_EQ(box.icon, MsgIcon::Warning);
         EXPECT_EQ(box.buttons, (std::vector<std::string>{"Yes", "No"}));
         EXPECT_EQ(copied, answer == IDYES);
+        if (answer == IDNO)
+            EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "a refusal is not an error";
         EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), answer == IDYES ? "# new\n" : "# old\n");
     }
 }
