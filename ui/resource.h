@@ -8,9 +8,23 @@
 // Dialog templates
 #define IDD_RECORD 201
 #define IDD_REPLACE_FILE 202
+#define IDD_TASK_PROPERTIES 203
 
 // Record
 #define IDC_RECORD_DONTSHOW 1001
 
 // Replace File
 #define IDC_REPLACE 1011
+
+// Action Properties
+#define IDC_TP_NAME 1021
+#define IDC_TP_REPEAT 1022
+#define IDC_TP_SPIN 1023
+#define IDC_TP_GLOBAL 1024
+#define IDC_TP_MENU 1025
+#define IDC_TP_CURRENT 1026
+#define IDC_TP_REMOVE 1027
+#define IDC_TP_NEW 1028
+#define IDC_TP_ASSIGN 1029
+#define IDC_TP_ASSIGNED 1030
+#define IDC_TP_WARNING 1031
