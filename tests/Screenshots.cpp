@@ -13,6 +13,8 @@
 #include "ui/HotkeyEdit.h"
 #include "ui/RecordMsg.h"
 #include "ui/ReplaceDlg.h"
+#include "ui/TaskProperties.h"
+#include "library/ActionCatalogue.h"
 #include "ui/resource.h"
 
 using namespace testsupport;
@@ -113,6 +115,44 @@ TEST_F(Screenshots, HotkeyField)
         w.End(IDOK);
     });
     HotkeyDialog().DoModal();
+}
+
+TEST_F(Screenshots, ActionPropertiesNew)
+{
+    mimic::ActionCatalogue catalogue;
+    catalogue.SetFramework(Framework());
+    mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
+    mimic::ActionEntry initial;
+    initial.strAccel = "Ctrl+3";
+    dlg.SetInitialEntry(initial);
+    ModalDriver driver;
+    driver.Expect("Action Properties", [](ModalWindow &w) {
+        w.SetText(IDC_TP_NAME, "place_resistors");
+        SaveWindow(w.Handle(), "action_properties_new");
+        w.Click(IDCANCEL);
+    });
+    dlg.DoModal();
+}
+
+TEST_F(Screenshots, ActionPropertiesEdit)
+{
+    AddScript(localDir, "route_bus.pl");
+    WriteIni(localDir, "route_bus", "PlayMode", "12");
+    WriteIni(localDir, "route_bus", "Accel", "Ctrl+Shift+R");
+    WriteIni(localDir, "route_bus", "AddToMenu", "1");
+    host->BindKey(CLSID_EditorDocument, FCONTROL, 'P', "Print Preview");
+    mimic::ActionCatalogue catalogue;
+    catalogue.SetFramework(Framework());
+    mimic::ActionEntry edited = catalogue.Entries().at(0);
+    mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
+    dlg.SetEditEntry(&edited);
+    ModalDriver driver;
+    driver.Expect("Action Properties", [](ModalWindow &w) {
+        w.PressKey(IDC_TP_NEW, 'P', true);
+        SaveWindow(w.Handle(), "action_properties_edit");
+        w.Click(IDCANCEL);
+    });
+    dlg.DoModal();
 }
 
 } // namespace
