@@ -2,18 +2,12 @@
 #include <windows.h>
 #include <objbase.h>
 
-namespace {
-HINSTANCE g_hModule = nullptr;
-volatile LONG g_nLocks = 0;
-} // namespace
+#include "module/ModuleLock.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID /*pReserved*/)
 {
     if (dwReason == DLL_PROCESS_ATTACH)
-    {
-        g_hModule = hInstance;
         ::DisableThreadLibraryCalls(hInstance);
-    }
     return TRUE;
 }
 
@@ -27,5 +21,5 @@ STDAPI DllGetClassObject(REFCLSID /*rclsid*/, REFIID /*riid*/, LPVOID *ppv)
 
 STDAPI DllCanUnloadNow()
 {
-    return g_nLocks == 0 ? S_OK : S_FALSE;
+    return mimic::ModuleLockCount() == 0 ? S_OK : S_FALSE;
 }

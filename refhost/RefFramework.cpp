@@ -167,6 +167,11 @@ RefFramework::RefFramework()
 
 RefFramework::~RefFramework()
 {
+    for (const std::string &key : m_registeredKeys)
+    {
+        ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
+        ::RegDeleteKeyA(HKEY_CLASSES_ROOT, key.c_str());
+    }
     ::RegDeleteTreeA(HKEY_CURRENT_USER, m_settingsRoot.c_str());
     ::RegDeleteKeyA(HKEY_CURRENT_USER, m_settingsRoot.c_str());
 }
@@ -182,6 +187,8 @@ STDMETHODIMP RefFramework::QueryInterface(REFIID riid, void **ppv)
         *ppv = static_cast<IHostAccelerators *>(this);
     else if (IsEqualIID(riid, IID_IHostMainWindow) && m_bMainWindowService)
         *ppv = static_cast<IHostMainWindow *>(this);
+    else if (IsEqualIID(riid, IID_IHostDocumentLookup))
+        *ppv = static_cast<IHostDocumentLookup *>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -344,6 +351,60 @@ STDMETHODIMP RefFramework::GetMainWindow(HWND *phWnd)
         return E_POINTER;
     *phWnd = m_hMainWnd;
     return m_hMainWnd ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP RefFramework::GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    auto it = m_documents.find(nCookie);
+    if (it == m_documents.end())
+        return E_INVALIDARG;
+    return it->second->QueryInterface(riid, reinterpret_cast<void **>(ppv));
+}
+
+RefDocument *RefFramework::OpenDocument(UINT nCookie, const std::string &file)
+{
+    return OpenDocument(nCookie, file, CLSID_EditorDocument);
+}
+
+RefDocument *RefFramework::OpenDocument(UINT nCookie, const std::string &file, REFCLSID rclsid)
+{
+    ComPtr<RefDocument> doc = RefDocument::Create(nCookie, file, rclsid);
+    RefDocument *raw = doc.Get();
+    m_documents[nCookie] = doc;
+    return raw;
+}
+
+void RefFramework::CloseDocument(UINT nCookie)
+{
+    m_documents.erase(nCookie);
+}
+
+RefDocument *RefFramework::Document(UINT nCookie) const
+{
+    auto it = m_documents.find(nCookie);
+    return it == m_documents.end() ? nullptr : it->second.Get();
+}
+
+void RefFramework::RegisterDocumentClass(REFCLSID rclsid, const std::string &progId)
+{
+    // Class registrations are read from HKEY_CLASSES_ROOT (Wine does not merge
+    // the user's classes into it).
+    const std::string clsidText = GuidText(rclsid);
+    const std::string clsidKey = "CLSID\\" + clsidText;
+    auto setDefault = [](const std::string &path, const std::string &value) {
+        mimic::UniqueHKey key;
+        if (::RegCreateKeyExA(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(),
+                              nullptr) == ERROR_SUCCESS)
+            ::RegSetValueExA(key.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
+                             static_cast<DWORD>(value.size() + 1));
+    };
+    setDefault(clsidKey + "\\ProgID", progId);
+    setDefault(progId + "\\CLSID", clsidText);
+    m_registeredKeys.push_back(clsidKey);
+    m_registeredKeys.push_back(progId);
 }
 
 bool RefFramework::KnowsCommand(REFGUID rguidContext, UINT nCmdId) const

@@ -10,6 +10,7 @@
 
 #include "HostServices.h"
 #include "core/Raii.h"
+#include "refhost/RefDocument.h"
 
 namespace refhost {
 
@@ -22,7 +23,10 @@ struct AccelCall
     UINT nFlags;
 };
 
-class RefFramework final : public IHostFramework, public IHostAccelerators, public IHostMainWindow
+class RefFramework final : public IHostFramework,
+                           public IHostAccelerators,
+                           public IHostMainWindow,
+                           public IHostDocumentLookup
 {
 public:
     // A new framework with its own settings root under HKEY_CURRENT_USER;
@@ -54,6 +58,18 @@ public:
 
     // IHostMainWindow
     STDMETHODIMP GetMainWindow(HWND *phWnd) override;
+
+    // IHostDocumentLookup
+    STDMETHODIMP GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv) override;
+
+    // --- Documents ---------------------------------------------------------
+    // A document open under the cookie, of the editor's class unless another is named.
+    RefDocument *OpenDocument(UINT nCookie, const std::string &file);
+    RefDocument *OpenDocument(UINT nCookie, const std::string &file, REFCLSID rclsid);
+    void CloseDocument(UINT nCookie);
+    RefDocument *Document(UINT nCookie) const;
+    // Registers a document class's ProgID for as long as this framework lives.
+    void RegisterDocumentClass(REFCLSID rclsid, const std::string &progId);
 
     // --- Set-up --------------------------------------------------------
     void SetInstallDir(const std::string &dir) { m_installDir = dir; }
@@ -107,6 +123,8 @@ private:
     std::vector<std::string> m_commandLines;
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
+    std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
+    std::vector<std::string> m_registeredKeys; // below HKEY_CLASSES_ROOT
 };
 
 } // namespace refhost

@@ -58,7 +58,10 @@ ScriptWriter::~ScriptWriter() = default;
 
 std::string ScriptWriter::CurrentVariable() const
 {
-    return "$Nexo" + std::to_string(m_nDocuments);
+    // The counter goes below 0 when more documents close than opened blocks
+    // (a document that joined without an open notification); "$Nexo-1" would
+    // not be Perl, so no line names a variable below $Nexo0.
+    return "$Nexo" + std::to_string(m_nDocuments < 0 ? 0 : m_nDocuments);
 }
 
 void ScriptWriter::WriteBlock(const std::string &block)

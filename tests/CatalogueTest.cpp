@@ -415,7 +415,9 @@ TEST_F(CopyIntoFolderTest, AsksBeforeOverwritingAndKeepsTheOldFileOnNo)
         EXPECT_EQ(box.buttons, (std::vector<std::string>{"Yes", "No"}));
         EXPECT_EQ(copied, answer == IDYES);
         if (answer == IDNO)
+        {
             EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "a refusal is not an error";
+        }
         EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), answer == IDYES ? "# new\n" : "# old\n");
     }
 }

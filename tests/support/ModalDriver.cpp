@@ -48,14 +48,26 @@ bool IsDialogWindow(HWND hWnd)
     return std::string(cls) == "#32770";
 }
 
+// The newest driver that has a step for the window's caption; else the newest.
+ModalDriver *DriverFor(HWND hWnd)
+{
+    if (t_state.drivers.empty())
+        return nullptr;
+    const std::string caption = WindowText(hWnd);
+    for (auto it = t_state.drivers.rbegin(); it != t_state.drivers.rend(); ++it)
+        if ((*it)->HasStepFor(caption))
+            return *it;
+    return t_state.drivers.back();
+}
+
 LRESULT CALLBACK DriverSubclass(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
 {
     ModalDriver *driver = t_state.drivers.empty() ? nullptr : t_state.drivers.back();
     switch (msg)
     {
     case kRunStep:
-        if (driver)
-            driver->OnWindowReady(hWnd);
+        if (ModalDriver *answering = DriverFor(hWnd))
+            answering->OnWindowReady(hWnd);
         return 0;
     case WM_TIMER:
         if (wParam == kWatchdogTimer)
@@ -301,6 +313,14 @@ ModalDriver &ModalDriver::Expect(const std::string &caption, Step step)
 {
     m_steps.push_back({caption, std::move(step)});
     return *this;
+}
+
+bool ModalDriver::HasStepFor(const std::string &caption) const
+{
+    for (const Pending_ &p : m_steps)
+        if (p.caption == caption)
+            return true;
+    return false;
 }
 
 ModalDriver &ModalDriver::Answer(const std::string &caption, int buttonId)

@@ -1,6 +1,7 @@
 // Drives the modal dialogs and message boxes that code under test raises on
 // this thread: each window that appears is matched by caption to a scripted
-// step, which can read and work its controls. Every window is recorded; an
+// step, which can read and work its controls. Drivers nest: a window goes to
+// the newest driver that expects its caption. Every window is recorded; an
 // unexpected one fails the test and is closed, and a watchdog closes any
 // window still open after the timeout, so no test can hang in a modal loop.
 #pragma once
@@ -75,6 +76,7 @@ public:
     ModalDriver &Answer(const std::string &caption, int buttonId);
 
     const std::vector<SeenWindow> &Seen() const { return m_seen; }
+    bool HasStepFor(const std::string &caption) const;
     size_t Pending() const { return m_steps.size(); }
 
     // Internal: called from the hook's window procedure.

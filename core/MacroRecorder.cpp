@@ -1,0 +1,278 @@
+#include "core/MacroRecorder.h"
+
+#include "core/Raii.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "library/ActionCatalogue.h"
+#include "mimic.h"
+#include "script/DocumentSink.h"
+#include "script/ScriptWriter.h"
+#include "ui/MessageBox.h"
+#include "ui/RecordMsg.h"
+#include "ui/TaskProperties.h"
+
+namespace mimic {
+
+namespace {
+
+const char kTemporaryName[] = "temporary_action";
+
+// Registry values of the plug-in; "Defaul" is how they have always been spelled.
+const char kRecordTemporary[] = "Record Temporary Task";
+const char kDontConfirm[] = "Show confirmation dialog";
+const char kShortcutNumber[] = "Defaul ShortCut Number";
+const char kLastMacroPath[] = "Last Macro Path";
+const char kRepeatCount[] = "Defaul Repeat Count";
+
+bool HostPlugInOpen(IUnknown *pFramework, REFCLSID rclsid)
+{
+    ComPtr<IUnknown> plugIn;
+    return hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) == S_OK && plugIn;
+}
+
+} // namespace
+
+KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie)
+    : KMacroRecorder(pFramework, nPlugInCookie, ActionCatalogue::Instance())
+{
+}
+
+KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue)
+    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue)
+{
+}
+
+KMacroRecorder::~KMacroRecorder()
+{
+    // The owner stops first; whatever is left is only freed.
+    for (auto &doc : m_documents)
+        doc.second->Release();
+}
+
+void KMacroRecorder::Start(HWND hParent, long nCookie)
+{
+    if (m_state != RecorderIdle)
+    {
+        m_state = RecorderRecording;
+        return;
+    }
+
+    m_nNextDocIndex = 0;
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    DWORD recordTemporary = 0, dontConfirm = 0, shortcut = static_cast<DWORD>(-1);
+    std::string proposed;
+    if (key)
+    {
+        baseutil::ReadNumberFromReg(key.get(), kRecordTemporary, recordTemporary);
+        baseutil::ReadNumberFromReg(key.get(), kDontConfirm, dontConfirm);
+        baseutil::ReadNumberFromReg(key.get(), kShortcutNumber, shortcut);
+        if (static_cast<int>(shortcut) == -1)
+        {
+            proposed = "Ctrl+0";
+            shortcut = 0;
+        }
+        else
+            proposed = "Ctrl+" + std::to_string(static_cast<int>(shortcut));
+    }
+
+    if (recordTemporary == 1 && dontConfirm == 0)
+    {
+        CRecordMsg confirm(m_pFramework, hParent);
+        if (confirm.DoModal() != IDOK)
+            return;
+    }
+
+    ActionEntry entry;
+    entry.strAccel = proposed;
+    const bool bNamed = recordTemporary == 0;
+    if (bNamed)
+    {
+        CTaskProperties properties(m_pFramework, hParent, m_catalogue);
+        properties.SetInitialEntry(entry);
+        if (properties.DoModal() != IDOK || properties.m_entry.strName.empty())
+            return;
+        entry = properties.m_entry;
+    }
+    else
+    {
+        entry.strName = kTemporaryName;
+        entry.strAccel = "Ctrl+0";
+        // Local actions need the workspace and the host plug-in that carries them.
+        if (!HostPlugInOpen(m_pFramework, CLSID_WorkspaceManager) || !HostPlugInOpen(m_pFramework, CLSID_HostPlugIn))
+            entry.bGlobal = true;
+    }
+
+    m_nRecordingCookie = nCookie;
+    const std::string folder = entry.bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string path = folder + "\\" + entry.strName + ".pl";
+
+    if (bNamed && FileUtils::Exists(path) &&
+        ShowMessage(m_catalogue.GetMainWindow(), "Specified file exists. Do you want to overwrite it?", "Warning",
+                    MB_YESNO | MB_ICONWARNING) != IDYES)
+        return;
+
+    m_catalogue.ClearAccel(entry);
+    entry.strPath = path;
+    m_entry = entry;
+    m_pWriter.reset(new ScriptWriter(m_catalogue));
+    m_pWriter->SetEntry(&m_entry);
+    if (FAILED(m_pWriter->Open(path.c_str(), 0)))
+    {
+        m_pWriter.reset();
+        return;
+    }
+
+    if (key && bNamed)
+    {
+        int next = static_cast<int>(shortcut) == 9 ? -1 : static_cast<int>(shortcut) + 1;
+        baseutil::WriteNumberToReg(key.get(), kShortcutNumber, static_cast<DWORD>(next));
+    }
+    key.reset();
+
+    m_state = RecorderRecording;
+    AttachDocument(CLSID_EditorDocument, static_cast<UINT>(m_nRecordingCookie));
+}
+
+void KMacroRecorder::Pause()
+{
+    if (m_state == RecorderRecording)
+        m_state = RecorderPaused;
+}
+
+void KMacroRecorder::Stop()
+{
+    if (m_state != RecorderRecording && m_state != RecorderPaused)
+        return;
+    m_state = RecorderIdle;
+    DetachAll();
+    if (m_pWriter)
+    {
+        m_pWriter->Close();
+        m_pWriter.reset();
+    }
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    if (key)
+    {
+        baseutil::WriteToReg(key.get(), kLastMacroPath, m_entry.strPath.c_str());
+        baseutil::WriteNumberToReg(key.get(), kRepeatCount, static_cast<DWORD>(m_entry.nRepeat));
+    }
+}
+
+void KMacroRecorder::GetState(long *pState, long *pCookie) const
+{
+    if (pState)
+        *pState = m_state;
+    if (pCookie)
+        *pCookie = m_nRecordingCookie;
+}
+
+void KMacroRecorder::DetachAll()
+{
+    std::map<UINT, DocumentSink *> documents;
+    documents.swap(m_documents);
+    for (auto &doc : documents)
+    {
+        (void)doc.second->Disconnect();
+        doc.second->Release();
+    }
+}
+
+void KMacroRecorder::RecordEvent(UINT nCookie, const char *pszCommand, const char *pszParams)
+{
+    if (m_state != RecorderRecording)
+        return;
+    auto it = m_documents.find(nCookie);
+    if (it == m_documents.end())
+    {
+        ShowMessage(m_catalogue.GetMainWindow(), "PlugIn not registered!", "", MB_OK);
+        return;
+    }
+    if (m_pWriter)
+        (void)m_pWriter->WriteCommand(it->second->VariableName().c_str(), pszCommand ? pszCommand : "",
+                                      pszParams ? pszParams : "");
+}
+
+void KMacroRecorder::AttachDocument(REFCLSID rclsid, UINT nCookie)
+{
+    if (m_state == RecorderIdle)
+        return;
+    DocumentSink *sink = DocumentSink::Create();
+    if (!sink)
+        return;
+    sink->AddRef();
+    sink->Init(this, m_nNextDocIndex++);
+    if (!sink->Connect(rclsid, nCookie))
+    {
+        sink->Release();
+        return;
+    }
+    if (m_documents.count(nCookie))
+    {
+        (void)sink->Disconnect();
+        sink->Release();
+        return;
+    }
+    m_documents[nCookie] = sink;
+    if (!sink->ConnectedToDocumentEvents())
+        WriteDocumentOpen(nCookie);
+}
+
+void KMacroRecorder::DetachDocument(REFCLSID /*rclsid*/, UINT nCookie)
+{
+    if (m_state == RecorderIdle)
+        return;
+    auto it = m_documents.find(nCookie);
+    if (it != m_documents.end())
+    {
+        DocumentSink *sink = it->second;
+        m_documents.erase(it);
+        if (m_pWriter)
+            (void)m_pWriter->CloseDocument(sink->VariableName().c_str(), nCookie, true);
+        (void)sink->Disconnect();
+        sink->Release();
+    }
+    if (m_documents.empty())
+        Stop();
+}
+
+void KMacroRecorder::WriteDocumentOpen(UINT nCookie)
+{
+    auto it = m_documents.find(nCookie);
+    if (it == m_documents.end() || !m_pWriter)
+        return;
+    (void)m_pWriter->OpenDocument(it->second->VariableName().c_str(), it->second->ClassIdText().c_str(), nullptr);
+}
+
+void KMacroRecorder::WriteDocumentEvent(UINT nCookie)
+{
+    auto it = m_documents.find(nCookie);
+    if (it == m_documents.end() || !m_pWriter)
+        return;
+    (void)m_pWriter->OpenDocument(it->second->VariableName().c_str(), it->second->ClassIdText().c_str(),
+                                  it->second->ParamText());
+}
+
+bool KMacroRecorder::GetDocumentObject(UINT nCookie, REFIID riid, void **ppv)
+{
+    if (!ppv)
+        return false;
+    *ppv = nullptr;
+    if (!m_pFramework)
+        return false;
+    ComPtr<IHostDocumentLookup> lookup;
+    if (FAILED(m_pFramework->QueryInterface(IID_IHostDocumentLookup, lookup.PutVoid())) || !lookup)
+        return false;
+    IUnknown *pUnk = nullptr;
+    if (FAILED(lookup->GetDocument(nCookie, riid, &pUnk)) || !pUnk)
+        return false;
+    *ppv = pUnk;
+    return true;
+}
+
+std::string KMacroRecorder::GetActionFolder(bool bGlobal)
+{
+    return bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+}
+
+} // namespace mimic

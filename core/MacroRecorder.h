@@ -1,0 +1,66 @@
+// The recorder: turns one recording into one action script, tracks the
+// documents that take part in it, and keeps the plug-in's settings.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "library/ActionEntry.h"
+
+namespace mimic {
+
+class ActionCatalogue;
+class DocumentSink;
+class ScriptWriter;
+
+enum RecorderState : int
+{
+    RecorderIdle = 0,
+    RecorderRecording = 1,
+    RecorderPaused = 2,
+};
+
+class KMacroRecorder
+{
+public:
+    KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie);
+    KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue);
+    ~KMacroRecorder();
+    KMacroRecorder(const KMacroRecorder &) = delete;
+    KMacroRecorder &operator=(const KMacroRecorder &) = delete;
+
+    void Start(HWND hParent, long nCookie);
+    void Pause();
+    void Stop();
+    void GetState(long *pState, long *pCookie) const;
+
+    void RecordEvent(UINT nCookie, const char *pszCommand, const char *pszParams);
+    void AttachDocument(REFCLSID rclsid, UINT nCookie);
+    void DetachDocument(REFCLSID rclsid, UINT nCookie);
+    void DetachAll();
+    void WriteDocumentOpen(UINT nCookie);
+    void WriteDocumentEvent(UINT nCookie);
+    bool GetDocumentObject(UINT nCookie, REFIID riid, void **ppv);
+
+    // The action folder, macros expanded.
+    std::string GetActionFolder(bool bGlobal);
+
+    const ActionEntry &Entry() const { return m_entry; }
+    size_t TrackedDocuments() const { return m_documents.size(); }
+
+private:
+    IUnknown *m_pFramework; // not owned: the plug-in object holds the reference
+    UINT m_nPlugInCookie;
+    long m_nRecordingCookie = 0;
+    std::unique_ptr<ScriptWriter> m_pWriter;
+    RecorderState m_state = RecorderIdle;
+    std::map<UINT, DocumentSink *> m_documents; // one reference each
+    int m_nNextDocIndex = 0;
+    ActionEntry m_entry;
+    ActionCatalogue &m_catalogue;
+};
+
+} // namespace mimic
