@@ -270,6 +270,30 @@ bool KMacroRecorder::GetDocumentObject(UINT nCookie, REFIID riid, void **ppv)
     return true;
 }
 
+bool KMacroRecorder::BuildActionsMenu(IUnknown **ppMenu, REFCLSID rclsid)
+{
+    if (!ppMenu)
+        return false;
+    if (!m_catalogue.CommandsAdded())
+        m_catalogue.Reload(false);
+    if (m_catalogue.Count() < 1 || !m_pFramework)
+        return false;
+    ComPtr<IHostMenuService> service;
+    ComPtr<IHostMenu> menu;
+    if (FAILED(m_pFramework->QueryInterface(IID_IHostMenuService, service.PutVoid())) || !service ||
+        FAILED(service->CreateMenu(menu.Put())) || !menu)
+        return false;
+    bool added = false;
+    for (const ActionEntry &entry : m_catalogue.Entries())
+    {
+        if (!entry.bMenu)
+            continue;
+        (void)menu->AddItem(0, entry.strName.c_str(), rclsid, static_cast<UINT>(entry.nCmdId));
+        added = true;
+    }
+    return added && SUCCEEDED(menu->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(ppMenu)));
+}
+
 std::string KMacroRecorder::GetActionFolder(bool bGlobal)
 {
     return bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();

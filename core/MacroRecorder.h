@@ -48,6 +48,10 @@ public:
     // The action folder, macros expanded.
     std::string GetActionFolder(bool bGlobal);
 
+    // The host's actions menu: one item per action marked for it, in list
+    // order. True when a menu with at least one item was handed out.
+    bool BuildActionsMenu(IUnknown **ppMenu, REFCLSID rclsid);
+
     const ActionEntry &Entry() const { return m_entry; }
     size_t TrackedDocuments() const { return m_documents.size(); }
 

@@ -189,6 +189,8 @@ STDMETHODIMP RefFramework::QueryInterface(REFIID riid, void **ppv)
         *ppv = static_cast<IHostMainWindow *>(this);
     else if (IsEqualIID(riid, IID_IHostDocumentLookup))
         *ppv = static_cast<IHostDocumentLookup *>(this);
+    else if (IsEqualIID(riid, IID_IHostMenuService) && m_bMenuService)
+        *ppv = static_cast<IHostMenuService *>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -362,6 +364,48 @@ STDMETHODIMP RefFramework::GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv
     if (it == m_documents.end())
         return E_INVALIDARG;
     return it->second->QueryInterface(riid, reinterpret_cast<void **>(ppv));
+}
+
+STDMETHODIMP RefMenu::QueryInterface(REFIID riid, void **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IHostMenu))
+        return E_NOINTERFACE;
+    *ppv = static_cast<IHostMenu *>(this);
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) RefMenu::AddRef()
+{
+    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
+}
+
+STDMETHODIMP_(ULONG) RefMenu::Release()
+{
+    LONG n = ::InterlockedDecrement(&m_cRef);
+    if (n == 0)
+        delete this;
+    return static_cast<ULONG>(n);
+}
+
+STDMETHODIMP RefMenu::AddItem(long nValue, LPCSTR pszText, REFCLSID rclsid, UINT nCmdId)
+{
+    m_items.push_back({nValue, pszText ? pszText : "", rclsid, nCmdId});
+    return S_OK;
+}
+
+STDMETHODIMP RefFramework::CreateMenu(IHostMenu **ppMenu)
+{
+    if (!ppMenu)
+        return E_POINTER;
+    ComPtr<RefMenu> menu = ComPtr<RefMenu>::Attach(new RefMenu());
+    m_menus.push_back(menu);
+    *ppMenu = menu.Get();
+    menu->AddRef();
+    return S_OK;
 }
 
 RefDocument *RefFramework::OpenDocument(UINT nCookie, const std::string &file)

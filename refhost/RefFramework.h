@@ -23,10 +23,36 @@ struct AccelCall
     UINT nFlags;
 };
 
+// A menu the plug-in built through the host's menu service.
+struct MenuItem
+{
+    long nValue;
+    std::string text;
+    CLSID clsid;
+    UINT nCmdId;
+};
+
+class RefMenu final : public IHostMenu
+{
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+    STDMETHODIMP AddItem(long nValue, LPCSTR pszText, REFCLSID rclsid, UINT nCmdId) override;
+
+    const std::vector<MenuItem> &Items() const { return m_items; }
+    LONG References() const { return m_cRef; }
+
+private:
+    LONG m_cRef = 1;
+    std::vector<MenuItem> m_items;
+};
+
 class RefFramework final : public IHostFramework,
                            public IHostAccelerators,
                            public IHostMainWindow,
-                           public IHostDocumentLookup
+                           public IHostDocumentLookup,
+                           public IHostMenuService
 {
 public:
     // A new framework with its own settings root under HKEY_CURRENT_USER;
@@ -61,6 +87,12 @@ public:
 
     // IHostDocumentLookup
     STDMETHODIMP GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv) override;
+
+    // IHostMenuService
+    STDMETHODIMP CreateMenu(IHostMenu **ppMenu) override;
+    void SetMenuServiceAvailable(bool bAvailable) { m_bMenuService = bAvailable; }
+    // Every menu the plug-in had made, oldest first.
+    const std::vector<mimic::ComPtr<RefMenu>> &Menus() const { return m_menus; }
 
     // --- Documents ---------------------------------------------------------
     // A document open under the cookie, of the editor's class unless another is named.
@@ -115,6 +147,8 @@ private:
     bool m_bRefuseSettings = false;
     bool m_bAccelerators = true;
     bool m_bMainWindowService = true;
+    bool m_bMenuService = true;
+    std::vector<mimic::ComPtr<RefMenu>> m_menus;
     HWND m_hMainWnd = nullptr;
 
     std::map<std::string, std::map<UINT, UINT>> m_commands; // context -> id -> flags
