@@ -11,9 +11,12 @@
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"
 #include "ui/HotkeyEdit.h"
+#include "ui/InsertFileDlg.h"
 #include "ui/RecordMsg.h"
 #include "ui/ReplaceDlg.h"
 #include "ui/TaskProperties.h"
+#include "ui/TaskManager.h"
+#include "host/GridCtrl.h"
 #include "library/ActionCatalogue.h"
 #include "ui/resource.h"
 
@@ -153,6 +156,55 @@ TEST_F(Screenshots, ActionPropertiesEdit)
         w.Click(IDCANCEL);
     });
     dlg.DoModal();
+}
+
+TEST_F(Screenshots, ActionManager)
+{
+    const struct
+    {
+        const char *folder, *name, *accel, *menu;
+    } actions[] = {{"l", "place_resistors", "Ctrl+1", "1"}, {"l", "route_bus", "", "0"},
+                   {"l", "rename_nets", "Ctrl+Shift+R", "1"}, {"g", "export_bom", "Alt+F7", "0"},
+                   {"g", "check_rules", "", "1"}};
+    for (const auto &a : actions)
+    {
+        const std::string &folder = a.folder[0] == 'l' ? localDir : globalDir;
+        AddScript(folder, std::string(a.name) + ".pl");
+        WriteIni(folder, a.name, "Accel", a.accel);
+        WriteIni(folder, a.name, "AddToMenu", a.menu);
+    }
+    mimic::ActionCatalogue catalogue;
+    catalogue.SetFramework(Framework());
+    ModalDriver driver;
+    driver.Expect("Action Manager", [](ModalWindow &w) {
+        KGridCtrl grid;
+        grid.Attach(::GetDlgItem(w.Handle(), IDC_TM_GRID));
+        auto it = grid.begin(GCRS_ALL);
+        ++it;
+        grid.SelectRow(*it, true);
+        SaveWindow(w.Handle(), "action_manager");
+        w.Click(IDCANCEL);
+    });
+    mimic::CTaskManager(Framework(), nullptr, catalogue).DoModal();
+}
+
+TEST_F(Screenshots, AddActionFiles)
+{
+    for (const char *name : {"check_nets.pl", "place_resistors.pl", "route_bus.pl"})
+        AddScript(localDir, name);
+    char saved[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, saved);
+    ::SetCurrentDirectoryA(localDir.c_str());
+    mimic::c_insertFileDlg dlg(nullptr);
+    dlg.m_bCheckEnabled = 1;
+    ModalDriver driver;
+    driver.Expect("Add Files (" + localDir + ")", [](ModalWindow &w) {
+        SaveWindow(w.Handle(), "add_action_files");
+        w.Click(IDCANCEL);
+    });
+    dlg.DoModal();
+    // The folder goes away with the fixture, which it cannot while it is current.
+    ::SetCurrentDirectoryA(saved);
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 #define IDD_RECORD 201
 #define IDD_REPLACE_FILE 202
 #define IDD_TASK_PROPERTIES 203
+#define IDD_TASK_MANAGER 204
+#define IDD_ADD_ACTION_FILES 301
 
 // Record
 #define IDC_RECORD_DONTSHOW 1001
@@ -28,3 +30,13 @@
 #define IDC_TP_ASSIGN 1029
 #define IDC_TP_ASSIGNED 1030
 #define IDC_TP_WARNING 1031
+
+// Add action files
+#define IDC_AF_GLOBAL 1041
+
+// Action Manager
+#define IDC_TM_GRID 1051
+#define IDC_TM_ADD 1052
+#define IDC_TM_REMOVE 1053
+#define IDC_TM_REFRESH 1054
+#define IDC_TM_PROPERTIES 1055

@@ -163,6 +163,29 @@ std::vector<std::string> ModalWindow::Buttons() const
     return out;
 }
 
+namespace {
+
+HWND FindDescendant(HWND parent, const std::string &className, int id)
+{
+    for (HWND child = ::GetWindow(parent, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    {
+        char cls[64] = {};
+        ::GetClassNameA(child, cls, sizeof(cls));
+        if (::lstrcmpiA(cls, className.c_str()) == 0 && (id == -1 || ::GetDlgCtrlID(child) == id))
+            return child;
+        if (HWND below = FindDescendant(child, className, id))
+            return below;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+HWND ModalWindow::FindChild(const std::string &className, int id) const
+{
+    return FindDescendant(m_hWnd, className, id);
+}
+
 bool ModalWindow::Exists(int id) const
 {
     return Item(id) != nullptr;

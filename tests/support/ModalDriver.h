@@ -29,6 +29,10 @@ public:
     // Push-button texts in child order, without their '&' marks.
     std::vector<std::string> Buttons() const;
 
+    // The first window of that class below this one, at any depth, in child
+    // order; with an id, the first that also has that id. Null when none.
+    HWND FindChild(const std::string &className, int id = -1) const;
+
     bool Exists(int id) const;
     std::string Text(int id) const;
     bool IsEnabled(int id) const;

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <memory>
+
+#include "tests/support/ModalDriver.h"
+#include "tests/support/TestFolders.h"
+#include "ui/InsertFileDlg.h"
+#include "ui/resource.h"
+
+using namespace testsupport;
+using Paths = std::vector<std::string>;
+
+namespace {
+
+const int kFileNameBox = 0x47C; // the platform's file-name combo box (cmb13)
+
+// The windows that a help request reached, in the order they answered it.
+std::vector<HWND> g_helped;
+LRESULT CALLBACK HelpSpy(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (reinterpret_cast<CWPRETSTRUCT *>(lParam)->message == WM_HELP)
+        g_helped.push_back(reinterpret_cast<CWPRETSTRUCT *>(lParam)->hwnd);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+class InsertFileDlgTest : public ::testing::Test
+{
+protected:
+    InsertFileDlgTest()
+    {
+        ::GetCurrentDirectoryA(MAX_PATH, saved);
+        for (const char *name : {"a.pl", "b.pl", "c.pl"})
+            WriteTextFile(folder / name, "# action\n");
+        MakeFolder(folder / "sub");
+        ::SetCurrentDirectoryA(folder.Path().c_str());
+    }
+    // The folder cannot go while it is the current one.
+    ~InsertFileDlgTest() override { ::SetCurrentDirectoryA(saved); }
+
+    static std::string Title(const std::string &shown) { return "Add Files (" + shown + ")"; }
+
+    INT_PTR Run(int makeGlobal, int checkEnabled, ModalDriver::Step step)
+    {
+        dlg = std::make_unique<mimic::c_insertFileDlg>(nullptr);
+        dlg->m_bMakeGlobal = makeGlobal;
+        dlg->m_bCheckEnabled = checkEnabled;
+        driver.Expect(Title(folder.Path()), std::move(step));
+        return dlg->DoModal();
+    }
+
+    // Types into the file-name field and presses the file dialog's OK button.
+    static void Open(ModalWindow &w, const std::string &names)
+    {
+        ::SetWindowTextA(w.FindChild("Edit", kFileNameBox), names.c_str());
+        w.Click(IDOK);
+    }
+    static HWND Box(ModalWindow &w) { return w.FindChild("Button", IDC_AF_GLOBAL); }
+
+    char saved[MAX_PATH] = {};
+    TempFolder folder;
+    ModalDriver driver;
+    std::unique_ptr<mimic::c_insertFileDlg> dlg;
+};
+
+TEST_F(InsertFileDlgTest, TitleNamesEachFolderShownAndOkReadsAddAction)
+{
+    mimic::c_insertFileDlg made(nullptr);
+    ::SetCurrentDirectoryA((folder / "sub").c_str()); // too late: the dialog opens where it was made
+    driver.Expect(Title(folder.Path()), [&](ModalWindow &w) {
+        EXPECT_EQ(w.Text(IDOK), "Add Action");
+        Open(w, "sub");
+        EXPECT_EQ(w.Caption(), Title(folder / "sub"));
+        Open(w, "..");
+        EXPECT_EQ(w.Caption(), Title(folder.Path()));
+        w.Click(IDCANCEL);
+    });
+    EXPECT_EQ(made.DoModal(), IDCANCEL);
+}
+
+TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
+{
+    struct Case
+    {
+        int makeGlobal, enabled;
+        const char *names; // null: Cancel
+        INT_PTR result;
+        Paths paths;
+        int madeGlobal;
+    };
+    const Case cases[] = {
+        {0, 1, "a.pl", IDOK, {folder / "a.pl"}, 1},
+        {1, 1, "\"c.pl\" \"a.pl\" \"b.pl\"", IDOK, {folder / "c.pl", folder / "a.pl", folder / "b.pl"}, 0},
+        {1, 0, "b.pl", IDOK, {folder / "b.pl"}, 1},
+        {1, 1, nullptr, IDCANCEL, {}, 1},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.names ? c.names : "Cancel");
+        EXPECT_EQ(Run(c.makeGlobal, c.enabled,
+                      [&](ModalWindow &w) {
+                          EXPECT_EQ(::SendMessageA(Box(w), BM_GETCHECK, 0, 0) == BST_CHECKED, c.makeGlobal != 0);
+                          EXPECT_EQ(::IsWindowEnabled(Box(w)) != FALSE, c.enabled != 0);
+                          if (::IsWindowEnabled(Box(w)))
+                              ::SendMessageA(Box(w), BM_CLICK, 0, 0);
+                          if (c.names)
+                              Open(w, c.names);
+                          else
+                              w.Click(IDCANCEL);
+                      }),
+                  c.result);
+        EXPECT_EQ(dlg->GetPathNames(), c.paths);
+        EXPECT_EQ(dlg->m_bMakeGlobal, c.madeGlobal);
+    }
+}
+
+TEST_F(InsertFileDlgTest, AMissingFileIsRefusedAndTheDialogStays)
+{
+    // The platform's message box bears the title the dialog was given, not the one it shows now.
+    driver.Expect("Add action files", [](ModalWindow &box) {
+        EXPECT_NE(box.MessageText().find("missing.pl"), std::string::npos) << box.MessageText();
+        box.Click(IDOK);
+    });
+    EXPECT_EQ(Run(0, 1,
+                  [&](ModalWindow &w) {
+                      ::SendMessageA(Box(w), BM_CLICK, 0, 0);
+                      Open(w, "\"a.pl\" \"missing.pl\"");
+                      EXPECT_TRUE(::IsWindowVisible(w.Handle()));
+                      EXPECT_EQ(dlg->m_bMakeGlobal, 0) << "a refused confirmation stores nothing";
+                      Open(w, "b.pl");
+                  }),
+              IDOK);
+    EXPECT_EQ(dlg->GetPathNames(), Paths{folder / "b.pl"});
+    EXPECT_EQ(dlg->m_bMakeGlobal, 1);
+}
+
+TEST_F(InsertFileDlgTest, F1InTheChildIsAnsweredThereAndShowsNothing)
+{
+    g_helped.clear();
+    HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, HelpSpy, nullptr, ::GetCurrentThreadId());
+    EXPECT_EQ(Run(0, 1,
+                  [&](ModalWindow &w) {
+                      ::SetFocus(Box(w));
+                      // Only a key from the keyboard becomes a help request: a posted one would not.
+                      INPUT keys[2] = {};
+                      keys[0].type = keys[1].type = INPUT_KEYBOARD;
+                      keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+                      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                      ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+                      MSG msg;
+                      for (int i = 0; i < 200 && g_helped.empty(); ++i, ::Sleep(10))
+                          while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                              if (!::IsDialogMessageA(w.Handle(), &msg))
+                                  ::DispatchMessageA(&msg);
+                      auto reached = [](HWND h) { return std::count(g_helped.begin(), g_helped.end(), h); };
+                      EXPECT_EQ(reached(::GetParent(Box(w))), 1) << "the child answered";
+                      EXPECT_EQ(reached(w.Handle()), 0) << "and the request went no further";
+                      w.Click(IDCANCEL);
+                  }),
+              IDCANCEL);
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_EQ(driver.Seen().size(), 1u) << "no other window was shown";
+}
+
+} // namespace

@@ -1,0 +1,267 @@
+#include "ui/TaskManager.h"
+
+#include "core/Raii.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "library/ActionCatalogue.h"
+#include "mimic.h"
+#include "ui/InsertFileDlg.h"
+#include "ui/MessageBox.h"
+#include "ui/ReplaceDlg.h"
+#include "ui/TaskProperties.h"
+#include "ui/resource.h"
+
+namespace mimic {
+
+namespace {
+
+bool HostPlugInOpen(IUnknown *pFramework, REFCLSID rclsid)
+{
+    ComPtr<IUnknown> plugIn;
+    return hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) == S_OK && plugIn;
+}
+
+} // namespace
+
+CTaskManager::CTaskManager(IUnknown *pFramework, HWND hParent)
+    : CTaskManager(pFramework, hParent, ActionCatalogue::Instance())
+{
+}
+
+CTaskManager::CTaskManager(IUnknown *pFramework, HWND hParent, ActionCatalogue &catalogue)
+    : CDialog(IDD_TASK_MANAGER, hParent), m_pFramework(pFramework), m_catalogue(catalogue)
+{
+    KGridCtrl::RegisterClass();
+    OnCommand(IDC_TM_ADD, [this] { Add(); });
+    OnCommand(IDC_TM_REMOVE, [this] { Remove(); });
+    OnCommand(IDC_TM_REFRESH, [this] { Refresh(); });
+    OnCommand(IDC_TM_PROPERTIES, [this] { Properties(); });
+    OnNotify(IDC_TM_GRID, GCN_SELCHANGED, [this](NMHDR *) {
+        UpdateButtons();
+        return 0;
+    });
+    OnNotify(IDC_TM_GRID, GCN_DBLCLK, [this](NMHDR *) {
+        Properties();
+        return 1;
+    });
+    OnNotify(IDC_TM_GRID, GCN_KEYDOWN, [this](NMHDR *pHdr) { return OnGridKey(pHdr); });
+}
+
+CTaskManager::~CTaskManager()
+{
+    m_grid.DeleteAllRows();
+}
+
+bool CTaskManager::DoDataExchange(bool /*bSaveAndValidate*/)
+{
+    m_grid.Attach(Item(IDC_TM_GRID));
+    return true;
+}
+
+BOOL CTaskManager::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    GC_COLUMN look;
+    look.mask = GCCF_TYPE | GCCF_STYLE;
+    look.type = GCT_TEXT;
+    m_colGL = m_grid.AddColumn("G/L", 2, 40);
+    look.style = 1;
+    m_grid.SetColumn(m_colGL, look);
+    m_colAction = m_grid.AddColumn("Action", 0, 170);
+    look.style = 0x1000;
+    m_grid.SetColumn(m_colAction, look);
+    m_colHotkey = m_grid.AddColumn("Hotkey", 0, 90);
+    look.style = 0;
+    m_grid.SetColumn(m_colHotkey, look);
+    GC_COLUMN menu;
+    menu.mask = GCCF_WIDTH | GCCF_TEXT | GCCF_TYPE | GCCF_STYLE;
+    menu.width = 40;
+    menu.text = "Menu";
+    menu.type = GCT_CHECKBOX;
+    menu.style = 1;
+    m_colMenu = m_grid.AddColumn(menu);
+
+    FillGrid();
+    if (m_catalogue.Entries().empty())
+    {
+        ::EnableWindow(Item(IDC_TM_REMOVE), FALSE);
+        ::EnableWindow(Item(IDC_TM_PROPERTIES), FALSE);
+    }
+    ::SendMessageA(m_grid.GetHwnd(), 0x40F, static_cast<WPARAM>(m_colAction), 0);
+    ::SetFocus(m_grid.GetHwnd());
+    return FALSE;
+}
+
+void CTaskManager::FillGrid()
+{
+    for (ActionEntry &entry : m_catalogue.Entries())
+    {
+        HGCROW row = m_grid.InsertRow(GCR_ROOT, GCR_LAST);
+        m_grid.SetItemText(row, m_colGL, entry.bGlobal ? "G" : "L");
+        m_grid.SetItemText(row, m_colAction, entry.strName.c_str());
+        m_grid.SetItemText(row, m_colHotkey, entry.strAccel.c_str());
+        m_grid.SetRowParam(row, reinterpret_cast<LPARAM>(&entry));
+        GC_ITEM check;
+        check.mask = GCIF_CHECK;
+        check.row = row;
+        check.column = m_colMenu;
+        check.checkState = entry.bMenu ? 1 : 0;
+        m_grid.SetItem(check);
+    }
+    ::SetFocus(m_grid.GetHwnd());
+}
+
+ActionEntry *CTaskManager::RowEntry(HGCROW hRow) const
+{
+    return reinterpret_cast<ActionEntry *>(m_grid.GetRowParam(hRow));
+}
+
+bool CTaskManager::MenuChecked(HGCROW hRow) const
+{
+    GC_ITEM check;
+    check.mask = GCIF_CHECK;
+    check.row = hRow;
+    check.column = m_colMenu;
+    m_grid.GetItem(check);
+    return check.checkState != 0;
+}
+
+void CTaskManager::UpdateButtons()
+{
+    const int selected = m_grid.GetSelectedCount();
+    ::EnableWindow(Item(IDC_TM_REMOVE), selected > 0);
+    ::EnableWindow(Item(IDC_TM_PROPERTIES), selected == 1);
+}
+
+void CTaskManager::Refresh()
+{
+    m_grid.DeleteAllRows();
+    m_catalogue.Reload(false);
+    FillGrid();
+}
+
+void CTaskManager::Add()
+{
+    const bool bothOpen = HostPlugInOpen(m_pFramework, CLSID_WorkspaceManager) &&
+                          HostPlugInOpen(m_pFramework, CLSID_HostPlugIn);
+    c_insertFileDlg dlg(GetSafeHwnd());
+    dlg.m_bMakeGlobal = bothOpen ? 0 : 1;
+    dlg.m_bCheckEnabled = bothOpen ? 1 : 0;
+    if (dlg.DoModal() != IDOK)
+        return;
+
+    const bool bGlobal = dlg.m_bMakeGlobal != 0;
+    std::string folder = bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    ::CreateDirectoryA(folder.c_str(), nullptr);
+    folder += "\\";
+
+    bool replaceAll = false, added = false;
+    for (const std::string &source : dlg.GetPathNames())
+    {
+        const std::string target = folder + FileUtils::GetNameFromFile(source);
+        ActionEntry entry;
+        entry.strName = FileUtils::RemoveExtFromFile(FileUtils::GetNameFromFile(source));
+        entry.strPath = target;
+        entry.bGlobal = bGlobal;
+        entry.nRepeat = 1;
+        entry.strAccel.clear();
+        entry.bMenu = false;
+
+        bool copied = ::CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
+        if (!copied)
+        {
+            if (replaceAll)
+                copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
+            else
+            {
+                CReplaceDlg replace(GetSafeHwnd());
+                if (replace.DoModal() == IDOK)
+                {
+                    replaceAll = replace.ReplaceAll();
+                    copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
+                }
+            }
+        }
+        if (copied)
+        {
+            m_catalogue.SaveEntry(entry);
+            added = true;
+        }
+    }
+    if (added)
+        Refresh();
+}
+
+void CTaskManager::ForgetLastMacroIf(const std::string &deletedPath)
+{
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    std::string last;
+    if (key && baseutil::ReadFromReg(key.get(), "Last Macro Path", last) && FileUtils::equalPath(last, deletedPath))
+        baseutil::WriteToReg(key.get(), "Last Macro Path", "");
+}
+
+void CTaskManager::Remove()
+{
+    if (ShowMessage(GetSafeHwnd(), "Do you really want to remove action(s) from the disc?", "Warning",
+                    MB_YESNO | MB_ICONWARNING) == IDYES)
+    {
+        for (auto it = m_grid.begin(GCRS_SELECTED); it != m_grid.end(); ++it)
+        {
+            ActionEntry *entry = RowEntry(*it);
+            if (!entry || !FileUtils::Delete(entry->strPath))
+                continue;
+            m_catalogue.RemoveEntry(*entry);
+            ForgetLastMacroIf(entry->strPath);
+        }
+        Refresh();
+    }
+    const bool any = m_grid.GetSelectedCount() > 0;
+    ::EnableWindow(Item(IDC_TM_REMOVE), any);
+    ::EnableWindow(Item(IDC_TM_PROPERTIES), any);
+}
+
+void CTaskManager::Properties()
+{
+    auto it = m_grid.begin(GCRS_SELECTED);
+    if (!(it != m_grid.end()))
+        return;
+    ActionEntry *entry = RowEntry(*it);
+    if (!entry)
+        return;
+    ActionEntry copy = *entry;
+    copy.bMenu = MenuChecked(*it);
+    CTaskProperties dlg(m_pFramework, GetSafeHwnd(), m_catalogue);
+    dlg.SetEditEntry(&copy);
+    if (dlg.DoModal() == IDOK && dlg.m_bModified)
+    {
+        m_catalogue.SaveEntry(copy);
+        Refresh();
+    }
+}
+
+LRESULT CTaskManager::OnGridKey(NMHDR *pHdr)
+{
+    const UINT vk = reinterpret_cast<NMGCKEY *>(pHdr)->nVirtKey;
+    if (vk == VK_DELETE)
+        Remove();
+    else
+        ::SendMessageA(m_grid.GetHwnd(), WM_CHAR, vk, 1);
+    return 1;
+}
+
+void CTaskManager::OnOK()
+{
+    for (auto it = m_grid.begin(GCRS_ALL); it != m_grid.end(); ++it)
+    {
+        ActionEntry *entry = RowEntry(*it);
+        const bool checked = MenuChecked(*it);
+        if (entry && checked != entry->bMenu)
+        {
+            entry->bMenu = checked;
+            m_catalogue.SaveEntry(*entry);
+        }
+    }
+    EndDialog(IDOK);
+}
+
+} // namespace mimic
