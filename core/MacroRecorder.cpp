@@ -9,6 +9,7 @@
 #include "script/ScriptWriter.h"
 #include "ui/MessageBox.h"
 #include "ui/RecordMsg.h"
+#include "ui/TaskManager.h"
 #include "ui/TaskProperties.h"
 
 namespace mimic {
@@ -292,6 +293,12 @@ bool KMacroRecorder::BuildActionsMenu(IUnknown **ppMenu, REFCLSID rclsid)
         added = true;
     }
     return added && SUCCEEDED(menu->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(ppMenu)));
+}
+
+void KMacroRecorder::ShowActionManager(HWND hParent)
+{
+    CTaskManager manager(m_pFramework, hParent, m_catalogue);
+    (void)manager.DoModal();
 }
 
 std::string KMacroRecorder::GetActionFolder(bool bGlobal)

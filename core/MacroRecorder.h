@@ -45,6 +45,9 @@ public:
     void WriteDocumentEvent(UINT nCookie);
     bool GetDocumentObject(UINT nCookie, REFIID riid, void **ppv);
 
+    // The Action Manager, modally over the parent; its result is not used.
+    void ShowActionManager(HWND hParent);
+
     // The action folder, macros expanded.
     std::string GetActionFolder(bool bGlobal);
 

@@ -456,4 +456,18 @@ TEST_F(RecorderTest, EverySequenceGivesValidPerl)
     }
 }
 
+TEST_F(RecorderTest, TheActionManagerAndTheFoldersComeThroughTheRecorder)
+{
+    AddScript(globalDir, "g.pl");
+    catalogue.Load();
+    EXPECT_EQ(recorder.GetActionFolder(true), globalDir);
+    EXPECT_EQ(recorder.GetActionFolder(false), localDir);
+    ModalDriver driver;
+    driver.Expect("Action Manager", [](ModalWindow &w) {
+        EXPECT_TRUE(w.IsEnabled(IDC_TM_REMOVE)) << "the recorder's catalogue fills it";
+        w.Click(IDCANCEL);
+    });
+    recorder.ShowActionManager(nullptr);
+}
+
 } // namespace
