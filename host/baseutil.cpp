@@ -1,5 +1,6 @@
 #include "host/baseutil.h"
 
+#include <shlobj.h>
 #include <cstring>
 
 namespace baseutil {
@@ -99,6 +100,42 @@ void split(std::vector<std::string> &pieces, const std::string &text, char separ
         pieces.push_back(text.substr(start, pos - start));
         start = pos + 1;
     }
+}
+
+namespace {
+
+// The browser opens at its root; the start folder can only be selected once it is up.
+int CALLBACK BrowseCallback(HWND hWnd, UINT uMsg, LPARAM, LPARAM lpData)
+{
+    if (uMsg == BFFM_INITIALIZED && lpData)
+        ::SendMessageA(hWnd, BFFM_SETSELECTIONA, TRUE, lpData);
+    return 0;
+}
+
+} // namespace
+
+bool BrowseFolders(HWND hOwner, std::string &folder, const char *pszTitle, const char *pszInitialFolder,
+                   bool bIncludeFiles)
+{
+    const std::string start = pszInitialFolder ? pszInitialFolder : folder;
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA bi = {};
+    bi.hwndOwner = hOwner;
+    bi.pszDisplayName = displayName;
+    bi.lpszTitle = pszTitle;
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | (bIncludeFiles ? BIF_BROWSEINCLUDEFILES : 0);
+    bi.lpfn = BrowseCallback;
+    bi.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
+    LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
+    if (!pidl)
+        return false;
+    char path[MAX_PATH] = {};
+    const bool hasPath = ::SHGetPathFromIDListA(pidl, path) != FALSE;
+    ::CoTaskMemFree(pidl);
+    if (!hasPath)
+        return false;
+    folder = path;
+    return true;
 }
 
 } // namespace baseutil

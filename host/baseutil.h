@@ -23,6 +23,12 @@ std::string GetPrivateProfileStringA(const char *pszSection, const char *pszKey,
 // The pieces between separators, in order; empty pieces kept.
 void split(std::vector<std::string> &pieces, const std::string &text, char separator);
 
+// The platform's folder browser, modal over the owner, opened at the initial
+// folder (or at the folder passed in when there is none). True and the chosen
+// folder when the user confirms one that has a file-system path.
+bool BrowseFolders(HWND hOwner, std::string &folder, const char *pszTitle, const char *pszInitialFolder,
+                   bool bIncludeFiles = false);
+
 } // namespace baseutil
 
 namespace FileUtils {

@@ -116,6 +116,8 @@ TEST_F(ActionPropertiesTest, RepeatIsCutTo999AndAnEmptyOneIsRefused)
                       EXPECT_EQ(w.Text(IDC_TP_REPEAT), "1");
                       w.SetText(IDC_TP_REPEAT, "1000");
                       EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
+                      w.SetText(IDC_TP_REPEAT, "99999999999"); // beyond any integer
+                      EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
                       w.SetText(IDC_TP_REPEAT, "");
                       EXPECT_FALSE(w.IsEnabled(IDOK));
                       w.SetText(IDC_TP_REPEAT, "0");

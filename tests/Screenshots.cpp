@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,8 +17,11 @@
 #include "ui/ReplaceDlg.h"
 #include "ui/TaskProperties.h"
 #include "ui/TaskManager.h"
+#include "ui/MacroListDlg.h"
 #include "host/GridCtrl.h"
 #include "library/ActionCatalogue.h"
+#include "refhost/RefOptionsDialog.h"
+#include "ui/MimicProperty.h"
 #include "ui/resource.h"
 
 using namespace testsupport;
@@ -205,6 +209,55 @@ TEST_F(Screenshots, AddActionFiles)
     dlg.DoModal();
     // The folder goes away with the fixture, which it cannot while it is current.
     ::SetCurrentDirectoryA(saved);
+}
+
+TEST_F(Screenshots, PlayerSettings)
+{
+    const struct
+    {
+        const char *name, *repeat, *accel;
+        bool global;
+    } actions[] = {{"place_resistors", "3", "Ctrl+1", false},
+                   {"route_bus", "1", "", false},
+                   {"export_bom", "12", "Alt+F7", true}};
+    for (const auto &a : actions)
+    {
+        const std::string &folder = a.global ? globalDir : localDir;
+        AddScript(folder, std::string(a.name) + ".pl");
+        WriteIni(folder, a.name, "PlayMode", a.repeat);
+        WriteIni(folder, a.name, "Accel", a.accel);
+    }
+    mimic::ActionCatalogue catalogue;
+    catalogue.SetFramework(Framework());
+    ModalDriver driver;
+    driver.Expect("Player Settings", [](ModalWindow &w) {
+        KGridCtrl grid;
+        grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
+        grid.SelectRow(*grid.begin(GCRS_ALL), true);
+        SaveWindow(w.Handle(), "player_settings");
+        w.Click(IDCANCEL);
+    });
+    mimic::KMacroListDlg(nullptr, catalogue).DoModal();
+}
+
+TEST_F(Screenshots, Preferences)
+{
+    SetSetting("Local Path", "Current design folder");
+    SetSetting("Global Path", "$(DESIGNS)\\Shared\\Actions");
+    mimic::ActionCatalogue catalogue;
+    catalogue.SetFramework(Framework());
+    std::unique_ptr<mimic::CMimicProperty> page;
+    refhost::RefOptionsDialog options([&](HWND hParent) {
+        page = std::make_unique<mimic::CMimicProperty>(Framework(), hParent, catalogue);
+        return mimic::CMimicProperty::CreatePageWindow(page.get(), hParent);
+    });
+    ModalDriver driver;
+    driver.Expect(refhost::RefOptionsDialog::kCaption, [&](ModalWindow &w) {
+        ModalWindow(options.Page()).Click(IDC_MP_TEMPORARY);
+        SaveWindow(w.Handle(), "preferences");
+        w.Click(IDCANCEL);
+    });
+    options.DoModal();
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "mimic.h"
+#include "ui/ActionGrid.h"
 #include "ui/InsertFileDlg.h"
 #include "ui/MessageBox.h"
 #include "ui/ReplaceDlg.h"
@@ -61,18 +62,7 @@ bool CTaskManager::DoDataExchange(bool /*bSaveAndValidate*/)
 BOOL CTaskManager::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    GC_COLUMN look;
-    look.mask = GCCF_TYPE | GCCF_STYLE;
-    look.type = GCT_TEXT;
-    m_colGL = m_grid.AddColumn("G/L", 2, 40);
-    look.style = 1;
-    m_grid.SetColumn(m_colGL, look);
-    m_colAction = m_grid.AddColumn("Action", 0, 170);
-    look.style = 0x1000;
-    m_grid.SetColumn(m_colAction, look);
-    m_colHotkey = m_grid.AddColumn("Hotkey", 0, 90);
-    look.style = 0;
-    m_grid.SetColumn(m_colHotkey, look);
+    m_cols = AddActionColumns(m_grid, 1, 170);
     GC_COLUMN menu;
     menu.mask = GCCF_WIDTH | GCCF_TEXT | GCCF_TYPE | GCCF_STYLE;
     menu.width = 40;
@@ -87,7 +77,7 @@ BOOL CTaskManager::OnInitDialog()
         ::EnableWindow(Item(IDC_TM_REMOVE), FALSE);
         ::EnableWindow(Item(IDC_TM_PROPERTIES), FALSE);
     }
-    ::SendMessageA(m_grid.GetHwnd(), 0x40F, static_cast<WPARAM>(m_colAction), 0);
+    ::SendMessageA(m_grid.GetHwnd(), 0x40F, static_cast<WPARAM>(m_cols.nAction), 0);
     ::SetFocus(m_grid.GetHwnd());
     return FALSE;
 }
@@ -96,11 +86,7 @@ void CTaskManager::FillGrid()
 {
     for (ActionEntry &entry : m_catalogue.Entries())
     {
-        HGCROW row = m_grid.InsertRow(GCR_ROOT, GCR_LAST);
-        m_grid.SetItemText(row, m_colGL, entry.bGlobal ? "G" : "L");
-        m_grid.SetItemText(row, m_colAction, entry.strName.c_str());
-        m_grid.SetItemText(row, m_colHotkey, entry.strAccel.c_str());
-        m_grid.SetRowParam(row, reinterpret_cast<LPARAM>(&entry));
+        HGCROW row = AddActionRow(m_grid, m_cols, entry);
         GC_ITEM check;
         check.mask = GCIF_CHECK;
         check.row = row;

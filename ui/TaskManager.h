@@ -6,6 +6,7 @@
 #include <unknwn.h>
 
 #include "host/GridCtrl.h"
+#include "ui/ActionGrid.h"
 #include "ui/Dialog.h"
 
 namespace mimic {
@@ -38,7 +39,8 @@ private:
     void ForgetLastMacroIf(const std::string &deletedPath);
 
     KGridCtrl m_grid;
-    int m_colGL = -1, m_colAction = -1, m_colHotkey = -1, m_colMenu = -1;
+    ActionColumns m_cols;
+    int m_colMenu = -1;
     IUnknown *m_pFramework; // not owned
     ActionCatalogue &m_catalogue;
 };

@@ -187,7 +187,8 @@ bool CTaskProperties::ValidateRepeat()
         EnableOk(false);
         return false;
     }
-    int value = std::atoi(text.c_str());
+    // strtoll saturates, so any run of digits above 999 is caught.
+    long long value = std::strtoll(text.c_str(), nullptr, 10);
     if (value > 999)
     {
         value = 999;
@@ -195,7 +196,7 @@ bool CTaskProperties::ValidateRepeat()
         ::SetDlgItemTextA(GetSafeHwnd(), IDC_TP_REPEAT, "999");
         m_bFilling = false;
     }
-    m_entry.nRepeat = value;
+    m_entry.nRepeat = static_cast<int>(value);
     EnableOk(!IsNewMode() || NameUsable());
     return true;
 }

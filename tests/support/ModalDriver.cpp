@@ -378,4 +378,58 @@ void ModalDriver::OnWatchdog(HWND hWnd)
     window.End(IDCANCEL);
 }
 
+// --- PopupMenuDriver -------------------------------------------------------
+
+namespace {
+
+LRESULT CALLBACK MenuOwnerSubclass(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
+{
+    auto *driver = reinterpret_cast<PopupMenuDriver *>(data);
+    if (msg == WM_ENTERIDLE && wParam == MSGF_MENU && !driver->shown)
+    {
+        // Wine names the menu window; Windows may not.
+        HWND hMenuWnd = reinterpret_cast<HWND>(lParam);
+        driver->OnMenuIdle(hMenuWnd ? hMenuWnd : ::FindWindowA("#32768", nullptr));
+    }
+    return ::DefSubclassProc(hWnd, msg, wParam, lParam);
+}
+
+} // namespace
+
+PopupMenuDriver::PopupMenuDriver(HWND hOwner, std::vector<UINT> keys) : m_hOwner(hOwner), m_keys(std::move(keys))
+{
+    ::SetWindowSubclass(m_hOwner, MenuOwnerSubclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+PopupMenuDriver::~PopupMenuDriver()
+{
+    ::RemoveWindowSubclass(m_hOwner, MenuOwnerSubclass, kSubclassId);
+}
+
+void PopupMenuDriver::OnMenuIdle(HWND hMenuWnd)
+{
+    shown = true;
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(hMenuWnd, MN_GETHMENU, 0, 0));
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i)
+    {
+        char text[256] = {};
+        MENUITEMINFOA mii = {};
+        mii.cbSize = sizeof(mii);
+        mii.fMask = MIIM_ID | MIIM_FTYPE | MIIM_STRING;
+        mii.dwTypeData = text;
+        mii.cch = sizeof(text);
+        ::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii);
+        items.push_back(mii.fType & MFT_SEPARATOR ? "-" : text);
+        ids.push_back(mii.wID);
+    }
+    RECT rc = {};
+    ::GetWindowRect(hMenuWnd, &rc);
+    topLeft = {rc.left, rc.top};
+    for (UINT vk : m_keys)
+    {
+        ::PostMessageA(hMenuWnd, WM_KEYDOWN, vk, KeyData(vk, false, false));
+        ::PostMessageA(hMenuWnd, WM_KEYUP, vk, KeyData(vk, false, true));
+    }
+}
+
 } // namespace testsupport

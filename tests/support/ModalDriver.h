@@ -99,4 +99,28 @@ private:
     DWORD m_timeoutMs;
 };
 
+// Works the next pop-up menu that the owner window opens, whose loop is
+// modal too: once the loop is idle (WM_ENTERIDLE to the owner) it notes the
+// menu's items and where it appeared, then posts the keys to the menu window.
+class PopupMenuDriver
+{
+public:
+    PopupMenuDriver(HWND hOwner, std::vector<UINT> keys);
+    ~PopupMenuDriver();
+    PopupMenuDriver(const PopupMenuDriver &) = delete;
+    PopupMenuDriver &operator=(const PopupMenuDriver &) = delete;
+
+    bool shown = false;
+    std::vector<std::string> items; // "-" for a separator
+    std::vector<UINT> ids;
+    POINT topLeft = {};
+
+    // Internal: called from the owner's subclass.
+    void OnMenuIdle(HWND hMenuWnd);
+
+private:
+    HWND m_hOwner;
+    std::vector<UINT> m_keys;
+};
+
 } // namespace testsupport

@@ -1,0 +1,389 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "core/Raii.h"
+#include "host/baseutil.h"
+#include "library/ActionCatalogue.h"
+#include "refhost/RefOptionsDialog.h"
+#include "tests/support/HostFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "ui/Dialog.h"
+#include "ui/MimicProperty.h"
+#include "ui/resource.h"
+
+using mimic::ActionCatalogue;
+using mimic::CMimicProperty;
+using refhost::RefOptionsDialog;
+using namespace testsupport;
+
+namespace {
+
+const char kBrowserCaption[] = "Browse for Folder";
+const char kDefaultGlobal[] = "$(VANTREL)\\Script\\Actions";
+
+void Pump()
+{
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+int LocalSelection(ModalWindow &page)
+{
+    return static_cast<int>(::SendDlgItemMessageA(page.Handle(), IDC_MP_LOCAL, CB_GETCURSEL, 0, 0));
+}
+
+class PreferencesTest : public HostFixture
+{
+protected:
+    void SetUp() override { catalogue.SetFramework(Framework()); }
+
+    void SetNumber(const char *name, DWORD value)
+    {
+        mimic::UniqueHKey key;
+        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr,
+                                    0, KEY_WRITE, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof(value));
+    }
+
+    // The stored value as text, "#n" for a number.
+    std::string Stored(const char *name)
+    {
+        mimic::UniqueHKey key;
+        ::RegOpenKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, KEY_READ, key.put());
+        DWORD number = 0;
+        if (baseutil::ReadNumberFromReg(key.get(), name, number))
+            return "#" + std::to_string(number);
+        std::string text = "<absent>";
+        baseutil::ReadFromReg(key.get(), name, text);
+        return text;
+    }
+
+    // The host's Options dialog with a new page on the test's catalogue; the
+    // step gets the dialog and the page, and Cancel closes the dialog after
+    // it unless the step ends the dialog itself.
+    INT_PTR RunOptions(std::function<void(ModalWindow &options, ModalWindow &page)> step, bool bStepEnds = false)
+    {
+        RefOptionsDialog options([this](HWND hParent) {
+            page = std::make_unique<CMimicProperty>(Framework(), hParent, catalogue);
+            return CMimicProperty::CreatePageWindow(page.get(), hParent);
+        });
+        dialog = &options;
+        ModalDriver driver;
+        driver.Expect(RefOptionsDialog::kCaption, [&](ModalWindow &w) {
+            ASSERT_TRUE(options.Page());
+            ModalWindow pageWindow(options.Page());
+            step(w, pageWindow);
+            if (!bStepEnds)
+                w.Click(IDCANCEL);
+        });
+        INT_PTR result = options.DoModal();
+        dialog = nullptr;
+        return result;
+    }
+
+    ActionCatalogue catalogue;
+    std::unique_ptr<CMimicProperty> page;
+    RefOptionsDialog *dialog = nullptr;
+};
+
+TEST_F(PreferencesTest, ShowsTheStoredSettings)
+{
+    struct Case
+    {
+        std::optional<DWORD> temporary, dontConfirm;
+        std::optional<std::string> local, global;
+        int selected;
+        const char *shownGlobal;
+    };
+    const Case cases[] = {
+        {{}, {}, {}, {}, 0, kDefaultGlobal},
+        {1, 7, "Current design folder", "D:\\shared actions", 1, "D:\\shared actions"},
+        {0, 0, "current WORK", "", 0, kDefaultGlobal},
+        {{}, {}, "CURRENT", {}, 1, kDefaultGlobal}, // both match; the search begins at item 1
+        {{}, {}, "", {}, 0, kDefaultGlobal},
+        {{}, {}, "Elsewhere", {}, -1, kDefaultGlobal},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.local.value_or("<absent>"));
+        if (c.temporary)
+            SetNumber("Record Temporary Task", *c.temporary);
+        if (c.dontConfirm)
+            SetNumber("Show confirmation dialog", *c.dontConfirm);
+        if (c.local)
+            SetSetting("Local Path", *c.local);
+        if (c.global)
+            SetSetting("Global Path", *c.global);
+        RunOptions([&](ModalWindow &options, ModalWindow &p) {
+            EXPECT_EQ(p.Caption(), "Action Recorder/Player Preferences");
+            EXPECT_EQ(options.Text(RefOptionsDialog::kTitleId), "Action Recorder/Player Preferences");
+            EXPECT_EQ(p.IsChecked(IDC_MP_TEMPORARY), c.temporary.value_or(0) != 0);
+            EXPECT_EQ(p.IsChecked(IDC_MP_NOCONFIRM), c.dontConfirm.value_or(0) != 0);
+            EXPECT_EQ(LocalSelection(p), c.selected);
+            EXPECT_EQ(p.Text(IDC_MP_GLOBAL), c.shownGlobal);
+            EXPECT_FALSE(dialog->Modified());
+            EXPECT_FALSE(options.IsEnabled(RefOptionsDialog::kApplyId));
+            EXPECT_EQ(page->m_cbLocal.GetLBText(0), "Current workspace folder");
+            EXPECT_EQ(page->m_cbLocal.GetLBText(1), "Current design folder");
+        });
+    }
+}
+
+TEST_F(PreferencesTest, WithoutTheSettingsKeyTheBoxesStayEmptyAndApplyFails)
+{
+    SetSetting("Global Path", "D:\\kept");
+    host->RefuseSettings(true);
+    RunOptions([&](ModalWindow &options, ModalWindow &p) {
+        EXPECT_FALSE(p.IsChecked(IDC_MP_TEMPORARY));
+        EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "");
+        EXPECT_EQ(LocalSelection(p), 0);
+        p.SetText(IDC_MP_GLOBAL, "D:\\new");
+        options.Click(RefOptionsDialog::kApplyId);
+        EXPECT_EQ(dialog->RefusedApplies(), 1);
+        EXPECT_TRUE(dialog->Modified());
+    });
+    EXPECT_EQ(Stored("Global Path"), "D:\\kept");
+}
+
+TEST_F(PreferencesTest, ChangesMarkThePageModified)
+{
+    struct Case
+    {
+        const char *what;
+        std::function<void(ModalWindow &)> change;
+        bool modified;
+    };
+    const Case cases[] = {
+        {"temporary box", [](ModalWindow &p) { p.Click(IDC_MP_TEMPORARY); }, true},
+        {"confirmation box", [](ModalWindow &p) { p.Click(IDC_MP_NOCONFIRM); }, true},
+        {"local folder", [](ModalWindow &p) { p.PressKey(IDC_MP_LOCAL, VK_DOWN); }, true},
+        {"same global text", [](ModalWindow &p) { p.SetText(IDC_MP_GLOBAL, kDefaultGlobal); }, false},
+        {"global text typed and restored",
+         [](ModalWindow &p) {
+             p.SetText(IDC_MP_GLOBAL, std::string(kDefaultGlobal) + "x");
+             p.SetText(IDC_MP_GLOBAL, kDefaultGlobal);
+         },
+         true},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        RunOptions([&](ModalWindow &options, ModalWindow &p) {
+            c.change(p);
+            EXPECT_EQ(dialog->Modified(), c.modified);
+            EXPECT_EQ(options.IsEnabled(RefOptionsDialog::kApplyId), c.modified);
+        });
+    }
+}
+
+TEST_F(PreferencesTest, MacroMenuAppendsTheMacroBehindTheText)
+{
+    SetSetting("Global Path", "D:\\x");
+    RunOptions([&](ModalWindow &, ModalWindow &p) {
+        {
+            PopupMenuDriver menu(p.Handle(), {VK_HOME, VK_DOWN, VK_RETURN});
+            p.Click(IDC_MP_MACRO);
+            Pump();
+            ASSERT_TRUE(menu.shown);
+            EXPECT_EQ(menu.items,
+                      (std::vector<std::string>{"Orvalis folder: $(VANTREL)", "Designs folder: $(DESIGNS)"}));
+            EXPECT_EQ(menu.ids, (std::vector<UINT>{1, 2}));
+            RECT button;
+            ::GetWindowRect(::GetDlgItem(p.Handle(), IDC_MP_MACRO), &button);
+            EXPECT_EQ(menu.topLeft.x, button.right);
+            EXPECT_EQ(menu.topLeft.y, button.top);
+        }
+        EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "D:\\x$(DESIGNS)");
+        EXPECT_TRUE(dialog->Modified());
+        {
+            PopupMenuDriver menu(p.Handle(), {VK_HOME, VK_RETURN});
+            p.Click(IDC_MP_MACRO);
+            Pump();
+        }
+        EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "D:\\x$(DESIGNS)$(VANTREL)");
+
+        // A separator uses up its position; an entry without a macro and ids
+        // beyond the list add nothing, and neither does a cancelled menu.
+        page->m_macros = {"separator", "Mine: $(MINE)\\sub", "no macro here"};
+        {
+            PopupMenuDriver menu(p.Handle(), {VK_ESCAPE});
+            p.Click(IDC_MP_MACRO);
+            Pump();
+            EXPECT_EQ(menu.items, (std::vector<std::string>{"-", "Mine: $(MINE)\\sub", "no macro here"}));
+            EXPECT_EQ(menu.ids, (std::vector<UINT>{1, 2, 3}));
+        }
+        EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "D:\\x$(DESIGNS)$(VANTREL)");
+        p.SetText(IDC_MP_GLOBAL, "D:");
+        for (UINT id : {0u, 1u, 2u, 3u, 4u})
+            page->InsertMacro(id);
+        EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "D:$(MINE)\\sub");
+
+        page->m_macros.clear();
+        PopupMenuDriver none(p.Handle(), {VK_ESCAPE});
+        p.Click(IDC_MP_MACRO);
+        Pump();
+        EXPECT_FALSE(none.shown);
+    });
+}
+
+TEST_F(PreferencesTest, FolderBrowserStartsAtTheGlobalFolder)
+{
+    for (bool confirm : {false, true})
+    {
+        SCOPED_TRACE(confirm ? "confirmed" : "cancelled");
+        RunOptions([&](ModalWindow &options, ModalWindow &p) {
+            ModalDriver browser;
+            browser.Expect(kBrowserCaption, [&](ModalWindow &b) {
+                EXPECT_EQ(::GetWindow(b.Handle(), GW_OWNER), options.Handle());
+                EXPECT_TRUE(::FindWindowExA(b.Handle(), nullptr, "Static", "Browse for global action folder:"));
+                b.Click(confirm ? IDOK : IDCANCEL);
+            });
+            p.Click(IDC_MP_BROWSE);
+            EXPECT_EQ(p.Text(IDC_MP_GLOBAL), confirm ? globalDir : kDefaultGlobal);
+            EXPECT_EQ(dialog->Modified(), confirm);
+        });
+    }
+}
+
+TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
+{
+    const std::string sharedDir = temp / "shared";
+    const std::string designDir = temp / "design";
+    MakeFolder(sharedDir);
+    MakeFolder(designDir + "\\Actions");
+    AddScript(sharedDir, "fresh.pl");
+    AddScript(designDir + "\\Actions", "mine.pl");
+    AddScript(localDir, "old.pl");
+    host->OpenDesign(designDir);
+    catalogue.Load();
+    ASSERT_EQ(catalogue.Count(), 1);
+
+    RunOptions([&](ModalWindow &options, ModalWindow &p) {
+        p.Click(IDC_MP_TEMPORARY);
+        p.Click(IDC_MP_NOCONFIRM);
+        p.PressKey(IDC_MP_LOCAL, VK_DOWN);
+        p.SetText(IDC_MP_GLOBAL, sharedDir);
+        options.Click(RefOptionsDialog::kApplyId);
+        EXPECT_FALSE(dialog->Modified()) << "an apply that succeeded leaves nothing to apply";
+        EXPECT_FALSE(options.IsEnabled(RefOptionsDialog::kApplyId));
+    });
+    EXPECT_EQ(Stored("Record Temporary Task"), "#1");
+    EXPECT_EQ(Stored("Show confirmation dialog"), "#1");
+    EXPECT_EQ(Stored("Local Path"), "Current design folder");
+    EXPECT_EQ(Stored("Global Path"), sharedDir);
+    std::vector<std::string> names;
+    for (const auto &e : catalogue.Entries())
+        names.push_back(e.strName + (e.bGlobal ? " g" : " l"));
+    EXPECT_EQ(names, (std::vector<std::string>{"mine l", "fresh g"}));
+    EXPECT_EQ(catalogue.GetGlobalPath(), sharedDir);
+
+    // OK applies too; the boxes cleared store 0, and an unchosen local folder keeps its setting.
+    SetSetting("Local Path", "Elsewhere");
+    EXPECT_EQ(RunOptions([&](ModalWindow &options, ModalWindow &p) {
+                  p.Click(IDC_MP_TEMPORARY);
+                  p.Click(IDC_MP_NOCONFIRM);
+                  p.SetText(IDC_MP_GLOBAL, std::string(300, 'a'));
+                  options.Click(IDOK);
+              },
+                         true),
+              IDOK);
+    EXPECT_EQ(Stored("Record Temporary Task"), "#0");
+    EXPECT_EQ(Stored("Show confirmation dialog"), "#0");
+    EXPECT_EQ(Stored("Local Path"), "Elsewhere");
+    EXPECT_EQ(Stored("Global Path"), std::string(259, 'a'));
+}
+
+TEST_F(PreferencesTest, RestoreDefaultsMarksModifiedOnlyThroughTheGlobalText)
+{
+    for (const char *global : {kDefaultGlobal, "D:\\x"})
+    {
+        SCOPED_TRACE(global);
+        SetNumber("Record Temporary Task", 1);
+        SetNumber("Show confirmation dialog", 1);
+        SetSetting("Local Path", "Elsewhere");
+        SetSetting("Global Path", global);
+        RunOptions([&](ModalWindow &options, ModalWindow &p) {
+            options.Click(RefOptionsDialog::kRestoreId);
+            EXPECT_FALSE(p.IsChecked(IDC_MP_TEMPORARY));
+            EXPECT_FALSE(p.IsChecked(IDC_MP_NOCONFIRM));
+            EXPECT_EQ(LocalSelection(p), 0);
+            EXPECT_EQ(p.Text(IDC_MP_GLOBAL), kDefaultGlobal);
+            EXPECT_EQ(dialog->Modified(), std::string(global) != kDefaultGlobal);
+        });
+        EXPECT_EQ(Stored("Record Temporary Task"), "#1") << "restoring stores nothing";
+    }
+}
+
+int g_callbackCalls = 0;
+UINT g_callbackAnswer = 0;
+
+UINT CALLBACK PageCallback(HWND, UINT uMsg, LPPROPSHEETPAGEA)
+{
+    if (uMsg == PSPCB_CREATE)
+        ++g_callbackCalls;
+    return g_callbackAnswer;
+}
+
+TEST_F(PreferencesTest, PageWindowComesFromItsCreationData)
+{
+    mimic::UniqueHwnd parent(
+        ::CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr));
+    HMODULE module = mimic::ModuleInstance();
+    HRSRC res = ::FindResourceA(module, MAKEINTRESOURCEA(IDD_MIMIC_PROPERTY), MAKEINTRESOURCEA(5));
+    ASSERT_TRUE(res);
+    auto *inMemory = static_cast<LPCDLGTEMPLATEA>(::LockResource(::LoadResource(module, res)));
+    struct Case
+    {
+        const char *what;
+        bool callback;
+        UINT answer;
+        bool indirect;
+        bool created;
+    };
+    const Case cases[] = {{"template resource", false, 0, false, true},
+                          {"callback accepts", true, 1, false, true},
+                          {"callback refuses", true, 0, false, false},
+                          {"in-memory template", false, 0, true, true}};
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        CMimicProperty pg(Framework(), parent.get(), catalogue);
+        if (c.callback)
+        {
+            pg.m_psp.dwFlags |= PSP_USECALLBACK;
+            pg.m_psp.pfnCallback = PageCallback;
+        }
+        if (c.indirect)
+        {
+            pg.m_psp.dwFlags |= PSP_DLGINDIRECT;
+            pg.m_psp.pResource = inMemory;
+        }
+        g_callbackCalls = 0;
+        g_callbackAnswer = c.answer;
+        HWND hPage = CMimicProperty::CreatePageWindow(&pg, parent.get());
+        EXPECT_EQ(g_callbackCalls, c.callback ? 1 : 0);
+        EXPECT_EQ(hPage != nullptr, c.created);
+        EXPECT_EQ(pg.GetSafeHwnd(), hPage);
+        if (!hPage)
+        {
+            EXPECT_FALSE(::GetWindow(parent.get(), GW_CHILD));
+            continue;
+        }
+        EXPECT_EQ(::GetParent(hPage), parent.get());
+        EXPECT_TRUE(::GetWindowLongA(hPage, GWL_STYLE) & WS_CHILD);
+        EXPECT_EQ(ModalWindow(hPage).Text(IDC_MP_GLOBAL), kDefaultGlobal);
+        ::DestroyWindow(hPage);
+        EXPECT_FALSE(pg.GetSafeHwnd());
+    }
+}
+
+} // namespace
