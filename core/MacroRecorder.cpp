@@ -8,6 +8,8 @@
 #include "script/DocumentSink.h"
 #include "script/ScriptWriter.h"
 #include "ui/MessageBox.h"
+#include "core/Text.h"
+#include "ui/MacroListDlg.h"
 #include "ui/RecordMsg.h"
 #include "ui/TaskManager.h"
 #include "ui/TaskProperties.h"
@@ -293,6 +295,42 @@ bool KMacroRecorder::BuildActionsMenu(IUnknown **ppMenu, REFCLSID rclsid)
         added = true;
     }
     return added && SUCCEEDED(menu->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(ppMenu)));
+}
+
+void KMacroRecorder::ChooseActionToPlay(HWND hParent, long *nTimes, BSTR *pFileName)
+{
+    KMacroListDlg dlg(hParent, m_catalogue);
+    if (dlg.DoModal() != IDOK || !dlg.GetChosenAction() || !nTimes || !pFileName)
+        return;
+    const ActionEntry &chosen = *dlg.GetChosenAction();
+    BSTR path = BstrFromNarrow(chosen.strPath);
+    if (!path)
+        return;
+    *pFileName = path;
+    *nTimes = dlg.GetRepeatCount();
+    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    if (key)
+    {
+        baseutil::WriteToReg(key.get(), kLastMacroPath, chosen.strPath.c_str());
+        baseutil::WriteNumberToReg(key.get(), kRepeatCount, static_cast<DWORD>(dlg.GetRepeatCount()));
+    }
+}
+
+HRESULT KMacroRecorder::GetAccelForCommand(int nCmdId, BSTR *pAccel)
+{
+    if (!pAccel)
+        return E_POINTER;
+    for (const ActionEntry &entry : m_catalogue.Entries())
+    {
+        if (entry.nCmdId != nCmdId)
+            continue;
+        BSTR accel = BstrFromNarrow(entry.strAccel);
+        if (!accel)
+            return E_OUTOFMEMORY;
+        *pAccel = accel;
+        return S_OK;
+    }
+    return S_FALSE;
 }
 
 void KMacroRecorder::ShowActionManager(HWND hParent)

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <unknwn.h>
+#include <oleauto.h>
 #include <map>
 #include <memory>
 #include <string>
@@ -44,6 +45,12 @@ public:
     void WriteDocumentOpen(UINT nCookie);
     void WriteDocumentEvent(UINT nCookie);
     bool GetDocumentObject(UINT nCookie, REFIID riid, void **ppv);
+
+    // Player Settings: a chosen action becomes the last action; the outputs
+    // stay untouched when the user chose none.
+    void ChooseActionToPlay(HWND hParent, long *nTimes, BSTR *pFileName);
+    // The hotkey text of the action with that command id; S_FALSE when none has it.
+    HRESULT GetAccelForCommand(int nCmdId, BSTR *pAccel);
 
     // The Action Manager, modally over the parent; its result is not used.
     void ShowActionManager(HWND hParent);

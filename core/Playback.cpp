@@ -1,0 +1,80 @@
+#include "core/Playback.h"
+
+#include <vector>
+
+#include "core/Raii.h"
+#include "core/Text.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "library/ActionCatalogue.h"
+#include "mimic.h"
+
+namespace mimic {
+
+std::string PlayCommandLine(const std::string &scriptPath, const std::string &file, int nRepeat)
+{
+    return "runscript -perl {" + scriptPath + "} -1 {" + file + "} " + std::to_string(nRepeat);
+}
+
+HRESULT PlayLastMacro(IUnknown *pFramework, BSTR *ppFiles)
+{
+    const std::string list = ppFiles ? NarrowFromBstr(*ppFiles) : std::string();
+    std::vector<std::string> pieces;
+    baseutil::split(pieces, list, '\n');
+    // A file list from a text box may end its lines with CR LF; and an empty
+    // line names no file, so it plays nothing.
+    std::vector<std::string> files;
+    for (std::string &piece : pieces)
+    {
+        if (!piece.empty() && piece.back() == '\r')
+            piece.pop_back();
+        if (!piece.empty())
+            files.push_back(piece);
+    }
+    if (files.empty())
+        return S_FALSE;
+
+    std::string script;
+    DWORD repeat = 1;
+    UniqueHKey key(hostapi::GetPlugInRegKey(pFramework, CLSID_MimicPlugIn));
+    if (key)
+    {
+        baseutil::ReadFromReg(key.get(), "Last Macro Path", script);
+        if (!baseutil::ReadNumberFromReg(key.get(), "Defaul Repeat Count", repeat) || repeat == 0)
+            repeat = 1;
+        key.reset();
+    }
+    if (script.empty())
+        return S_OK;
+    for (const std::string &file : files)
+        (void)hostapi::RunCommand(pFramework, PlayCommandLine(script, file, static_cast<int>(repeat)).c_str(), "");
+    return S_OK;
+}
+
+HRESULT GetTaskPlayInfoFromCmdId(ActionCatalogue &catalogue, UINT nCmdId, long *nTimes, BSTR *pFileName)
+{
+    if (!nTimes || !pFileName)
+        return E_POINTER;
+    const ActionEntry *entry = catalogue.FindByCommandId(static_cast<int>(nCmdId));
+    if (!entry)
+        return S_FALSE;
+    BSTR path = BstrFromNarrow(entry->strPath);
+    if (!path)
+        return E_OUTOFMEMORY;
+    *pFileName = path;
+    *nTimes = entry->nRepeat;
+    return S_OK;
+}
+
+HRESULT GetCommandIdFromAccel(ActionCatalogue &catalogue, const char *pszAccel, int *pCmdId)
+{
+    if (!pCmdId)
+        return E_POINTER;
+    const ActionEntry *entry = catalogue.FindByAccel(pszAccel ? pszAccel : "");
+    if (!entry)
+        return S_FALSE;
+    *pCmdId = entry->nCmdId;
+    return S_OK;
+}
+
+} // namespace mimic
