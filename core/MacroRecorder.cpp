@@ -27,12 +27,6 @@ const char kShortcutNumber[] = "Defaul ShortCut Number";
 const char kLastMacroPath[] = "Last Macro Path";
 const char kRepeatCount[] = "Defaul Repeat Count";
 
-bool HostPlugInOpen(IUnknown *pFramework, REFCLSID rclsid)
-{
-    ComPtr<IUnknown> plugIn;
-    return hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) == S_OK && plugIn;
-}
-
 } // namespace
 
 KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie)
@@ -100,8 +94,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     {
         entry.strName = kTemporaryName;
         entry.strAccel = "Ctrl+0";
-        // Local actions need the workspace and the host plug-in that carries them.
-        if (!HostPlugInOpen(m_pFramework, CLSID_WorkspaceManager) || !HostPlugInOpen(m_pFramework, CLSID_HostPlugIn))
+        if (!LocalActionsAllowed(m_pFramework))
             entry.bGlobal = true;
     }
 

@@ -11,6 +11,10 @@
 
 namespace mimic {
 
+// Whether new actions may go to the local folder: that takes the host's
+// workspace manager and the host plug-in whose instances carry local actions.
+bool LocalActionsAllowed(IUnknown *pFramework);
+
 class ActionCatalogue
 {
 public:

@@ -37,7 +37,18 @@ bool AskOpenManager(IUnknown *pFramework, REFCLSID rclsid, REFIID riid, Ask ask,
     return true;
 }
 
+bool HostPlugInOpen(IUnknown *pFramework, REFCLSID rclsid)
+{
+    ComPtr<IUnknown> plugIn;
+    return hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) == S_OK && plugIn;
+}
+
 } // namespace
+
+bool LocalActionsAllowed(IUnknown *pFramework)
+{
+    return HostPlugInOpen(pFramework, CLSID_WorkspaceManager) && HostPlugInOpen(pFramework, CLSID_HostPlugIn);
+}
 
 void ActionCatalogue::ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault,
                                         std::string &folder)

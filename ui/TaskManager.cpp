@@ -14,16 +14,6 @@
 
 namespace mimic {
 
-namespace {
-
-bool HostPlugInOpen(IUnknown *pFramework, REFCLSID rclsid)
-{
-    ComPtr<IUnknown> plugIn;
-    return hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) == S_OK && plugIn;
-}
-
-} // namespace
-
 CTaskManager::CTaskManager(IUnknown *pFramework, HWND hParent)
     : CTaskManager(pFramework, hParent, ActionCatalogue::Instance())
 {
@@ -128,8 +118,7 @@ void CTaskManager::Refresh()
 
 void CTaskManager::Add()
 {
-    const bool bothOpen = HostPlugInOpen(m_pFramework, CLSID_WorkspaceManager) &&
-                          HostPlugInOpen(m_pFramework, CLSID_HostPlugIn);
+    const bool bothOpen = LocalActionsAllowed(m_pFramework);
     c_insertFileDlg dlg(GetSafeHwnd());
     dlg.m_bMakeGlobal = bothOpen ? 0 : 1;
     dlg.m_bCheckEnabled = bothOpen ? 1 : 0;
