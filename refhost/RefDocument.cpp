@@ -1,98 +1,12 @@
 #include "refhost/RefDocument.h"
 
+#include "refhost/RefConnectionPoint.h"
+
 #include <vector>
 
 using mimic::ComPtr;
 
 namespace refhost {
-
-class RefConnectionPoint final : public IConnectionPoint
-{
-public:
-    RefConnectionPoint(RefDocument *pContainer, REFIID riid) : m_pContainer(pContainer), m_iid(riid) {}
-
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IConnectionPoint))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IConnectionPoint *>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = --m_cRef;
-        if (n == 0)
-            delete this;
-        return static_cast<ULONG>(n);
-    }
-    STDMETHODIMP GetConnectionInterface(IID *piid) override
-    {
-        if (!piid)
-            return E_POINTER;
-        *piid = m_iid;
-        return S_OK;
-    }
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer **ppCPC) override
-    {
-        if (!ppCPC)
-            return E_POINTER;
-        *ppCPC = m_pContainer;
-        if (m_pContainer)
-            m_pContainer->AddRef();
-        return m_pContainer ? S_OK : E_UNEXPECTED;
-    }
-    STDMETHODIMP Advise(IUnknown *pSink, DWORD *pdwCookie) override
-    {
-        if (!pSink || !pdwCookie)
-            return E_POINTER;
-        *pdwCookie = 0;
-        if (m_bRefuseAdvise)
-            return CONNECT_E_CANNOTCONNECT;
-        ComPtr<IUnknown> typed;
-        if (FAILED(pSink->QueryInterface(m_iid, typed.PutVoid())))
-            return CONNECT_E_CANNOTCONNECT;
-        *pdwCookie = ++m_nNextCookie;
-        m_sinks[*pdwCookie] = typed;
-        return S_OK;
-    }
-    STDMETHODIMP Unadvise(DWORD dwCookie) override
-    {
-        if (m_bRefuseUnadvise)
-            return E_FAIL;
-        return m_sinks.erase(dwCookie) ? S_OK : CONNECT_E_NOCONNECTION;
-    }
-    STDMETHODIMP EnumConnections(IEnumConnections **ppEnum) override
-    {
-        if (ppEnum)
-            *ppEnum = nullptr;
-        return E_NOTIMPL;
-    }
-
-    // The sinks as they are now: a callback may unadvise while we go through them.
-    std::vector<ComPtr<IUnknown>> Sinks() const
-    {
-        std::vector<ComPtr<IUnknown>> out;
-        for (const auto &s : m_sinks)
-            out.push_back(s.second);
-        return out;
-    }
-    void Orphan() { m_pContainer = nullptr; }
-
-    bool m_bRefuseAdvise = false;
-    bool m_bRefuseUnadvise = false;
-    std::map<DWORD, ComPtr<IUnknown>> m_sinks;
-
-private:
-    LONG m_cRef = 1;
-    RefDocument *m_pContainer; // weak: the container owns the point
-    IID m_iid;
-    DWORD m_nNextCookie = 0;
-};
 
 namespace {
 const IID *const kPointIids[] = {&IID_IDocumentEvents, &IID_IDocumentEvents2, &IID_IMimicEventSink};

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/Text.h"
+#include "refhost/RefConnectionPoint.h"
 
 using mimic::ComPtr;
 
@@ -157,6 +158,7 @@ ComPtr<RefFramework> RefFramework::Create()
 }
 
 RefFramework::RefFramework()
+    : m_pNotifyPoint(new RefConnectionPoint(static_cast<IConnectionPointContainer *>(this), IID_IHostPlugInNotify))
 {
     char root[96];
     std::snprintf(root, sizeof(root), "Software\\VantrelRefHost\\Run-%lu-%lu-%u",
@@ -167,6 +169,8 @@ RefFramework::RefFramework()
 
 RefFramework::~RefFramework()
 {
+    m_pNotifyPoint->Orphan();
+    m_pNotifyPoint->Release();
     for (const std::string &key : m_registeredKeys)
     {
         ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
@@ -191,6 +195,8 @@ STDMETHODIMP RefFramework::QueryInterface(REFIID riid, void **ppv)
         *ppv = static_cast<IHostDocumentLookup *>(this);
     else if (IsEqualIID(riid, IID_IHostMenuService) && m_bMenuService)
         *ppv = static_cast<IHostMenuService *>(this);
+    else if (IsEqualIID(riid, IID_IConnectionPointContainer))
+        *ppv = static_cast<IConnectionPointContainer *>(this);
     else
         return E_NOINTERFACE;
     AddRef();
@@ -273,14 +279,59 @@ STDMETHODIMP RefFramework::UnregisterCommandSink(UINT nCookie)
     return m_commandSinks.erase(nCookie) ? S_OK : S_FALSE;
 }
 
-STDMETHODIMP RefFramework::RegisterPlugInSink(REFCLSID, REFCLSID, REFIID, IPlugIn *)
+STDMETHODIMP RefFramework::RegisterPlugInSink(REFCLSID, REFCLSID, REFIID, IPlugIn *pPlugIn)
 {
+    m_plugInSinks.push_back(ComPtr<IPlugIn>(pPlugIn));
     return S_OK;
 }
 
 STDMETHODIMP RefFramework::UnregisterPlugInSink(REFCLSID, REFCLSID, REFIID)
 {
+    if (m_plugInSinks.empty())
+        return S_FALSE;
+    m_plugInSinks.pop_back();
     return S_OK;
+}
+
+STDMETHODIMP RefFramework::EnumConnectionPoints(IEnumConnectionPoints **ppEnum)
+{
+    if (ppEnum)
+        *ppEnum = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP RefFramework::FindConnectionPoint(REFIID riid, IConnectionPoint **ppCP)
+{
+    if (!ppCP)
+        return E_POINTER;
+    *ppCP = nullptr;
+    if (!IsEqualIID(riid, IID_IHostPlugInNotify))
+        return CONNECT_E_NOCONNECTION;
+    *ppCP = m_pNotifyPoint;
+    m_pNotifyPoint->AddRef();
+    return S_OK;
+}
+
+void RefFramework::NotifyPlugInOpened(REFCLSID rclsid, UINT nCookie)
+{
+    for (const ComPtr<IUnknown> &sink : m_pNotifyPoint->Sinks())
+        static_cast<IHostPlugInNotify *>(sink.Get())->OnPlugInOpened(rclsid, nCookie);
+}
+
+void RefFramework::NotifyPlugInClosed(REFCLSID rclsid, UINT nCookie)
+{
+    for (const ComPtr<IUnknown> &sink : m_pNotifyPoint->Sinks())
+        static_cast<IHostPlugInNotify *>(sink.Get())->OnPlugInClosed(rclsid, nCookie);
+}
+
+void RefFramework::RefuseNotifyAdvise(bool bRefuse)
+{
+    m_pNotifyPoint->m_bRefuseAdvise = bRefuse;
+}
+
+size_t RefFramework::NotifySinkCount() const
+{
+    return m_pNotifyPoint->m_sinks.size();
 }
 
 std::string RefFramework::ContextName(REFGUID rguid)

@@ -52,7 +52,8 @@ class RefFramework final : public IHostFramework,
                            public IHostAccelerators,
                            public IHostMainWindow,
                            public IHostDocumentLookup,
-                           public IHostMenuService
+                           public IHostMenuService,
+                           public IConnectionPointContainer
 {
 public:
     // A new framework with its own settings root under HKEY_CURRENT_USER;
@@ -87,6 +88,18 @@ public:
 
     // IHostDocumentLookup
     STDMETHODIMP GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv) override;
+
+    // IConnectionPointContainer: the plug-in notifications
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **ppEnum) override;
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint **ppCP) override;
+    // Tell the advised plug-ins that a plug-in instance opened or closed.
+    void NotifyPlugInOpened(REFCLSID rclsid, UINT nCookie);
+    void NotifyPlugInClosed(REFCLSID rclsid, UINT nCookie);
+    void RefuseNotifyAdvise(bool bRefuse);
+    size_t NotifySinkCount() const;
+    size_t CommandSinkCount() const { return m_commandSinks.size(); }
+    // Plug-ins registered with the host's plug-in events, by their IPlugIn.
+    size_t PlugInSinkCount() const { return m_plugInSinks.size(); }
 
     // IHostMenuService
     STDMETHODIMP CreateMenu(IHostMenu **ppMenu) override;
@@ -158,6 +171,8 @@ private:
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
+    class RefConnectionPoint *m_pNotifyPoint = nullptr; // owned
+    std::vector<mimic::ComPtr<IPlugIn>> m_plugInSinks;
     std::vector<std::string> m_registeredKeys; // below HKEY_CLASSES_ROOT
 };
 

@@ -1,0 +1,377 @@
+#include "core/PlugIn.h"
+
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "HostServices.h"
+#include "core/MacroRecorder.h"
+#include "core/Playback.h"
+#include "core/Raii.h"
+#include "core/Text.h"
+#include "host/ComTypeInfoHolder.h"
+#include "host/hostapi.h"
+#include "library/ActionCatalogue.h"
+#include "mimic.h"
+#include "module/ModuleLock.h"
+#include "ui/Dialog.h"
+#include "ui/MimicProperty.h"
+
+namespace mimic {
+
+namespace {
+
+// IDispatch for every plug-in object of the module, from its own type library.
+KComTypeInfoHolder &TypeInfo()
+{
+    static KComTypeInfoHolder s_holder(LIBID_MIMICPLUGINLib, 1, 0, IID_IMimic);
+    return s_holder;
+}
+
+class MimicPlugIn final : public IPlugIn,
+                          public IDocumentEvents2,
+                          public IHostPlugInNotify,
+                          public IMimic,
+                          public IHostPreferencesPage,
+                          public IPlugInCommandSink
+{
+public:
+    explicit MimicPlugIn(IUnknown *pOuter)
+        : m_inner(this), m_pOuter(pOuter ? pOuter : &m_inner),
+          m_plugInSink(CLSID_HostPlugIn, CLSID_HostPlugInSinkSite, IID_IDocumentEvents2)
+    {
+        ModuleLock();
+        TypeInfo().AddRef(ModuleInstance());
+    }
+
+    IUnknown *Inner() { return &m_inner; }
+
+    // IUnknown: every interface answers through the controlling unknown.
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOuter->QueryInterface(riid, ppv); }
+    STDMETHODIMP_(ULONG) AddRef() override { return m_pOuter->AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return m_pOuter->Release(); }
+
+    // IPlugIn
+    STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
+    STDMETHODIMP Initialize(IUnknown *pFrameworkUnk, UINT nCookie) override;
+    STDMETHODIMP Close() override;
+
+    // IDocumentEvents2: registered with the host's plug-in events, nothing to do here.
+    STDMETHODIMP OnOpenEx(long, LPCSTR, LPCSTR, LPCSTR) override { return S_OK; }
+    STDMETHODIMP OnObjectAdded(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnObjectRemoved(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnObjectChanged(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnSaved(long, long) override { return S_OK; }
+    STDMETHODIMP OnClosing(long, long) override { return S_OK; }
+    STDMETHODIMP OnLayerChanged(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnPropertyChanged(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnConnectionChanged(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnSheetChanged(long, long, long) override { return S_OK; }
+    STDMETHODIMP OnUndo(long, long) override { return S_OK; }
+    STDMETHODIMP OnRedo(long, long) override { return S_OK; }
+
+    // IHostPlugInNotify
+    STDMETHODIMP OnPlugInOpened(REFCLSID rclsid, UINT nCookie) override;
+    STDMETHODIMP OnPlugInClosed(REFCLSID rclsid, UINT nCookie) override;
+    STDMETHODIMP OnPlugInActivated(REFCLSID, UINT, UINT) override { return S_OK; }
+    STDMETHODIMP OnPlugInRenamed(REFCLSID, UINT, UINT) override { return S_OK; }
+
+    // IDispatch
+    STDMETHODIMP GetTypeInfoCount(UINT *pctinfo) override
+    {
+        if (!pctinfo)
+            return E_POINTER;
+        *pctinfo = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT iTInfo, LCID lcid, ITypeInfo **ppTInfo) override
+    {
+        return TypeInfo().GetTypeInfo(iTInfo, lcid, ppTInfo);
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT cNames, LCID lcid, DISPID *rgDispId) override
+    {
+        return TypeInfo().GetIDsOfNames(riid, rgszNames, cNames, lcid, rgDispId);
+    }
+    STDMETHODIMP Invoke(DISPID dispIdMember, REFIID riid, LCID lcid, WORD wFlags, DISPPARAMS *pDispParams,
+                        VARIANT *pVarResult, EXCEPINFO *pExcepInfo, UINT *puArgErr) override
+    {
+        return TypeInfo().Invoke(static_cast<IMimic *>(this), dispIdMember, riid, lcid, wFlags, pDispParams,
+                                 pVarResult, pExcepInfo, puArgErr);
+    }
+
+    // IMimic
+    STDMETHODIMP StartRecording(HWND pParent, long nCookie) override
+    {
+        if (m_pRecorder)
+            m_pRecorder->Start(pParent, nCookie);
+        return S_OK;
+    }
+    STDMETHODIMP PauseRecording() override
+    {
+        if (m_pRecorder)
+            m_pRecorder->Pause();
+        return S_OK;
+    }
+    STDMETHODIMP StopRecording() override
+    {
+        if (m_pRecorder)
+            m_pRecorder->Stop();
+        return S_OK;
+    }
+    STDMETHODIMP GetRecorderState(long *pState, long *pCookie) override
+    {
+        if (!m_pRecorder)
+            return S_FALSE;
+        m_pRecorder->GetState(pState, pCookie);
+        return S_OK;
+    }
+    STDMETHODIMP GetMacroFilesPath(BSTR *pPath, long bGlobal) override
+    {
+        if (m_pRecorder && pPath)
+            *pPath = BstrFromNarrow(m_pRecorder->GetActionFolder(bGlobal != 0));
+        return S_OK;
+    }
+    STDMETHODIMP ReloadList() override
+    {
+        if (m_pRecorder)
+            ActionCatalogue::Instance().Reload(false);
+        return S_OK;
+    }
+    STDMETHODIMP GetCommandFileNameToPlay(HWND pParent, long *nTimes, BSTR *pFileName) override
+    {
+        if (m_pRecorder)
+            m_pRecorder->ChooseActionToPlay(pParent, nTimes, pFileName);
+        return S_OK;
+    }
+    STDMETHODIMP GetTaskManager(HWND pParent) override
+    {
+        if (m_pRecorder)
+            m_pRecorder->ShowActionManager(pParent);
+        return S_OK;
+    }
+    STDMETHODIMP GetCommandIdFromAccel(LPWSTR _pcszAccel, int *pCmdId) override
+    {
+        return mimic::GetCommandIdFromAccel(ActionCatalogue::Instance(), reinterpret_cast<const char *>(_pcszAccel),
+                                            pCmdId);
+    }
+    STDMETHODIMP GetTaskPlayInfoFromCmdId(UINT nCmdId, long *nTimes, BSTR *pFileName) override
+    {
+        return mimic::GetTaskPlayInfoFromCmdId(ActionCatalogue::Instance(), nCmdId, nTimes, pFileName);
+    }
+    STDMETHODIMP GetMimicMenu(IUnknown **menu, REFCLSID rclsid) override
+    {
+        return (m_pRecorder && m_pRecorder->BuildActionsMenu(menu, rclsid)) ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP GetCommandAccelFromId(int pCmdId, BSTR *pAccell) override
+    {
+        return m_pRecorder ? m_pRecorder->GetAccelForCommand(pCmdId, pAccell) : S_FALSE;
+    }
+    STDMETHODIMP RecordEvent(UINT nCookie, LPWSTR pcszCommandName, LPWSTR pcszParamList) override
+    {
+        if (m_pRecorder)
+            m_pRecorder->RecordEvent(nCookie, reinterpret_cast<const char *>(pcszCommandName),
+                                     reinterpret_cast<const char *>(pcszParamList));
+        return S_OK;
+    }
+    STDMETHODIMP PlayLastMacro(BSTR *ppFiles) override { return mimic::PlayLastMacro(m_pFramework.Get(), ppFiles); }
+    STDMETHODIMP OnChangeActiveDesign() override
+    {
+        ActionCatalogue::Instance().Reload(false);
+        ActionCatalogue::Instance().Load();
+        return S_OK;
+    }
+
+    // IHostPreferencesPage
+    STDMETHODIMP CreatePage(IUnknown *pFrameworkUnk, HWND hParent, long nFlags, HWND *phPage) override;
+
+    // IPlugInCommandSink
+    STDMETHODIMP OnCommand(UINT, UINT) override { return S_OK; }
+    STDMETHODIMP OnUpdateCommand(UINT, UINT *) override { return S_OK; }
+
+private:
+    // The object's own IUnknown: the one that counts references and answers
+    // from the interface table, also when an outer object aggregates it.
+    class InnerUnknown final : public IUnknown
+    {
+    public:
+        explicit InnerUnknown(MimicPlugIn *pOwner) : m_pOwner(pOwner) {}
+        STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOwner->InnerQueryInterface(riid, ppv); }
+        STDMETHODIMP_(ULONG) AddRef() override { return ++m_pOwner->m_cRef; }
+        STDMETHODIMP_(ULONG) Release() override
+        {
+            ULONG n = --m_pOwner->m_cRef;
+            if (n == 0)
+                delete m_pOwner;
+            return n;
+        }
+
+    private:
+        MimicPlugIn *m_pOwner;
+    };
+
+    ~MimicPlugIn()
+    {
+        m_pRecorder.reset();
+        TypeInfo().Release();
+        ModuleUnlock();
+    }
+
+    HRESULT InnerQueryInterface(REFIID riid, void **ppv);
+    ComPtr<IConnectionPoint> NotifyPoint() const;
+
+    InnerUnknown m_inner;
+    IUnknown *m_pOuter; // not owned when aggregated
+    ULONG m_cRef = 0;
+    ComPtr<IUnknown> m_pFramework;
+    UINT m_nCookie = 0;
+    DWORD m_dwAdvise = 0;
+    bool m_bAdvised = false;
+    bool m_bCommandSinkRegistered = false;
+    std::unique_ptr<KMacroRecorder> m_pRecorder;
+    // Pages given to the host; one stays while its window lives.
+    std::vector<std::unique_ptr<CMimicProperty>> m_pages;
+    hostapi::KPlugInSink m_plugInSink;
+};
+
+HRESULT MimicPlugIn::InnerQueryInterface(REFIID riid, void **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (IsEqualIID(riid, IID_IUnknown))
+        *ppv = &m_inner;
+    else if (IsEqualIID(riid, IID_IPlugIn))
+        *ppv = static_cast<IPlugIn *>(this);
+    else if (IsEqualIID(riid, IID_IDocumentEvents2))
+        *ppv = static_cast<IDocumentEvents2 *>(this);
+    else if (IsEqualIID(riid, IID_IHostPlugInNotify))
+        *ppv = static_cast<IHostPlugInNotify *>(this);
+    else if (IsEqualIID(riid, IID_IMimic) || IsEqualIID(riid, IID_IDispatch))
+        *ppv = static_cast<IMimic *>(this);
+    else if (IsEqualIID(riid, IID_IHostPreferencesPage))
+        *ppv = static_cast<IHostPreferencesPage *>(this);
+    else if (IsEqualIID(riid, IID_IPlugInCommandSink))
+        *ppv = static_cast<IPlugInCommandSink *>(this);
+    else
+        return E_NOINTERFACE;
+    static_cast<IUnknown *>(*ppv)->AddRef();
+    return S_OK;
+}
+
+ComPtr<IConnectionPoint> MimicPlugIn::NotifyPoint() const
+{
+    ComPtr<IConnectionPointContainer> container;
+    ComPtr<IConnectionPoint> point;
+    if (m_pFramework &&
+        SUCCEEDED(m_pFramework->QueryInterface(IID_IConnectionPointContainer, container.PutVoid())) && container)
+        container->FindConnectionPoint(IID_IHostPlugInNotify, point.Put());
+    return point;
+}
+
+STDMETHODIMP MimicPlugIn::Initialize(IUnknown *pFrameworkUnk, UINT nCookie)
+{
+    m_pFramework = ComPtr<IUnknown>(pFrameworkUnk);
+    m_nCookie = nCookie;
+    m_pRecorder.reset(new (std::nothrow) KMacroRecorder(pFrameworkUnk, nCookie));
+    ActionCatalogue::Instance().SetFramework(pFrameworkUnk);
+    if (m_bAdvised)
+        return S_OK;
+
+    ComPtr<IConnectionPoint> point = NotifyPoint();
+    const bool advised =
+        point && SUCCEEDED(point->Advise(static_cast<IHostPlugInNotify *>(this), &m_dwAdvise));
+    m_bCommandSinkRegistered =
+        SUCCEEDED(hostapi::RegisterCommandSink(pFrameworkUnk, m_nCookie, static_cast<IPlugInCommandSink *>(this)));
+    m_bAdvised = advised;
+    return advised ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP MimicPlugIn::Close()
+{
+    if (m_pRecorder)
+    {
+        m_pRecorder->Stop();
+        m_pRecorder.reset();
+    }
+    if (m_bAdvised)
+    {
+        ComPtr<IConnectionPoint> point = NotifyPoint();
+        if (point && SUCCEEDED(point->Unadvise(m_dwAdvise)))
+            m_bAdvised = false;
+    }
+    // Registered even when the advise was refused: the host would otherwise
+    // keep this object alive through the sink for ever.
+    if (m_bCommandSinkRegistered)
+    {
+        (void)hostapi::UnregisterCommandSink(m_pFramework.Get(), m_nCookie);
+        m_bCommandSinkRegistered = false;
+    }
+    // The catalogue outlives this object; it must not keep a framework that
+    // is about to be released.
+    if (m_pFramework)
+        ActionCatalogue::Instance().SetFramework(nullptr);
+    m_pFramework.Reset();
+    return S_OK;
+}
+
+STDMETHODIMP MimicPlugIn::OnPlugInOpened(REFCLSID rclsid, UINT nCookie)
+{
+    if (m_pRecorder)
+        m_pRecorder->AttachDocument(rclsid, nCookie);
+    if (IsEqualCLSID(rclsid, CLSID_HostPlugIn))
+        (void)m_plugInSink.Register(m_pFramework.Get(), static_cast<IPlugIn *>(this));
+    return S_OK;
+}
+
+STDMETHODIMP MimicPlugIn::OnPlugInClosed(REFCLSID rclsid, UINT nCookie)
+{
+    if (m_pRecorder)
+        m_pRecorder->DetachDocument(rclsid, nCookie);
+    if (IsEqualCLSID(rclsid, CLSID_HostPlugIn))
+    {
+        (void)m_plugInSink.Unregister(m_pFramework.Get());
+        ActionCatalogue::Instance().Reload(true);
+        ActionCatalogue::Instance().ReloadGlobalOnly();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP MimicPlugIn::CreatePage(IUnknown *pFrameworkUnk, HWND hParent, long nFlags, HWND *phPage)
+{
+    if (!phPage)
+        return E_POINTER;
+    *phPage = nullptr;
+    if (nFlags != 0)
+        return S_OK;
+    // A page whose window is gone is no longer needed; one still shown must stay.
+    for (auto it = m_pages.begin(); it != m_pages.end();)
+        it = ::IsWindow((*it)->GetSafeHwnd()) ? it + 1 : m_pages.erase(it);
+    std::unique_ptr<CMimicProperty> page(new (std::nothrow) CMimicProperty(pFrameworkUnk, hParent));
+    if (!page)
+        return E_OUTOFMEMORY;
+    *phPage = CPropertyPage::CreatePageWindow(page.get(), hParent);
+    if (*phPage)
+        m_pages.push_back(std::move(page));
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CreateMimicPlugIn(IUnknown *pOuter, REFIID riid, void **ppv)
+{
+    if (!ppv)
+        return E_POINTER;
+    *ppv = nullptr;
+    if (pOuter && !IsEqualIID(riid, IID_IUnknown))
+        return CLASS_E_NOAGGREGATION;
+    MimicPlugIn *object = new (std::nothrow) MimicPlugIn(pOuter);
+    if (!object)
+        return E_OUTOFMEMORY;
+    IUnknown *inner = object->Inner();
+    inner->AddRef();
+    HRESULT hr = inner->QueryInterface(riid, ppv);
+    inner->Release();
+    return hr;
+}
+
+} // namespace mimic

@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include "core/PlugIn.h"
+#include "core/Raii.h"
+#include "core/Text.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "library/ActionCatalogue.h"
+#include "mimic.h"
+#include "module/ModuleLock.h"
+#include "tests/support/HostFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "ui/resource.h"
+
+using mimic::ActionCatalogue;
+using mimic::ComPtr;
+using mimic::UniqueBstr;
+using namespace testsupport;
+
+namespace {
+
+class PlugInTest : public HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        locks = mimic::ModuleLockCount();
+        AddScript(localDir, "local.pl");
+        AddScript(globalDir, "global.pl");
+        host->OpenPlugIn(CLSID_HostPlugIn);
+        host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
+        ASSERT_EQ(mimic::CreateMimicPlugIn(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
+        ASSERT_EQ(plugIn.As(IID_IMimic, mimic), S_OK);
+    }
+    void TearDown() override
+    {
+        mimic.Reset();
+        plugIn.Reset();
+        EXPECT_EQ(mimic::ModuleLockCount(), locks) << "the module can unload";
+    }
+
+    LONG locks = 0;
+    ComPtr<IPlugIn> plugIn;
+    ComPtr<IMimic> mimic;
+};
+
+TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseLetsGo)
+{
+    long state = -5, cookie = -5;
+    EXPECT_EQ(mimic->GetRecorderState(&state, &cookie), S_FALSE) << "no recorder before Initialize";
+    EXPECT_EQ(state, -5);
+    BSTR path = reinterpret_cast<BSTR>(1);
+    EXPECT_EQ(mimic->GetMacroFilesPath(&path, 1), S_OK);
+    EXPECT_EQ(path, reinterpret_cast<BSTR>(1));
+
+    EXPECT_EQ(plugIn->Install(Framework(), 9), S_OK);
+    EXPECT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    EXPECT_EQ(host->NotifySinkCount(), 1u);
+    EXPECT_EQ(host->CommandSinkCount(), 1u);
+    EXPECT_EQ(ActionCatalogue::Instance().Count(), 2);
+    EXPECT_EQ(mimic->GetRecorderState(&state, &cookie), S_OK);
+    EXPECT_EQ(state, 0);
+    UniqueBstr global;
+    EXPECT_EQ(mimic->GetMacroFilesPath(global.put(), 1), S_OK);
+    EXPECT_EQ(mimic::NarrowFromBstr(global.get()), globalDir);
+
+    EXPECT_EQ(plugIn->Close(), S_OK);
+    EXPECT_EQ(host->NotifySinkCount(), 0u);
+    EXPECT_EQ(host->CommandSinkCount(), 0u);
+    EXPECT_EQ(mimic->GetRecorderState(&state, &cookie), S_FALSE);
+    EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK) << "after Close the catalogue holds no stale framework";
+}
+
+TEST_F(PlugInTest, ARefusedAdviseStillLeavesAWorkingRecorder)
+{
+    host->RefuseNotifyAdvise(true);
+    EXPECT_EQ(plugIn->Initialize(Framework(), 9), E_FAIL);
+    long state = -5, cookie = -5;
+    EXPECT_EQ(mimic->GetRecorderState(&state, &cookie), S_OK);
+    EXPECT_EQ(host->CommandSinkCount(), 1u);
+    EXPECT_EQ(plugIn->Close(), S_OK);
+    EXPECT_EQ(host->CommandSinkCount(), 0u) << "the host must not keep the plug-in alive";
+}
+
+TEST_F(PlugInTest, CloseDuringARecordingSavesIt)
+{
+    SetSetting("Local Path", localDir);
+    mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
+    baseutil::WriteNumberToReg(key.get(), "Record Temporary Task", 2);
+    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    host->OpenDocument(1, "start.bde");
+    EXPECT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+    long state = 0, cookie = 0;
+    mimic->GetRecorderState(&state, &cookie);
+    EXPECT_EQ(state, 1);
+    EXPECT_EQ(cookie, 1);
+    std::string command = "Place";
+    std::string params = "R1";
+    EXPECT_EQ(mimic->RecordEvent(1, reinterpret_cast<LPWSTR>(&command[0]), reinterpret_cast<LPWSTR>(&params[0])), S_OK);
+    plugIn->Close();
+    std::string last;
+    baseutil::ReadFromReg(key.get(), "Last Macro Path", last);
+    EXPECT_EQ(last, localDir + "\\temporary_action.pl");
+    EXPECT_NE(ReadTextFile(last).find("ExecuteCommand('Place', 'R1')"), std::string::npos);
+}
+
+TEST_F(PlugInTest, TheHostPlugInClosingLeavesOnlyGlobalActions)
+{
+    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    host->NotifyPlugInOpened(CLSID_HostPlugIn, 50);
+    EXPECT_EQ(host->PlugInSinkCount(), 1u);
+    host->NotifyPlugInClosed(CLSID_HostPlugIn, 50);
+    EXPECT_EQ(host->PlugInSinkCount(), 0u);
+    ASSERT_EQ(ActionCatalogue::Instance().Count(), 1);
+    EXPECT_TRUE(ActionCatalogue::Instance().Entries()[0].bGlobal);
+    EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK);
+    EXPECT_EQ(ActionCatalogue::Instance().Count(), 2) << "a full load brings the local ones back";
+    plugIn->Close();
+}
+
+TEST_F(PlugInTest, PlaybackQuestionsAreAnswered)
+{
+    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    const mimic::ActionEntry &first = ActionCatalogue::Instance().Entries()[0];
+    long times = 0;
+    UniqueBstr file;
+    EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(first.nCmdId), &times, file.put()), S_OK);
+    EXPECT_EQ(mimic::NarrowFromBstr(file.get()), first.strPath);
+    std::string accel = "";
+    int id = -1;
+    EXPECT_EQ(mimic->GetCommandIdFromAccel(reinterpret_cast<LPWSTR>(&accel[0]), &id), S_OK);
+    EXPECT_EQ(id, first.nCmdId);
+    IUnknown *menu = reinterpret_cast<IUnknown *>(1);
+    EXPECT_EQ(mimic->GetMimicMenu(&menu, CLSID_NULL), E_FAIL) << "no action is on the menu";
+    EXPECT_EQ(menu, reinterpret_cast<IUnknown *>(1));
+    plugIn->Close();
+    EXPECT_EQ(mimic->GetMimicMenu(&menu, CLSID_NULL), E_FAIL);
+    EXPECT_EQ(mimic->GetCommandAccelFromId(id, file.put()), S_FALSE);
+}
+
+TEST_F(PlugInTest, ThePreferencesPageIsAChildOfTheHostsWindow)
+{
+    ComPtr<IHostPreferencesPage> pages;
+    ASSERT_EQ(plugIn.As(IID_IHostPreferencesPage, pages), S_OK);
+    HWND parent = ::CreateWindowExA(0, "STATIC", "options", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr, nullptr,
+                                    nullptr);
+    HWND page = reinterpret_cast<HWND>(1);
+    EXPECT_EQ(pages->CreatePage(Framework(), parent, 1, &page), S_OK);
+    EXPECT_EQ(page, nullptr) << "a non-zero flag creates nothing";
+    EXPECT_EQ(pages->CreatePage(Framework(), parent, 0, &page), S_OK);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(::GetParent(page), parent);
+    EXPECT_TRUE(::GetDlgItem(page, IDC_MP_GLOBAL) || ::GetWindow(page, GW_CHILD));
+    ::DestroyWindow(parent);
+}
+
+TEST_F(PlugInTest, TheInterfaceTableAndAggregation)
+{
+    for (const IID *iid : {&IID_IPlugIn, &IID_IDocumentEvents2, &IID_IHostPlugInNotify, &IID_IMimic, &IID_IDispatch,
+                           &IID_IHostPreferencesPage, &IID_IPlugInCommandSink})
+    {
+        ComPtr<IUnknown> part;
+        EXPECT_EQ(plugIn.As(*iid, part), S_OK);
+    }
+    ComPtr<IUnknown> none;
+    EXPECT_EQ(plugIn.As(IID_IConnectionPointContainer, none), E_NOINTERFACE);
+    UINT count = 0;
+    EXPECT_EQ(mimic->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+    // Late binding goes through the type library to the same methods.
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(plugIn.As(IID_IDispatch, dispatch), S_OK);
+    wchar_t nameText[] = L"GetRecorderState";
+    LPOLESTR name = nameText;
+    DISPID dispid = 0;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, 0, &dispid), S_OK);
+    EXPECT_EQ(dispid, 4);
+    long state = -5, cookie = -5;
+    VARIANTARG args[2];
+    args[0].vt = VT_BYREF | VT_I4; // last parameter first
+    args[0].plVal = &cookie;
+    args[1].vt = VT_BYREF | VT_I4;
+    args[1].plVal = &state;
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    VARIANT result;
+    ::VariantInit(&result);
+    EXPECT_EQ(dispatch->Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr), S_OK);
+    EXPECT_EQ(state, -5) << "no recorder yet: untouched";
+    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    EXPECT_EQ(dispatch->Invoke(dispid, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, nullptr), S_OK);
+    EXPECT_EQ(state, 0) << "idle, through the type library";
+    plugIn->Close();
+
+    // Aggregated: every interface's IUnknown is the outer object's.
+    struct Outer : IUnknown
+    {
+        ULONG refs = 1;
+        IUnknown *inner = nullptr;
+        STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
+        {
+            if (IsEqualIID(riid, IID_IUnknown))
+            {
+                *ppv = this;
+                AddRef();
+                return S_OK;
+            }
+            return inner->QueryInterface(riid, ppv);
+        }
+        STDMETHODIMP_(ULONG) AddRef() override { return ++refs; }
+        STDMETHODIMP_(ULONG) Release() override { return --refs; }
+    } outer;
+    void *refused = reinterpret_cast<void *>(1);
+    EXPECT_EQ(mimic::CreateMimicPlugIn(&outer, IID_IMimic, &refused), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(refused, nullptr);
+    ASSERT_EQ(mimic::CreateMimicPlugIn(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
+    IMimic *aggregated = nullptr;
+    ASSERT_EQ(outer.inner->QueryInterface(IID_IMimic, reinterpret_cast<void **>(&aggregated)), S_OK);
+    EXPECT_EQ(outer.refs, 2u) << "the reference went to the outer object";
+    IUnknown *identity = nullptr;
+    aggregated->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity));
+    EXPECT_EQ(identity, static_cast<IUnknown *>(&outer));
+    identity->Release();
+    aggregated->Release();
+    EXPECT_EQ(outer.refs, 1u);
+    EXPECT_EQ(outer.inner->Release(), 0u);
+}
+
+} // namespace
