@@ -120,6 +120,8 @@ public:
     }
     STDMETHODIMP GetRecorderState(long *pState, long *pCookie) override
     {
+        if (!pState || !pCookie)
+            return E_POINTER;
         if (!m_pRecorder)
             return S_FALSE;
         m_pRecorder->GetState(pState, pCookie);
@@ -127,7 +129,9 @@ public:
     }
     STDMETHODIMP GetMacroFilesPath(BSTR *pPath, long bGlobal) override
     {
-        if (m_pRecorder && pPath)
+        if (!pPath)
+            return E_POINTER;
+        if (m_pRecorder)
             *pPath = BstrFromNarrow(m_pRecorder->GetActionFolder(bGlobal != 0));
         return S_OK;
     }
@@ -139,6 +143,8 @@ public:
     }
     STDMETHODIMP GetCommandFileNameToPlay(HWND pParent, long *nTimes, BSTR *pFileName) override
     {
+        if (!nTimes || !pFileName)
+            return E_POINTER;
         if (m_pRecorder)
             m_pRecorder->ChooseActionToPlay(pParent, nTimes, pFileName);
         return S_OK;
@@ -160,10 +166,14 @@ public:
     }
     STDMETHODIMP GetMimicMenu(IUnknown **menu, REFCLSID rclsid) override
     {
+        if (!menu)
+            return E_POINTER;
         return (m_pRecorder && m_pRecorder->BuildActionsMenu(menu, rclsid)) ? S_OK : E_FAIL;
     }
     STDMETHODIMP GetCommandAccelFromId(int pCmdId, BSTR *pAccell) override
     {
+        if (!pAccell)
+            return E_POINTER;
         return m_pRecorder ? m_pRecorder->GetAccelForCommand(pCmdId, pAccell) : S_FALSE;
     }
     STDMETHODIMP RecordEvent(UINT nCookie, LPWSTR pcszCommandName, LPWSTR pcszParamList) override

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <oleauto.h>
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -449,6 +450,61 @@ TEST_F(MimicDllTest, RegistersItselfAndItsTypeLibrary)
     EXPECT_TRUE(RegisteredTypeLibPath()) << "the type library stays registered";
     EXPECT_EQ(unregisterServer(), S_OK) << "unregistering twice still succeeds";
     ForgetTypeLib();
+}
+
+// The type library a host reads: every IMimic method with its dispid and help string.
+TEST(TypeLibraryTest, IMimicIsDescribedAsHostsExpectIt)
+{
+    char path[MAX_PATH];
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::wstring wide(path, path + strlen(path));
+    ComPtr<ITypeLib> lib;
+    ASSERT_EQ(::LoadTypeLibEx(wide.c_str(), REGKIND_NONE, lib.Put()), S_OK);
+    ComPtr<ITypeInfo> info;
+    ASSERT_EQ(lib->GetTypeInfoOfGuid(IID_IMimic, info.Put()), S_OK);
+    struct Method
+    {
+        const char *name;
+        DISPID dispid;
+        const char *help;
+    };
+    const Method table[] = {
+        {"StartRecording", 1, "Starts recording"},
+        {"PauseRecording", 2, "Pauses recording"},
+        {"StopRecording", 3, "Stops recording"},
+        {"GetRecorderState", 4, "Gets recorder state and cookie of nexo plugin it's connected to"},
+        {"GetMacroFilesPath", 5, "Gets path to macro files"},
+        {"ReloadList", 6, "Reload files"},
+        {"GetCommandFileNameToPlay", 7, "Gets macro file name to play and how many times"},
+        {"GetTaskManager", 8, "Gets task manager dlg"},
+        {"GetCommandIdFromAccel", 9, "Get command id from accelerator"},
+        {"GetTaskPlayInfoFromCmdId", 10, "Gets macro file name to play and how many times"},
+        {"GetMimicMenu", 11, "method GetMimicMenu"},
+        {"GetCommandAccelFromId", 12, "Get command accelerator from command id"},
+        {"RecordEvent", 13, "Record Event"},
+        {"PlayLastMacro", 14, "Play Last Macro"},
+        {"OnChangeActiveDesign", 16, ""},
+    };
+    for (const Method &m : table)
+    {
+        SCOPED_TRACE(m.name);
+        std::wstring name(m.name, m.name + strlen(m.name));
+        LPOLESTR names[] = {&name[0]};
+        MEMBERID id = 0;
+        ASSERT_EQ(info->GetIDsOfNames(names, 1, &id), S_OK);
+        EXPECT_EQ(id, m.dispid);
+        mimic::UniqueBstr doc;
+        ASSERT_EQ(info->GetDocumentation(id, nullptr, doc.put(), nullptr, nullptr), S_OK);
+        std::string help;
+        for (const wchar_t *p = doc.get(); p && *p; ++p)
+            help += static_cast<char>(*p);
+        EXPECT_EQ(help, m.help);
+    }
+    for (const IID *iid : {&IID_IPlugIn, &IID_IMimicEventSink})
+    {
+        ComPtr<ITypeInfo> other;
+        EXPECT_EQ(lib->GetTypeInfoOfGuid(*iid, other.Put()), S_OK);
+    }
 }
 
 } // namespace

@@ -225,4 +225,29 @@ TEST_F(PlugInTest, TheInterfaceTableAndAggregation)
     EXPECT_EQ(outer.inner->Release(), 0u);
 }
 
+TEST_F(PlugInTest, NullOutParametersAreRefusedNotFollowed)
+{
+    for (bool initialized : {false, true})
+    {
+        SCOPED_TRACE(initialized ? "initialized" : "before Initialize");
+        if (initialized)
+        {
+            ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+        }
+        long value = 0;
+        BSTR text = nullptr;
+        EXPECT_EQ(mimic->GetRecorderState(nullptr, &value), E_POINTER);
+        EXPECT_EQ(mimic->GetRecorderState(&value, nullptr), E_POINTER);
+        EXPECT_EQ(mimic->GetMacroFilesPath(nullptr, 0), E_POINTER);
+        EXPECT_EQ(mimic->GetCommandFileNameToPlay(nullptr, nullptr, &text), E_POINTER);
+        EXPECT_EQ(mimic->GetCommandFileNameToPlay(nullptr, &value, nullptr), E_POINTER);
+        EXPECT_EQ(mimic->GetCommandIdFromAccel(nullptr, nullptr), E_POINTER);
+        EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(200000, nullptr, &text), E_POINTER);
+        EXPECT_EQ(mimic->GetMimicMenu(nullptr, CLSID_NULL), E_POINTER);
+        EXPECT_EQ(mimic->GetCommandAccelFromId(200000, nullptr), E_POINTER);
+        EXPECT_EQ(mimic->PlayLastMacro(nullptr), S_FALSE) << "no list is an empty list";
+    }
+    plugIn->Close();
+}
+
 } // namespace
