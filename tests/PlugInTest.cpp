@@ -213,15 +213,22 @@ TEST_F(PlugInTest, TheInterfaceTableAndAggregation)
     EXPECT_EQ(mimic::CreateMimicPlugIn(&outer, IID_IMimic, &refused), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(refused, nullptr);
     ASSERT_EQ(mimic::CreateMimicPlugIn(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
-    IMimic *aggregated = nullptr;
-    ASSERT_EQ(outer.inner->QueryInterface(IID_IMimic, reinterpret_cast<void **>(&aggregated)), S_OK);
-    EXPECT_EQ(outer.refs, 2u) << "the reference went to the outer object";
-    IUnknown *identity = nullptr;
-    aggregated->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity));
-    EXPECT_EQ(identity, static_cast<IUnknown *>(&outer));
-    identity->Release();
-    aggregated->Release();
-    EXPECT_EQ(outer.refs, 1u);
+    for (const IID *iid : {&IID_IPlugIn, &IID_IDocumentEvents2, &IID_IHostPlugInNotify, &IID_IMimic, &IID_IDispatch,
+                           &IID_IHostPreferencesPage, &IID_IPlugInCommandSink})
+    {
+        IUnknown *part = nullptr;
+        ASSERT_EQ(outer.inner->QueryInterface(*iid, reinterpret_cast<void **>(&part)), S_OK);
+        EXPECT_EQ(outer.refs, 2u) << "the reference went to the outer object";
+        part->AddRef();
+        EXPECT_EQ(outer.refs, 3u);
+        part->Release();
+        IUnknown *identity = nullptr;
+        part->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(&identity));
+        EXPECT_EQ(identity, static_cast<IUnknown *>(&outer));
+        identity->Release();
+        part->Release();
+        EXPECT_EQ(outer.refs, 1u);
+    }
     EXPECT_EQ(outer.inner->Release(), 0u);
 }
 

@@ -12,6 +12,7 @@ out=$("$run" cscript //nologo "$vbs" 2>&1 | tr -d '\r')
 echo "$out"
 grep -qx "created IMimic" <<<"$out" || fail "the object was not created by its ProgID"
 grep -qx "called" <<<"$out" || fail "the methods were not reached through IDispatch"
+grep -qx "created by class id IMimic" <<<"$out" || fail "the object was not created by its class id"
 
 "$run" regsvr32 /u /s "$dll" || fail "regsvr32 /u failed"
 out=$("$run" cscript //nologo "$vbs" 2>&1 | tr -d '\r')
