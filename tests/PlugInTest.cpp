@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "core/PlugIn.h"
 #include "core/Raii.h"
 #include "core/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "mimic.h"
-#include "module/ModuleLock.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/resource.h"
@@ -19,27 +17,71 @@ using namespace testsupport;
 
 namespace {
 
+// The plug-in as a host gets it: from the built mimic.dll's class object.
 class PlugInTest : public HostFixture
 {
 protected:
     void SetUp() override
     {
-        locks = mimic::ModuleLockCount();
         AddScript(localDir, "local.pl");
         AddScript(globalDir, "global.pl");
         host->OpenPlugIn(CLSID_HostPlugIn);
         host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
-        ASSERT_EQ(mimic::CreateMimicPlugIn(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
+        std::string path = MIMIC_DLL_PATH;
+        if (!path.empty() && path[0] == '/')
+            path = "Z:" + path;
+        for (char &c : path)
+            if (c == '/')
+                c = '\\';
+        dll = ::LoadLibraryA(path.c_str());
+        ASSERT_NE(dll, nullptr) << path;
+        auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **)>(
+            reinterpret_cast<void *>(::GetProcAddress(dll, "DllGetClassObject")));
+        canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
+            reinterpret_cast<void *>(::GetProcAddress(dll, "DllCanUnloadNow")));
+        ASSERT_TRUE(getClassObject && canUnloadNow);
+        ASSERT_EQ(getClassObject(CLSID_MimicPlugIn, IID_IClassFactory, factory.PutVoid()), S_OK);
+        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
         ASSERT_EQ(plugIn.As(IID_IMimic, mimic), S_OK);
+        EXPECT_EQ(canUnloadNow(), S_FALSE) << "a live object holds the module";
     }
     void TearDown() override
     {
         mimic.Reset();
         plugIn.Reset();
-        EXPECT_EQ(mimic::ModuleLockCount(), locks) << "the module can unload";
+        factory.Reset();
+        if (canUnloadNow)
+        {
+            EXPECT_EQ(canUnloadNow(), S_OK) << "the module can unload";
+        }
+        if (dll)
+            ::FreeLibrary(dll);
     }
 
-    LONG locks = 0;
+    // How many actions the plug-in's catalogue lists, asked as a host asks.
+    int ActionCount()
+    {
+        int count = 0;
+        for (UINT id = 200000; id < 200020; ++id)
+        {
+            long times = 0;
+            UniqueBstr path;
+            if (mimic->GetTaskPlayInfoFromCmdId(id, &times, path.put()) == S_OK)
+                ++count;
+        }
+        return count;
+    }
+    std::string PathOf(UINT id)
+    {
+        long times = 0;
+        UniqueBstr path;
+        return mimic->GetTaskPlayInfoFromCmdId(id, &times, path.put()) == S_OK ? mimic::NarrowFromBstr(path.get())
+                                                                              : std::string();
+    }
+
+    HMODULE dll = nullptr;
+    HRESULT(STDAPICALLTYPE *canUnloadNow)() = nullptr;
+    ComPtr<IClassFactory> factory;
     ComPtr<IPlugIn> plugIn;
     ComPtr<IMimic> mimic;
 };
@@ -57,7 +99,7 @@ TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseLetsGo)
     EXPECT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
     EXPECT_EQ(host->NotifySinkCount(), 1u);
     EXPECT_EQ(host->CommandSinkCount(), 1u);
-    EXPECT_EQ(ActionCatalogue::Instance().Count(), 2);
+    EXPECT_EQ(ActionCount(), 2);
     EXPECT_EQ(mimic->GetRecorderState(&state, &cookie), S_OK);
     EXPECT_EQ(state, 0);
     UniqueBstr global;
@@ -111,25 +153,30 @@ TEST_F(PlugInTest, TheHostPlugInClosingLeavesOnlyGlobalActions)
     EXPECT_EQ(host->PlugInSinkCount(), 1u);
     host->NotifyPlugInClosed(CLSID_HostPlugIn, 50);
     EXPECT_EQ(host->PlugInSinkCount(), 0u);
-    ASSERT_EQ(ActionCatalogue::Instance().Count(), 1);
-    EXPECT_TRUE(ActionCatalogue::Instance().Entries()[0].bGlobal);
+    EXPECT_EQ(ActionCount(), 1);
+    EXPECT_EQ(PathOf(200000), globalDir + "\\global.pl");
     EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK);
-    EXPECT_EQ(ActionCatalogue::Instance().Count(), 2) << "a full load brings the local ones back";
+    EXPECT_EQ(ActionCount(), 2) << "a full load brings the local ones back";
     plugIn->Close();
 }
 
 TEST_F(PlugInTest, PlaybackQuestionsAreAnswered)
 {
     ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
-    const mimic::ActionEntry &first = ActionCatalogue::Instance().Entries()[0];
-    long times = 0;
-    UniqueBstr file;
-    EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(first.nCmdId), &times, file.put()), S_OK);
-    EXPECT_EQ(mimic::NarrowFromBstr(file.get()), first.strPath);
+    EXPECT_EQ(PathOf(200000), localDir + "\\local.pl") << "local actions first";
     std::string accel = "";
     int id = -1;
     EXPECT_EQ(mimic->GetCommandIdFromAccel(reinterpret_cast<LPWSTR>(&accel[0]), &id), S_OK);
-    EXPECT_EQ(id, first.nCmdId);
+    EXPECT_EQ(id, 200000) << "the first action without a hotkey";
+    UniqueBstr file;
+    SetSetting("Last Macro Path", "C:\\fix.pl");
+    mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
+    baseutil::WriteNumberToReg(key.get(), "Defaul Repeat Count", 0);
+    UniqueBstr files(mimic::BstrFromNarrow("a.bde\nb.bde"));
+    BSTR list = files.get();
+    EXPECT_EQ(mimic->PlayLastMacro(&list), S_OK);
+    EXPECT_EQ(host->CommandLines(), (std::vector<std::string>{"runscript -perl {C:\\fix.pl} -1 {a.bde} 1",
+                                                              "runscript -perl {C:\\fix.pl} -1 {b.bde} 1"}));
     IUnknown *menu = reinterpret_cast<IUnknown *>(1);
     EXPECT_EQ(mimic->GetMimicMenu(&menu, CLSID_NULL), E_FAIL) << "no action is on the menu";
     EXPECT_EQ(menu, reinterpret_cast<IUnknown *>(1));
@@ -210,9 +257,9 @@ TEST_F(PlugInTest, TheInterfaceTableAndAggregation)
         STDMETHODIMP_(ULONG) Release() override { return --refs; }
     } outer;
     void *refused = reinterpret_cast<void *>(1);
-    EXPECT_EQ(mimic::CreateMimicPlugIn(&outer, IID_IMimic, &refused), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(factory->CreateInstance(&outer, IID_IMimic, &refused), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(refused, nullptr);
-    ASSERT_EQ(mimic::CreateMimicPlugIn(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
+    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
     for (const IID *iid : {&IID_IPlugIn, &IID_IDocumentEvents2, &IID_IHostPlugInNotify, &IID_IMimic, &IID_IDispatch,
                            &IID_IHostPreferencesPage, &IID_IPlugInCommandSink})
     {
