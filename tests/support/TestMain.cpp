@@ -11,6 +11,7 @@
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    refhost::SetModalFailureHandler([](const std::string &what) { ADD_FAILURE() << what; });
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);

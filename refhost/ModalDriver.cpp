@@ -1,12 +1,27 @@
-#include "tests/support/ModalDriver.h"
+#include "refhost/ModalDriver.h"
 
 #include <commctrl.h>
-#include <gtest/gtest.h>
+#include <cstdio>
 #include <set>
 
-namespace testsupport {
+namespace refhost {
 
 namespace {
+
+std::function<void(const std::string &)> &FailureHandler()
+{
+    static std::function<void(const std::string &)> s_handler;
+    return s_handler;
+}
+
+void Fail(const std::string &what)
+{
+    if (FailureHandler())
+        FailureHandler()(what);
+    else
+        std::fprintf(stderr, "modal driver: %s\n", what.c_str());
+}
+
 
 const UINT kRunStep = WM_APP + 0x3A1;
 const UINT_PTR kWatchdogTimer = 0x3A2;
@@ -107,6 +122,16 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 
 // --- ModalWindow -----------------------------------------------------------
 
+void SetModalFailureHandler(std::function<void(const std::string &)> handler)
+{
+    FailureHandler() = std::move(handler);
+}
+
+std::string ModalWindow::NoControl(int id) const
+{
+    return "no control " + std::to_string(id) + " in \"" + Caption() + "\"";
+}
+
 std::string ModalWindow::Caption() const
 {
     return WindowText(m_hWnd);
@@ -194,35 +219,46 @@ bool ModalWindow::Exists(int id) const
 std::string ModalWindow::Text(int id) const
 {
     HWND h = Item(id);
-    EXPECT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!h)
+        Fail(NoControl(id));
     return h ? WindowText(h) : std::string();
 }
 
 bool ModalWindow::IsEnabled(int id) const
 {
     HWND h = Item(id);
-    EXPECT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!h)
+        Fail(NoControl(id));
     return h && ::IsWindowEnabled(h);
 }
 
 bool ModalWindow::IsChecked(int id) const
 {
     HWND h = Item(id);
-    EXPECT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!h)
+        Fail(NoControl(id));
     return h && ::SendMessageA(h, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void ModalWindow::SetText(int id, const std::string &text)
 {
     HWND h = Item(id);
-    ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!h)
+    {
+        Fail(NoControl(id));
+        return;
+    }
     ::SetWindowTextA(h, text.c_str());
 }
 
 void ModalWindow::Click(int id)
 {
     HWND h = Item(id);
-    ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!h)
+    {
+        Fail(NoControl(id));
+        return;
+    }
     if (!::IsWindowEnabled(h))
         return;
     ::SendMessageA(h, BM_CLICK, 0, 0);
@@ -238,7 +274,7 @@ void ModalWindow::ClickButton(const std::string &text)
             return;
         }
     }
-    ADD_FAILURE() << "no button \"" << text << "\" in \"" << Caption() << "\"";
+    Fail("no button \"" + text + "\" in \"" + Caption() + "\"");
 }
 
 namespace {
@@ -278,7 +314,11 @@ LPARAM KeyData(UINT vk, bool alt, bool up)
 void ModalWindow::PressKey(int id, UINT vk, bool ctrl, bool alt, bool shift)
 {
     HWND h = Item(id);
-    ASSERT_TRUE(h) << "no control " << id << " in \"" << Caption() << "\"";
+    if (!h)
+    {
+        Fail(NoControl(id));
+        return;
+    }
     ::SetFocus(h);
     HeldKeys held(ctrl, alt, shift);
     ::SendMessageA(h, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, KeyData(vk, alt, false));
@@ -289,7 +329,11 @@ void ModalWindow::PressKey(int id, UINT vk, bool ctrl, bool alt, bool shift)
 void ModalWindow::TypeKey(UINT vk, bool ctrl, bool alt, bool shift)
 {
     HWND target = ::GetFocus();
-    ASSERT_TRUE(target) << "nothing has the focus in \"" << Caption() << "\"";
+    if (!target)
+    {
+        Fail("nothing has the focus in \"" + Caption() + "\"");
+        return;
+    }
     HeldKeys held(ctrl, alt, shift);
     const bool sys = alt || vk == VK_F10;
     ::PostMessageA(target, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, KeyData(vk, alt, false));
@@ -322,7 +366,7 @@ ModalDriver::ModalDriver(DWORD timeoutMs) : m_timeoutMs(timeoutMs)
 ModalDriver::~ModalDriver()
 {
     for (const Pending_ &p : m_steps)
-        ADD_FAILURE() << "expected window \"" << p.caption << "\" never appeared";
+        Fail("expected window \"" + p.caption + "\" never appeared");
     if (!t_state.drivers.empty() && t_state.drivers.back() == this)
         t_state.drivers.pop_back();
     if (t_state.drivers.empty() && t_state.hHook)
@@ -367,14 +411,14 @@ void ModalDriver::OnWindowReady(HWND hWnd)
         return;
     }
     m_seen.push_back(seen);
-    ADD_FAILURE() << "unexpected window \"" << seen.caption << "\": " << seen.text;
+    Fail("unexpected window \"" + seen.caption + "\": " + seen.text);
     window.End(IDCANCEL);
 }
 
 void ModalDriver::OnWatchdog(HWND hWnd)
 {
     ModalWindow window(hWnd);
-    ADD_FAILURE() << "window \"" << window.Caption() << "\" still open after " << m_timeoutMs << " ms";
+    Fail("window \"" + window.Caption() + "\" still open after " + std::to_string(m_timeoutMs) + " ms");
     window.End(IDCANCEL);
 }
 
@@ -432,4 +476,4 @@ void PopupMenuDriver::OnMenuIdle(HWND hMenuWnd)
     }
 }
 
-} // namespace testsupport
+} // namespace refhost
