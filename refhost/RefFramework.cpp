@@ -254,6 +254,14 @@ STDMETHODIMP RefFramework::GetConfigString(long nIndex, BSTR *pbstrValue)
 STDMETHODIMP RefFramework::RunCommand(BSTR bstrCommandLine, BSTR /*bstrExtra*/)
 {
     m_commandLines.push_back(mimic::NarrowFromBstr(bstrCommandLine));
+    if (m_interpreter)
+    {
+        PlayRun run;
+        if (!m_interpreter->Run(m_commandLines.back(), run))
+            return E_INVALIDARG;
+        m_playRuns.push_back(run);
+        return run.result.finished && run.result.exitCode == 0 ? S_OK : E_FAIL;
+    }
     return S_OK;
 }
 

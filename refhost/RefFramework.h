@@ -5,11 +5,13 @@
 
 #include <windows.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "HostServices.h"
 #include "core/Raii.h"
+#include "refhost/CommandInterpreter.h"
 #include "refhost/RefDocument.h"
 
 namespace refhost {
@@ -146,6 +148,12 @@ public:
     const std::vector<AccelCall> &AccelCalls() const { return m_accelCalls; }
     void ClearAccelCalls() { m_accelCalls.clear(); }
     const std::vector<std::string> &CommandLines() const { return m_commandLines; }
+    // From now on runscript commands also run, with perl and the stand-in modules.
+    void RunScriptsWith(const std::string &perlLib, const std::string &documentState)
+    {
+        m_interpreter.reset(new CommandInterpreter(perlLib, documentState));
+    }
+    const std::vector<PlayRun> &PlayRuns() const { return m_playRuns; }
 
     static std::string ContextName(REFGUID rguid);
 
@@ -168,6 +176,8 @@ private:
     std::map<std::string, std::string> m_keyBindings;        // context|fVirt|key -> command
     std::vector<AccelCall> m_accelCalls;
     std::vector<std::string> m_commandLines;
+    std::unique_ptr<CommandInterpreter> m_interpreter;
+    std::vector<PlayRun> m_playRuns;
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;

@@ -8,6 +8,7 @@
 #include "mimic.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
+#include "tests/support/Perl.h"
 #include "ui/resource.h"
 
 using mimic::ActionCatalogue;
@@ -301,6 +302,45 @@ TEST_F(PlugInTest, NullOutParametersAreRefusedNotFollowed)
         EXPECT_EQ(mimic->GetCommandAccelFromId(200000, nullptr), E_POINTER);
         EXPECT_EQ(mimic->PlayLastMacro(nullptr), S_FALSE) << "no list is an empty list";
     }
+    plugIn->Close();
+}
+
+// A recording made through the host's calls, played back by the host's own
+// command interpreter: perl runs the script, and the same commands reach the
+// same documents.
+TEST_F(PlugInTest, WhatIsRecordedIsWhatThePlayerDoes)
+{
+    SetSetting("Local Path", localDir);
+    {
+        mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
+        baseutil::WriteNumberToReg(key.get(), "Record Temporary Task", 2);
+    }
+    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    refhost::RefDocument *start = host->OpenDocument(1, "start.bde");
+    ASSERT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+    start->ReportCommand("Place", "R1, 'x'");
+    refhost::RefDocument *other = host->OpenDocument(2, "C:\\d\\John's.bde");
+    host->NotifyPlugInOpened(CLSID_EditorDocument, 2);
+    other->FireOpen(3, "C:\\d\\John's.bde", "sch");
+    other->ReportCommand("Wire", "a\\b $x @y");
+    host->NotifyPlugInClosed(CLSID_EditorDocument, 2);
+    std::string zoom = "Zoom";
+    std::string none;
+    mimic->RecordEvent(1, reinterpret_cast<LPWSTR>(&zoom[0]), reinterpret_cast<LPWSTR>(&none[0]));
+    ASSERT_EQ(mimic->StopRecording(), S_OK);
+
+    host->RunScriptsWith(MIMIC_PERL_LIB, "open\t1\tstart.bde\nfile\t*\n");
+    UniqueBstr files(mimic::BstrFromNarrow("start.bde"));
+    BSTR list = files.get();
+    EXPECT_EQ(mimic->PlayLastMacro(&list), S_OK);
+    ASSERT_EQ(host->PlayRuns().size(), 1u);
+    const refhost::PlayRun &run = host->PlayRuns()[0];
+    EXPECT_EQ(run.result.exitCode, 0) << run.result.output;
+    std::vector<std::string> commands;
+    for (const TracedCall &c : ParseTrace(run.trace))
+        if (c.name == "ExecuteCommand")
+            commands.push_back(c.args[0] + " " + c.args[1] + " " + c.args[2]);
+    EXPECT_EQ(commands, (std::vector<std::string>{"\\D1 Place R1, 'x'", "\\D1000 Wire a\\b $x @y", "\\D1 Zoom "}));
     plugIn->Close();
 }
 

@@ -1,0 +1,84 @@
+#include "refhost/CommandInterpreter.h"
+
+#include <windows.h>
+
+namespace refhost {
+
+namespace {
+
+const char kPrefix[] = "runscript -perl {";
+const char kMiddle[] = "} ";
+
+std::string ReadFile(const std::string &path)
+{
+    std::string out;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                             nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return out;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
+        out.append(buf, got);
+    ::CloseHandle(h);
+    return out;
+}
+
+bool WriteFile(const std::string &path, const std::string &text)
+{
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    ::CloseHandle(h);
+    return written == text.size();
+}
+
+} // namespace
+
+bool ParseRunScript(const std::string &line, RunScriptCommand &command)
+{
+    if (line.compare(0, sizeof(kPrefix) - 1, kPrefix) != 0)
+        return false;
+    const size_t scriptStart = sizeof(kPrefix) - 1;
+    const size_t scriptEnd = line.find("} ", scriptStart);
+    if (scriptEnd == std::string::npos)
+        return false;
+    const size_t cookieStart = scriptEnd + 2;
+    const size_t cookieEnd = line.find(" {", cookieStart);
+    const size_t fileEnd = line.rfind(kMiddle);
+    if (cookieEnd == std::string::npos || fileEnd == std::string::npos || fileEnd < cookieEnd + 2)
+        return false;
+    command.script = line.substr(scriptStart, scriptEnd - scriptStart);
+    command.cookie = line.substr(cookieStart, cookieEnd - cookieStart);
+    command.file = line.substr(cookieEnd + 2, fileEnd - cookieEnd - 2);
+    command.count = line.substr(fileEnd + 2);
+    return !command.count.empty();
+}
+
+bool CommandInterpreter::Run(const std::string &line, PlayRun &run) const
+{
+    if (!ParseRunScript(line, run.command))
+        return false;
+    char temp[MAX_PATH];
+    DWORD n = ::GetTempPathA(MAX_PATH, temp);
+    static unsigned s_next = 0;
+    const std::string base = std::string(temp, n) + "refhost-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(s_next++);
+    const std::string state = base + ".state", trace = base + ".trace";
+    WriteFile(state, m_state);
+    WriteFile(trace, "");
+    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", PerlPath(state).c_str());
+    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", PerlPath(trace).c_str());
+    run.result = RunPerl(m_perlLib, {PerlPath(run.command.script), run.command.cookie, run.command.file,
+                                     run.command.count});
+    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", nullptr);
+    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", nullptr);
+    run.trace = ReadFile(trace);
+    ::DeleteFileA(state.c_str());
+    ::DeleteFileA(trace.c_str());
+    return true;
+}
+
+} // namespace refhost

@@ -1,0 +1,48 @@
+// The reference host's command interpreter, as far as action scripts need
+// it: "runscript -perl {script} -1 {file} count" runs the script with perl
+// and the stand-in host modules, against the simulated documents.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "refhost/PerlRunner.h"
+
+namespace refhost {
+
+struct RunScriptCommand
+{
+    std::string script;
+    std::string cookie;
+    std::string file;
+    std::string count;
+};
+
+// False when the line is not a runscript command of that form. Braces in the
+// script path or file name are not escaped, so the last "} " ends the file.
+bool ParseRunScript(const std::string &line, RunScriptCommand &command);
+
+struct PlayRun
+{
+    RunScriptCommand command;
+    PerlResult result;
+    std::string trace; // the stand-in modules' trace of the run
+};
+
+class CommandInterpreter
+{
+public:
+    // perlLib: the folder of the stand-in modules, as perl sees it.
+    CommandInterpreter(std::string perlLib, std::string documentState)
+        : m_perlLib(std::move(perlLib)), m_state(std::move(documentState))
+    {
+    }
+    // Runs a runscript line; false for anything else.
+    bool Run(const std::string &line, PlayRun &run) const;
+
+private:
+    std::string m_perlLib;
+    std::string m_state;
+};
+
+} // namespace refhost
