@@ -3,6 +3,7 @@
 #include "core/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
+#include "refhost/CommandInterpreter.h"
 #include "tests/support/HostFixture.h"
 
 using namespace testsupport;
@@ -221,6 +222,35 @@ TEST(ProgIdTest, ComesFromTheClassRegistration)
     const CLSID unknown = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
     EXPECT_FALSE(hostapi::ProgIDFromCLSID(unknown, progId));
     EXPECT_TRUE(progId.IsEmpty());
+}
+
+TEST(CommandInterpreterTest, RunScriptLinesAreTakenApartAsTheyWereBuilt)
+{
+    struct Case
+    {
+        const char *line;
+        bool ok;
+        const char *script, *cookie, *file, *count;
+    };
+    const Case cases[] = {
+        {"runscript -perl {C:\\Work\\fix.pl} -1 {top.bde} 3", true, "C:\\Work\\fix.pl", "-1", "top.bde", "3"},
+        {"runscript -perl {C:\\a.pl} -1 {y {1}.bde} -2", true, "C:\\a.pl", "-1", "y {1}.bde", "-2"},
+        {"runscript -perl {C:\\a.pl} -1 {} 1", true, "C:\\a.pl", "-1", "", "1"},
+        {"runscript -python {a} -1 {b} 1", false, "", "", "", ""},
+        {"runscript -perl {a} -1 {b}", false, "", "", "", ""},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.line);
+        refhost::RunScriptCommand command;
+        ASSERT_EQ(refhost::ParseRunScript(c.line, command), c.ok);
+        if (!c.ok)
+            continue;
+        EXPECT_EQ(command.script, c.script);
+        EXPECT_EQ(command.cookie, c.cookie);
+        EXPECT_EQ(command.file, c.file);
+        EXPECT_EQ(command.count, c.count);
+    }
 }
 
 } // namespace
