@@ -9,21 +9,6 @@ namespace {
 const char kPrefix[] = "runscript -perl {";
 const char kMiddle[] = "} ";
 
-std::string ReadFile(const std::string &path)
-{
-    std::string out;
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                             nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return out;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
-        out.append(buf, got);
-    ::CloseHandle(h);
-    return out;
-}
-
 bool WriteFile(const std::string &path, const std::string &text)
 {
     HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -75,7 +60,7 @@ bool CommandInterpreter::Run(const std::string &line, PlayRun &run) const
                                      run.command.count});
     ::SetEnvironmentVariableA("MIMIC_HOST_STATE", nullptr);
     ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", nullptr);
-    run.trace = ReadFile(trace);
+    run.trace = ReadWhole(trace);
     ::DeleteFileA(state.c_str());
     ::DeleteFileA(trace.c_str());
     return true;

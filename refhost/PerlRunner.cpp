@@ -31,21 +31,6 @@ std::string QuoteArg(const std::string &arg)
     return out + "\"";
 }
 
-std::string ReadWhole(const std::string &path)
-{
-    std::string out;
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return out;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
-        out.append(buf, got);
-    ::CloseHandle(h);
-    return out;
-}
-
 std::string TempFolder()
 {
     char temp[MAX_PATH];
@@ -154,6 +139,21 @@ PerlResult RunOnWindows(const std::vector<std::string> &perlArgs, DWORD timeoutM
 }
 
 } // namespace
+
+std::string ReadWhole(const std::string &path)
+{
+    std::string out;
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return out;
+    char buf[65536];
+    DWORD got = 0;
+    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
+        out.append(buf, got);
+    ::CloseHandle(h);
+    return out;
+}
 
 std::string PerlPath(const std::string &windowsPath)
 {

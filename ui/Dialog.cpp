@@ -70,30 +70,8 @@ void CDialog::EndDialog(INT_PTR nResult)
 
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    CDialog *self = nullptr;
-    if (uMsg == WM_INITDIALOG)
-    {
-        self = reinterpret_cast<CDialog *>(lParam);
-        self->m_hWnd = hWnd;
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, lParam);
-    }
-    else
-        self = reinterpret_cast<CDialog *>(::GetWindowLongPtrA(hWnd, DWLP_USER));
-    // Messages before WM_INITDIALOG (WM_SETFONT) have no object yet.
-    if (!self)
-        return FALSE;
-    // No exception may cross into the window manager.
-    try
-    {
-        INT_PTR result = self->HandleMessage(uMsg, wParam, lParam);
-        if (uMsg == WM_NCDESTROY)
-            self->m_hWnd = nullptr;
-        return result;
-    }
-    catch (...)
-    {
-        return FALSE;
-    }
+    return RouteDialogMessage<CDialog>(hWnd, uMsg, wParam, lParam,
+                                       [](LPARAM param) { return reinterpret_cast<CDialog *>(param); });
 }
 
 INT_PTR CDialog::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -15,6 +15,38 @@ namespace mimic {
 // into, whoever calls it.
 HINSTANCE ModuleInstance();
 
+// The one dialog procedure behind every dialog and page class: it keeps the
+// object on the window at WM_INITDIALOG (fromInit finds it in the parameter),
+// ignores the messages that come before, and lets no exception cross into
+// the window manager.
+template <typename T>
+INT_PTR RouteDialogMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam, T *(*fromInit)(LPARAM))
+{
+    T *self = nullptr;
+    if (uMsg == WM_INITDIALOG)
+    {
+        self = fromInit(lParam);
+        if (self)
+            self->m_hWnd = hWnd;
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    }
+    else
+        self = reinterpret_cast<T *>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+    if (!self)
+        return FALSE;
+    try
+    {
+        INT_PTR result = self->HandleMessage(uMsg, wParam, lParam);
+        if (uMsg == WM_NCDESTROY)
+            self->m_hWnd = nullptr;
+        return result;
+    }
+    catch (...)
+    {
+        return FALSE;
+    }
+}
+
 class CDialog
 {
 public:
@@ -51,6 +83,8 @@ protected:
     HWND m_hParent;
 
 private:
+    template <typename T>
+    friend INT_PTR RouteDialogMessage(HWND, UINT, WPARAM, LPARAM, T *(*)(LPARAM));
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
 

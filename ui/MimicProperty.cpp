@@ -77,32 +77,11 @@ void CPropertyPage::SetModified(bool bChanged)
 
 INT_PTR CALLBACK CPropertyPage::PageProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    CPropertyPage *self = nullptr;
-    if (uMsg == WM_INITDIALOG)
-    {
-        // The dialog's parameter is the creation data, as a property sheet passes it.
-        const PROPSHEETPAGEA *psp = reinterpret_cast<const PROPSHEETPAGEA *>(lParam);
-        self = psp ? reinterpret_cast<CPropertyPage *>(psp->lParam) : nullptr;
-        if (self)
-            self->m_hWnd = hWnd;
-        ::SetWindowLongPtrA(hWnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
-    }
-    else
-        self = reinterpret_cast<CPropertyPage *>(::GetWindowLongPtrA(hWnd, DWLP_USER));
-    if (!self)
-        return FALSE;
-    // No exception may cross into the window manager.
-    try
-    {
-        INT_PTR result = self->HandleMessage(uMsg, wParam, lParam);
-        if (uMsg == WM_NCDESTROY)
-            self->m_hWnd = nullptr;
-        return result;
-    }
-    catch (...)
-    {
-        return FALSE;
-    }
+    // The dialog's parameter is the creation data, as a property sheet passes it.
+    return RouteDialogMessage<CPropertyPage>(hWnd, uMsg, wParam, lParam, [](LPARAM param) {
+        const PROPSHEETPAGEA *psp = reinterpret_cast<const PROPSHEETPAGEA *>(param);
+        return psp ? reinterpret_cast<CPropertyPage *>(psp->lParam) : nullptr;
+    });
 }
 
 INT_PTR CPropertyPage::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/baseutil.h"
+#include "ui/Dialog.h"
 
 namespace mimic {
 
@@ -54,6 +55,8 @@ protected:
 private:
     static INT_PTR CALLBACK PageProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    template <typename T>
+    friend INT_PTR RouteDialogMessage(HWND, UINT, WPARAM, LPARAM, T *(*)(LPARAM));
 
     HWND m_hWnd = nullptr;
 };
