@@ -9,35 +9,20 @@
 #include <vector>
 
 #include "core/Raii.h"
+#include "refhost/RefObject.h"
 
 namespace refhost {
 
 using mimic::ComPtr;
 
-class RefConnectionPoint final : public IConnectionPoint
+class RefConnectionPoint final : public RefObject<IConnectionPoint>
 {
 public:
-    RefConnectionPoint(IConnectionPointContainer *pContainer, REFIID riid) : m_pContainer(pContainer), m_iid(riid) {}
+    RefConnectionPoint(IConnectionPointContainer *pContainer, REFIID riid)
+        : RefObject<IConnectionPoint>(IID_IConnectionPoint), m_pContainer(pContainer), m_iid(riid)
+    {
+    }
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IConnectionPoint))
-            return E_NOINTERFACE;
-        *ppv = static_cast<IConnectionPoint *>(this);
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = --m_cRef;
-        if (n == 0)
-            delete this;
-        return static_cast<ULONG>(n);
-    }
     STDMETHODIMP GetConnectionInterface(IID *piid) override
     {
         if (!piid)
@@ -96,7 +81,6 @@ public:
     std::map<DWORD, ComPtr<IUnknown>> m_sinks;
 
 private:
-    LONG m_cRef = 1;
     IConnectionPointContainer *m_pContainer; // weak: the container owns the point
     IID m_iid;
     DWORD m_nNextCookie = 0;

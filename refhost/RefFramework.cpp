@@ -22,44 +22,10 @@ std::string GuidText(REFGUID rguid)
     return buf;
 }
 
-// A host object with one interface besides IUnknown.
-template <typename Itf>
-class SimpleObject : public Itf
+class HostCommand final : public RefObject<IUnknown>
 {
 public:
-    explicit SimpleObject(REFIID riid) : m_iid(riid) {}
-    virtual ~SimpleObject() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, m_iid))
-        {
-            *ppv = static_cast<Itf *>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = --m_cRef;
-        if (n == 0)
-            delete this;
-        return static_cast<ULONG>(n);
-    }
-
-private:
-    std::atomic<LONG> m_cRef{1};
-    IID m_iid;
-};
-
-class HostCommand final : public SimpleObject<IUnknown>
-{
-public:
-    HostCommand() : SimpleObject<IUnknown>(IID_IUnknown) {}
+    HostCommand() : RefObject<IUnknown>(IID_IUnknown) {}
 };
 
 // An open host plug-in: answers the host's plug-in interface and, for the
@@ -139,10 +105,10 @@ private:
     std::string m_folder;
 };
 
-class GenericPlugIn final : public SimpleObject<IPlugIn>
+class GenericPlugIn final : public RefObject<IPlugIn>
 {
 public:
-    GenericPlugIn() : SimpleObject<IPlugIn>(IID_IPlugIn) {}
+    GenericPlugIn() : RefObject<IPlugIn>(IID_IPlugIn) {}
     STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
     STDMETHODIMP Initialize(IUnknown *, UINT) override { return S_OK; }
     STDMETHODIMP Close() override { return S_OK; }
@@ -423,31 +389,6 @@ STDMETHODIMP RefFramework::GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv
     if (it == m_documents.end())
         return E_INVALIDARG;
     return it->second->QueryInterface(riid, reinterpret_cast<void **>(ppv));
-}
-
-STDMETHODIMP RefMenu::QueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IHostMenu))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IHostMenu *>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) RefMenu::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
-
-STDMETHODIMP_(ULONG) RefMenu::Release()
-{
-    LONG n = ::InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return static_cast<ULONG>(n);
 }
 
 STDMETHODIMP RefMenu::AddItem(long nValue, LPCSTR pszText, REFCLSID rclsid, UINT nCmdId)

@@ -13,6 +13,7 @@
 #include "core/Raii.h"
 #include "refhost/CommandInterpreter.h"
 #include "refhost/RefDocument.h"
+#include "refhost/RefObject.h"
 
 namespace refhost {
 
@@ -34,19 +35,15 @@ struct MenuItem
     UINT nCmdId;
 };
 
-class RefMenu final : public IHostMenu
+class RefMenu final : public RefObject<IHostMenu>
 {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    RefMenu() : RefObject<IHostMenu>(IID_IHostMenu) {}
     STDMETHODIMP AddItem(long nValue, LPCSTR pszText, REFCLSID rclsid, UINT nCmdId) override;
 
     const std::vector<MenuItem> &Items() const { return m_items; }
-    LONG References() const { return m_cRef; }
 
 private:
-    LONG m_cRef = 1;
     std::vector<MenuItem> m_items;
 };
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <optional>
 
 #include "host/GridCtrl.h"
 #include "host/baseutil.h"
@@ -74,12 +73,8 @@ protected:
 
     INT_PTR Run(ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
-        std::optional<ModalDriver> own;
-        if (!outer)
-            outer = &own.emplace();
-        outer->Expect("Action Manager", std::move(step));
         mimic::CTaskManager dlg(Framework(), nullptr, catalogue);
-        return dlg.DoModal();
+        return RunModal(dlg, "Action Manager", std::move(step), outer);
     }
     std::string Ini(const std::string &folder) { return ReadTextFile(folder + "\\mimic.ini"); }
     std::string LastMacro()

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <optional>
 
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
@@ -57,11 +56,7 @@ protected:
     // Runs the dialog on a copy of the named action (edit mode) or on a new one.
     INT_PTR Run(CTaskProperties &dlg, ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
-        std::optional<ModalDriver> own;
-        if (!outer)
-            outer = &own.emplace();
-        outer->Expect("Action Properties", std::move(step));
-        return dlg.DoModal();
+        return RunModal(dlg, "Action Properties", std::move(step), outer);
     }
 
     ActionCatalogue catalogue;

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <optional>
 
 #include "host/GridCtrl.h"
 #include "library/ActionCatalogue.h"
@@ -42,11 +41,7 @@ protected:
     }
     INT_PTR Run(KMacroListDlg &dlg, ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
-        std::optional<ModalDriver> own;
-        if (!outer)
-            outer = &own.emplace();
-        outer->Expect("Player Settings", std::move(step));
-        return dlg.DoModal();
+        return RunModal(dlg, "Player Settings", std::move(step), outer);
     }
     std::string Chosen(const KMacroListDlg &dlg) const
     {

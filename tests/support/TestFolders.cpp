@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include "refhost/PerlRunner.h"
+
 namespace testsupport {
 
 TempFolder::TempFolder()
@@ -48,17 +50,7 @@ void WriteTextFile(const std::string &path, const std::string &text)
 
 std::string ReadTextFile(const std::string &path)
 {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return std::string();
-    std::string out;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
-        out.append(buf, got);
-    ::CloseHandle(h);
-    return out;
+    return refhost::ReadWhole(path);
 }
 
 bool FileExists(const std::string &path)
