@@ -52,7 +52,7 @@ bool CommandInterpreter::Run(const std::string &line, PlayRun &run) const
     const std::string base = std::string(temp, n) + "refhost-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
                              std::to_string(s_next++);
     const std::string state = base + ".state", trace = base + ".trace";
-    WriteFile(state, m_state);
+    WriteFile(state, m_state(run.command));
     WriteFile(trace, "");
     ::SetEnvironmentVariableA("MIMIC_HOST_STATE", PerlPath(state).c_str());
     ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", PerlPath(trace).c_str());

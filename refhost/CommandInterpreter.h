@@ -3,6 +3,7 @@
 // and the stand-in host modules, against the simulated documents.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,17 @@ struct PlayRun
 class CommandInterpreter
 {
 public:
+    // The simulated host's state for one run, in the stand-in modules' format.
+    using StateProvider = std::function<std::string(const RunScriptCommand &)>;
+
     // perlLib: the folder of the stand-in modules, as perl sees it.
     CommandInterpreter(std::string perlLib, std::string documentState)
-        : m_perlLib(std::move(perlLib)), m_state(std::move(documentState))
+        : m_perlLib(std::move(perlLib)),
+          m_state([state = std::move(documentState)](const RunScriptCommand &) { return state; })
+    {
+    }
+    CommandInterpreter(std::string perlLib, StateProvider state)
+        : m_perlLib(std::move(perlLib)), m_state(std::move(state))
     {
     }
     // Runs a runscript line; false for anything else.
@@ -42,7 +51,7 @@ public:
 
 private:
     std::string m_perlLib;
-    std::string m_state;
+    StateProvider m_state;
 };
 
 } // namespace refhost

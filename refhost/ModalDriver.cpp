@@ -122,9 +122,10 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
 
 // --- ModalWindow -----------------------------------------------------------
 
-void SetModalFailureHandler(std::function<void(const std::string &)> handler)
+std::function<void(const std::string &)> SetModalFailureHandler(std::function<void(const std::string &)> handler)
 {
-    FailureHandler() = std::move(handler);
+    std::swap(FailureHandler(), handler);
+    return handler;
 }
 
 std::string ModalWindow::NoControl(int id) const

@@ -16,8 +16,8 @@
 namespace refhost {
 
 // Where the driver reports what went wrong (a test failure, a scenario error);
-// without a handler it writes to standard error.
-void SetModalFailureHandler(std::function<void(const std::string &)> handler);
+// without a handler it writes to standard error. Returns the handler it replaces.
+std::function<void(const std::string &)> SetModalFailureHandler(std::function<void(const std::string &)> handler);
 
 enum class MsgIcon { None, Warning, Error, Information, Question, Other };
 

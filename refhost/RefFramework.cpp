@@ -220,6 +220,8 @@ STDMETHODIMP RefFramework::GetConfigString(long nIndex, BSTR *pbstrValue)
 STDMETHODIMP RefFramework::RunCommand(BSTR bstrCommandLine, BSTR /*bstrExtra*/)
 {
     m_commandLines.push_back(mimic::NarrowFromBstr(bstrCommandLine));
+    if (m_bFailRunCommand)
+        return E_FAIL;
     if (m_interpreter)
     {
         PlayRun run;
@@ -385,6 +387,8 @@ STDMETHODIMP RefFramework::GetDocument(UINT nCookie, REFIID riid, IUnknown **ppv
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
+    if (m_bFailDocumentLookup)
+        return E_FAIL;
     auto it = m_documents.find(nCookie);
     if (it == m_documents.end())
         return E_INVALIDARG;
@@ -424,6 +428,14 @@ RefDocument *RefFramework::OpenDocument(UINT nCookie, const std::string &file, R
 void RefFramework::CloseDocument(UINT nCookie)
 {
     m_documents.erase(nCookie);
+}
+
+std::vector<RefDocument *> RefFramework::Documents() const
+{
+    std::vector<RefDocument *> documents;
+    for (const auto &d : m_documents)
+        documents.push_back(d.second.Get());
+    return documents;
 }
 
 RefDocument *RefFramework::Document(UINT nCookie) const

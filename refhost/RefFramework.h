@@ -112,6 +112,8 @@ public:
     RefDocument *OpenDocument(UINT nCookie, const std::string &file, REFCLSID rclsid);
     void CloseDocument(UINT nCookie);
     RefDocument *Document(UINT nCookie) const;
+    // The open documents by cookie, ascending.
+    std::vector<RefDocument *> Documents() const;
     // Registers a document class's ProgID for as long as this framework lives.
     void RegisterDocumentClass(REFCLSID rclsid, const std::string &progId);
 
@@ -132,6 +134,10 @@ public:
     void SetAcceleratorsAvailable(bool bAvailable) { m_bAccelerators = bAvailable; }
     void SetMainWindowAvailable(bool bAvailable) { m_bMainWindowService = bAvailable; }
     void SetMainWindow(HWND hWnd) { m_hMainWnd = hWnd; }
+    // The document lookup answers every cookie with a failure from now on.
+    void FailDocumentLookup(bool bFail) { m_bFailDocumentLookup = bFail; }
+    // The command interpreter refuses every line from now on (each is still recorded).
+    void FailRunCommand(bool bFail) { m_bFailRunCommand = bFail; }
     // The host's own command bound to a key in a context.
     void BindKey(REFGUID rguidContext, BYTE fVirt, WORD wKey, const std::string &command);
 
@@ -149,6 +155,10 @@ public:
     void RunScriptsWith(const std::string &perlLib, const std::string &documentState)
     {
         m_interpreter.reset(new CommandInterpreter(perlLib, documentState));
+    }
+    void RunScriptsWith(const std::string &perlLib, CommandInterpreter::StateProvider state)
+    {
+        m_interpreter.reset(new CommandInterpreter(perlLib, std::move(state)));
     }
     const std::vector<PlayRun> &PlayRuns() const { return m_playRuns; }
 
@@ -168,6 +178,8 @@ private:
     bool m_bMenuService = true;
     std::vector<mimic::ComPtr<RefMenu>> m_menus;
     HWND m_hMainWnd = nullptr;
+    bool m_bFailDocumentLookup = false;
+    bool m_bFailRunCommand = false;
 
     std::map<std::string, std::map<UINT, UINT>> m_commands; // context -> id -> flags
     std::map<std::string, std::string> m_keyBindings;        // context|fVirt|key -> command

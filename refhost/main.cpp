@@ -1,99 +1,135 @@
-// mimichost: the reference host. For now it sets up a host framework, hands
-// it to the action catalogue as the plug-in would, and prints what the
-// catalogue found and registered.
+// mimichost: the reference host application. It loads mimic.dll through COM
+// as the host does and runs either interactively, with a main window, or a
+// scenario file, one command a line, printing what the host and the plug-in did.
 #include <windows.h>
+#include <commctrl.h>
+#include <ole2.h>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "core/Raii.h"
-#include "host/baseutil.h"
-#include "library/ActionCatalogue.h"
-#include "mimic.h"
-#include "refhost/RefFramework.h"
+#include "refhost/HostSession.h"
+#include "refhost/HostWindow.h"
+#include "refhost/Scenario.h"
 
 namespace {
 
-void Usage()
+void Usage(FILE *to)
 {
-    std::printf("usage: mimichost [--install DIR] [--designs DIR] [--workspace FILE] [--design DIR]\n"
-                "                 [--set NAME=VALUE]...\n"
-                "Loads the action catalogue through a reference host framework and lists it.\n");
+    std::fprintf(to,
+                 "usage: mimichost [--dir DIR] [--plugin DLL] [SCENARIO]\n"
+                 "Without a scenario the host opens its main window. With one it runs the scenario's\n"
+                 "commands in order and prints what happened; it ends with status 0 when every command\n"
+                 "went through and 1 at the first error, which it reports with the line number.\n"
+                 "  --dir DIR     the folder that relative file names are taken from (default: current folder)\n"
+                 "  --plugin DLL  the plug-in to load (default: mimic.dll beside mimichost.exe)\n\n%s",
+                 refhost::ScenarioRunner::kHelp);
+}
+
+std::string CurrentFolder()
+{
+    char folder[MAX_PATH];
+    DWORD n = ::GetCurrentDirectoryA(MAX_PATH, folder);
+    return std::string(folder, n);
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    int rc = 0;
+    std::string baseDir, dllPath, scenario;
+    for (int i = 1; i < argc; ++i)
     {
-        mimic::ComPtr<refhost::RefFramework> host = refhost::RefFramework::Create();
-        std::string installDir = "C:\\Vantrel\\";
-        std::vector<std::pair<std::string, std::string>> settings;
-        for (int i = 1; i < argc; ++i)
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h")
         {
-            std::string arg = argv[i];
-            const char *value = i + 1 < argc ? argv[i + 1] : nullptr;
-            if (arg == "--help" || arg == "-h")
-            {
-                Usage();
-                return 0;
-            }
-            if (!value)
+            Usage(stdout);
+            return 0;
+        }
+        if (arg == "--dir" || arg == "--plugin")
+        {
+            if (i + 1 == argc)
             {
                 std::fprintf(stderr, "mimichost: %s needs a value\n", arg.c_str());
-                Usage();
                 return 2;
             }
-            ++i;
-            if (arg == "--install")
-                installDir = value;
-            else if (arg == "--designs")
-                host->SetDesignsDir(value);
-            else if (arg == "--workspace")
-                host->OpenWorkspace(value);
-            else if (arg == "--design")
-                host->OpenDesign(value);
-            else if (arg == "--set" && std::strchr(value, '='))
-            {
-                std::string s = value;
-                settings.emplace_back(s.substr(0, s.find('=')), s.substr(s.find('=') + 1));
-            }
-            else
-            {
-                std::fprintf(stderr, "mimichost: unknown option %s\n", arg.c_str());
-                Usage();
-                return 2;
-            }
+            (arg == "--dir" ? baseDir : dllPath) = argv[++i];
         }
-        host->SetInstallDir(installDir);
-
-        if (!settings.empty())
+        else if (arg.size() > 1 && arg[0] == '-')
         {
-            mimic::UniqueHKey key;
-            ::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, key.put(), nullptr);
-            for (const auto &s : settings)
-                baseutil::WriteToReg(key.get(), s.first.c_str(), s.second.c_str());
+            std::fprintf(stderr, "mimichost: unknown option %s\n", arg.c_str());
+            Usage(stderr);
+            return 2;
         }
-
-        mimic::ActionCatalogue &catalogue = mimic::ActionCatalogue::Instance();
-        catalogue.SetFramework(static_cast<IHostFramework *>(host.Get()));
-
-        std::printf("Local folder:  %s\n", catalogue.GetLocalPath().c_str());
-        std::printf("Global folder: %s\n", catalogue.GetGlobalPath().c_str());
-        std::printf("%d action(s)\n", catalogue.Count());
-        for (const mimic::ActionEntry &e : catalogue.Entries())
-            std::printf("  %d  %-6s %-24s repeat %-4d hotkey %-12s menu %s  %s\n", e.nCmdId,
-                        e.bGlobal ? "global" : "local", e.strName.c_str(), e.nRepeat,
-                        e.strAccel.empty() ? "(none)" : e.strAccel.c_str(), e.bMenu ? "yes" : "no",
-                        e.strPath.c_str());
-        std::printf("Host commands registered: editor %u, plug-in %u\n",
-                    static_cast<unsigned>(host->CommandCount(CLSID_EditorDocument)),
-                    static_cast<unsigned>(host->CommandCount(CLSID_HostPlugIn)));
-        catalogue.SetFramework(nullptr);
+        else if (scenario.empty())
+            scenario = arg;
+        else
+        {
+            std::fprintf(stderr, "mimichost: one scenario at a time\n");
+            return 2;
+        }
     }
-    ::CoUninitialize();
+
+    if (FAILED(::OleInitialize(nullptr)))
+    {
+        std::fprintf(stderr, "mimichost: COM cannot be initialized\n");
+        return 1;
+    }
+    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    int rc = 0;
+    {
+        refhost::HostWindow *window = nullptr;
+        refhost::HostSession session(
+            [&window, &scenario](const std::string &line) {
+                if (!scenario.empty())
+                {
+                    std::fputs((line + "\n").c_str(), stdout);
+                    std::fflush(stdout);
+                }
+                if (window)
+                    window->Log(line);
+            },
+            baseDir.empty() ? CurrentFolder() : baseDir);
+        if (!dllPath.empty())
+            session.SetPlugInPath(session.FullPath(dllPath));
+        refhost::HostWindow mainWindow(session);
+        if (!mainWindow.Create())
+        {
+            std::fprintf(stderr, "mimichost: the main window cannot be created\n");
+            ::OleUninitialize();
+            return 1;
+        }
+        window = &mainWindow;
+        session.SetMainWindow(mainWindow.Handle());
+        session.SetChangeListener([&mainWindow] { mainWindow.Refresh(); });
+
+        if (scenario.empty())
+        {
+            std::string error;
+            if (session.StartPlugIn(error))
+                session.Say("Open a document (File > Open Document), then record with Record > Start Recording.");
+            else
+                session.Say("error: " + error);
+            mainWindow.Refresh();
+            ::ShowWindow(mainWindow.Handle(), SW_SHOWNORMAL);
+            mainWindow.RunMessageLoop();
+        }
+        else
+        {
+            char full[MAX_PATH];
+            DWORD n = ::GetFullPathNameA(scenario.c_str(), MAX_PATH, full, nullptr);
+            refhost::ScenarioRunner runner(session);
+            if (!runner.RunFile(n > 0 && n < MAX_PATH ? std::string(full, n) : scenario, scenario))
+            {
+                std::fflush(stdout);
+                std::fprintf(stderr, "%s\n", runner.Error().c_str());
+                rc = 1;
+            }
+        }
+        session.SetChangeListener(nullptr);
+        window = nullptr;
+    }
+    ::OleUninitialize();
     return rc;
 }

@@ -21,6 +21,7 @@
 #include "host/GridCtrl.h"
 #include "library/ActionCatalogue.h"
 #include "refhost/RefOptionsDialog.h"
+#include "refhost/WindowPicture.h"
 #include "ui/MimicProperty.h"
 #include "ui/resource.h"
 
@@ -32,46 +33,8 @@ void SaveWindow(HWND hWnd, const std::string &name)
 {
     const char *dir = std::getenv("MIMIC_SCREENSHOT_DIR");
     ASSERT_TRUE(dir) << "MIMIC_SCREENSHOT_DIR names the folder for the pictures";
-    ::ShowWindow(hWnd, SW_SHOW);
-    ::RedrawWindow(hWnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME | RDW_ERASE);
-    MSG msg;
-    for (int i = 0; i < 20; ++i)
-    {
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageA(&msg);
-        ::Sleep(10);
-    }
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    void *bits = nullptr;
-    HBITMAP bmp = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(mem, bmp);
-    ::BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-    ::SelectObject(mem, old);
-    const DWORD stride = ((w * 3 + 3) & ~3u), size = stride * h;
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-    fh.bfSize = fh.bfOffBits + size;
-    std::string path = std::string(dir) + "\\" + name + ".bmp";
-    HANDLE f = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    ::WriteFile(f, &fh, sizeof(fh), &written, nullptr);
-    ::WriteFile(f, &bi.bmiHeader, sizeof(bi.bmiHeader), &written, nullptr);
-    ::WriteFile(f, bits, size, &written, nullptr);
-    ::CloseHandle(f);
-    ::DeleteObject(bmp);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
+    const std::string path = std::string(dir) + "\\" + name + ".bmp";
+    ASSERT_TRUE(refhost::SaveWindowPicture(hWnd, path)) << path;
     std::printf("saved %s\n", path.c_str());
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "refhost/PerlTrace.h"
+
 namespace testsupport {
 
 // The Unix path of a Windows path (Wine maps every drive to a Unix folder).
@@ -21,17 +23,10 @@ struct PerlRun
 // as the state file's text.
 PerlRun RunPerl(const std::vector<std::string> &args, const std::string &state = "");
 
-// One traced call: the function's name, its arguments and its result, each
-// decoded; documents read "\D<cookie>", the console "\C", undef "\U".
-struct TracedCall
-{
-    std::string name;
-    std::vector<std::string> args;
-    std::string result;
-};
+using refhost::TracedCall;
+// The run's trace, each line checked to be well formed.
 std::vector<TracedCall> ParseTrace(const std::string &trace);
 
-// A state or trace field for text of any bytes.
-std::string EncodeField(const std::string &text);
+using refhost::EncodeField;
 
 } // namespace testsupport

@@ -1,0 +1,226 @@
+// The reference host application end to end: scenarios drive the built
+// mimic.dll, loaded through COM, and the host's interpreter plays what was
+// recorded with perl. What plays back must be what was recorded, in order,
+// the right number of times, in the right documents.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "refhost/HostSession.h"
+#include "refhost/PerlRunner.h"
+#include "refhost/Scenario.h"
+#include "tests/support/TestFolders.h"
+
+using namespace testsupport;
+
+namespace {
+
+std::string WindowsPath(std::string path)
+{
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+class HostAppTest : public ::testing::Test
+{
+protected:
+    HostAppTest()
+    {
+        session.SetPlugInPath(WindowsPath(MIMIC_DLL_PATH));
+        session.SetPerlLib(MIMIC_PERL_LIB);
+    }
+    ~HostAppTest() override
+    {
+        std::string ignored;
+        if (session.PlugInRunning())
+            session.ClosePlugIn(ignored);
+        HMODULE dll = ::GetModuleHandleA("mimic.dll");
+        auto canUnloadNow = dll ? reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
+                                      reinterpret_cast<void *>(::GetProcAddress(dll, "DllCanUnloadNow")))
+                                : nullptr;
+        if (canUnloadNow)
+        {
+            EXPECT_EQ(canUnloadNow(), S_OK) << "the plug-in's module can unload";
+        }
+    }
+
+    // Runs the scenario after the common set-up; false with the error kept.
+    bool Run(const std::string &scenario)
+    {
+        const std::string setUp = "folder inst\\Script\\Actions\nfolder work\\Actions\nwrite work\\w.wsp\n"
+                                  "install inst\nworkspace work\\w.wsp\nplugin start\n";
+        refhost::ScenarioRunner runner(session);
+        const bool ok = runner.Run(setUp + scenario, "s.txt");
+        error = runner.Error();
+        return ok;
+    }
+
+    // The replayed commands, "file: command", in the order the scripts ran them.
+    std::vector<std::string> Replayed() const
+    {
+        std::vector<std::string> lines;
+        for (const std::string &line : output)
+            if (line.compare(0, 4, "    ") == 0 && line.find(": ") != std::string::npos)
+                lines.push_back(line.substr(4));
+        return lines;
+    }
+    size_t Count(const std::string &line) const
+    {
+        size_t n = 0;
+        for (const std::string &l : output)
+            n += l == line;
+        return n;
+    }
+
+    TempFolder temp;
+    std::vector<std::string> output;
+    refhost::HostSession session{[this](const std::string &line) { output.push_back(line); }, temp.Path()};
+    std::string error;
+};
+
+TEST_F(HostAppTest, ATemporaryActionReplaysInTheDocumentsItWasRecordedIn)
+{
+    ASSERT_TRUE(Run("set-number \"Record Temporary Task\" 2\n"
+                    "open a.bde\n"
+                    "record\n"
+                    "command a.bde Place R1, 'x'\n"
+                    "folder sub\n"
+                    "open sub\\b.bde\n"
+                    "command b.bde Wire a\\b $x @y\n"
+                    "close b.bde\n"
+                    "pause\n"
+                    "command a.bde Ignored while paused\n"
+                    "record\n"
+                    "command a.bde Zoom\n"
+                    "stop\n"
+                    "write c.bde\n"
+                    "close a.bde\n"
+                    "play a.bde c.bde\n"
+                    "plugin close\n"))
+        << error;
+    const std::vector<std::string> expected = {
+        "a.bde: Place R1, 'x'", "sub\\b.bde: Wire a\\b $x @y", "a.bde: Zoom",
+        "c.bde: Place R1, 'x'", "sub\\b.bde: Wire a\\b $x @y", "c.bde: Zoom"};
+    EXPECT_EQ(Replayed(), expected);
+    // The host carried out the replayed commands in the files themselves.
+    EXPECT_EQ(ReadTextFile(temp / "c.bde"), "Place R1, 'x'\r\nZoom\r\n");
+    EXPECT_EQ(ReadTextFile(temp / "sub\\b.bde"), "Wire a\\b $x @y\r\nWire a\\b $x @y\r\nWire a\\b $x @y\r\n");
+}
+
+TEST_F(HostAppTest, ANamedActionPlaysByHotkeyMenuAndPlayerSettingsChoice)
+{
+    ASSERT_TRUE(Run("open top.bde\n"
+                    "answer \"Action Properties\" name=fan repeat=3 menu=yes hotkey=Ctrl+Shift+F\n"
+                    "record top.bde\n"
+                    "command top.bde Fan 1\n"
+                    "stop\n"
+                    "answer \"Action Properties\" name=single hotkey=Ctrl+7\n"
+                    "record\n"
+                    "command top.bde One\n"
+                    "stop\n"
+                    "list\n"
+                    "menu\n"
+                    "hotkey Ctrl+Shift+F\n"
+                    "menu-item fan top.bde\n"
+                    "hotkey Ctrl+9\n"
+                    "play top.bde\n"
+                    "answer \"Player Settings\" action=fan repeat=2\n"
+                    "choose\n"
+                    "play top.bde\n"
+                    "plugin close\n"))
+        << error;
+    EXPECT_EQ(Count("  200000  fan                  repeat 3   hotkey Ctrl+Shift+F in menu"), 1u);
+    EXPECT_EQ(Count("  200001  single               repeat 1   hotkey Ctrl+7"), 1u);
+    EXPECT_EQ(Count("  fan  (command 200000)"), 1u) << "only fan is in the menu";
+    EXPECT_EQ(Count("  Ctrl+9 plays no action"), 1u);
+    EXPECT_EQ(Count("  chosen: work\\Actions\\fan.pl, repeat 2"), 1u);
+    // Hotkey and menu item: fan three times each; the last recording once; the choice twice.
+    std::vector<std::string> expected(6, "top.bde: Fan 1");
+    expected.push_back("top.bde: One");
+    expected.insert(expected.end(), 2, "top.bde: Fan 1");
+    EXPECT_EQ(Replayed(), expected);
+}
+
+// The host's open notification in its three forms reaches the script as the
+// values with which playback reopens the document.
+TEST_F(HostAppTest, OpenNotificationsBecomeTheScriptsOpenLines)
+{
+    const std::string b = temp / "b.bde";
+    ASSERT_TRUE(Run("set-number \"Record Temporary Task\" 2\n"
+                    "open a.bde\nrecord\nopen b.bde\n"
+                    "notify-open b.bde -1\n"
+                    "notify-open b.bde 7 \"" + b + "\" sch\n"
+                    "notify-open b.bde 8 \"" + b + "\" sch \"x y\"\n"
+                    "stop\nscript temporary_action\n"))
+        << error;
+    const std::string opens[] = {
+        "OpenDocumentPlugIn(CLSID_NexoPlugIn, 0, '" + b + "', '', \"\", IID_IMimicPlayBack);",
+        "OpenDocumentPlugIn(CLSID_NexoPlugIn, -1, \"\", \"\", \"\", IID_IMimicPlayBack);",
+        "OpenDocumentPlugIn(CLSID_NexoPlugIn, 7, '" + b + "', 'sch', \"\", IID_IMimicPlayBack);",
+        "OpenDocumentPlugIn(CLSID_NexoPlugIn, 8, '" + b + "', 'sch', \"x y\", IID_IMimicPlayBack);"};
+    size_t at = 0;
+    for (const std::string &open : opens)
+    {
+        size_t found = at;
+        while (found < output.size() && output[found].find(open) == std::string::npos)
+            ++found;
+        EXPECT_LT(found, output.size()) << open << " in order";
+        at = found + 1;
+    }
+}
+
+// Every mistake in a scenario names its line, and nothing after it runs.
+TEST_F(HostAppTest, BadScenariosSayWhatWentWrongAndWhere)
+{
+    const struct
+    {
+        const char *scenario;
+        const char *error; // after "s.txt:<line>: "
+        int line;          // counted after the six set-up lines
+    } cases[] = {
+        {"frobnicate\n", "unknown command \"frobnicate\"", 1},
+        {"echo fine\nopen \"a.bde\n", "a double quote is not closed", 2},
+        {"open\n", "usage: open FILE", 1},
+        {"command nowhere.bde Place\n", "no open document nowhere.bde", 1},
+        {"record\n", "no document is open", 1},
+        {"plugin start\n", "the plug-in is already running", 1},
+        {"set-number \"Defaul Repeat Count\" many\n", "\"many\" is not a number", 1},
+        {"answer \"Action Properties\" colour=red\n", "\"Action Properties\" has no field colour", 1},
+        {"answer \"Action Properties\" menu=maybe\n", "menu takes yes or no, not \"maybe\"", 1},
+        {"answer \"Action Properties\" hotkey=Ctrl+Enter\n", "\"Ctrl+Enter\" is not a hotkey", 1},
+        {"answer Warning No Yes\n", "the button (No) comes last in an answer", 1},
+        {"hotkey Ctrl+\n", "\"Ctrl+\" is not a hotkey", 1},
+        {"open a.bde\nanswer Record Yes\nlist\n", "expected window \"Record\" never appeared", 3},
+        // A dialog nobody answered is closed and reported; the run does not hang.
+        {"open a.bde\nrecord\ncommand a.bde Never\n", "unexpected window \"Action Properties\"", 2},
+        {"open a.bde\nanswer \"Action Properties\" name=x hotkey=Ctrl+P\nrecord\n",
+         "the hotkey Ctrl+P cannot be assigned: Currently assigned to: Print Preview", 3},
+        {"open a.bde\nanswer \"Player Settings\" action=ghost\nchoose\n", "Player Settings lists no action \"ghost\"", 3},
+        {"menu-item ghost\n", "the actions menu has no item ghost", 1},
+        {"plugin close\nlist\n", "the plug-in is not running (start it first)", 2},
+    };
+    for (const auto &c : cases)
+    {
+        SCOPED_TRACE(c.scenario);
+        output.clear();
+        EXPECT_FALSE(Run(std::string(c.scenario) + "echo not reached\n"));
+        const std::string where = "s.txt:" + std::to_string(6 + c.line) + ": ";
+        EXPECT_EQ(error.compare(0, where.size(), where), 0) << error;
+        EXPECT_NE(error.find(c.error), std::string::npos) << error;
+        EXPECT_EQ(Count("not reached"), 0u);
+        std::string ignored;
+        if (session.PlugInRunning())
+        {
+            EXPECT_TRUE(session.ClosePlugIn(ignored)) << ignored;
+        }
+        for (refhost::RefDocument *doc : session.Documents())
+            session.CloseDocument(doc);
+    }
+}
+
+} // namespace
