@@ -398,7 +398,11 @@ bool HostSession::StopRecording(std::string &error)
     if (FAILED(hr))
         error = "StopRecording failed (" + HResultText(hr) + ")";
     else
+    {
         Say("  recording stopped");
+        // The catalogue shows a new action only after a reload, which is the host's to ask for.
+        m_mimic->ReloadList();
+    }
     Changed();
     return SUCCEEDED(hr);
 }

@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# Pictures of every dialog under Xvfb, as PNG files in build/screenshots.
+# Pictures of every dialog of the plug-in and of the reference host's window,
+# taken under Xvfb, as PNG files in docs/screenshots.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" screenshots mimichost >/dev/null
 . "$root/scripts/wine-session.sh"
 mimic_session_start
-out="$build/screenshots"
-rm -rf "$out"
+out="$root/docs/screenshots"
+work=$(mktemp -d)
+trap 'rm -rf "$work"; mimic_session_stop' EXIT
+win() { echo "Z:$(echo "$1" | tr / '\\')"; }
 mkdir -p "$out"
-MIMIC_SCREENSHOT_DIR="Z:$(echo "$out" | tr / '\\')" "$WINELOADER" "$build/tests/screenshots.exe"
-for bmp in "$out"/*.bmp; do
-  convert "$bmp" "${bmp%.bmp}.png" && rm "$bmp"
+rm -f "$out"/*.png
+MIMIC_SCREENSHOT_DIR="$(win "$work")" "$WINELOADER" "$build/tests/screenshots.exe" >/dev/null
+"$WINELOADER" "$build/mimichost.exe" --dir "$(win "$work")" "$(win "$root/refhost/scenarios/window.txt")" >/dev/null
+for bmp in "$work"/*.bmp; do
+  name=$(basename "$bmp" .bmp)
+  convert "$bmp" "$out/$name.png"
 done
 ls "$out"

@@ -123,17 +123,21 @@ TEST_F(HostAppTest, ANamedActionPlaysByHotkeyMenuAndPlayerSettingsChoice)
                     "record\n"
                     "command top.bde One\n"
                     "stop\n"
+                    "hotkey Ctrl+Shift+F\n"
                     "list\n"
                     "menu\n"
-                    "hotkey Ctrl+Shift+F\n"
                     "menu-item fan top.bde\n"
                     "hotkey Ctrl+9\n"
                     "play top.bde\n"
                     "answer \"Player Settings\" action=fan repeat=2\n"
                     "choose\n"
                     "play top.bde\n"
+                    "answer \"Action Manager\" Cancel\nmanager\n"
+                    "answer Options OK\noptions\n"
                     "plugin close\n"))
         << error;
+    EXPECT_EQ(Count("  [Action Manager] -> Cancel"), 1u);
+    EXPECT_EQ(Count("  options applied"), 1u);
     EXPECT_EQ(Count("  200000  fan                  repeat 3   hotkey Ctrl+Shift+F in menu"), 1u);
     EXPECT_EQ(Count("  200001  single               repeat 1   hotkey Ctrl+7"), 1u);
     EXPECT_EQ(Count("  fan  (command 200000)"), 1u) << "only fan is in the menu";
@@ -143,6 +147,29 @@ TEST_F(HostAppTest, ANamedActionPlaysByHotkeyMenuAndPlayerSettingsChoice)
     std::vector<std::string> expected(6, "top.bde: Fan 1");
     expected.push_back("top.bde: One");
     expected.insert(expected.end(), 2, "top.bde: Fan 1");
+    EXPECT_EQ(Replayed(), expected);
+}
+
+// Declining to overwrite an action keeps its script and its hotkey: what
+// plays, as the last action and by the hotkey, is the first recording.
+TEST_F(HostAppTest, TheReadmeExampleKeepsTheFirstRecording)
+{
+    ASSERT_TRUE(Run("open work\\top.bde\n"
+                    "answer \"Action Properties\" name=place_and_wire repeat=2 menu=yes hotkey=Ctrl+1\n"
+                    "record top.bde\n"
+                    "command top.bde Place R1, 10, 20\n"
+                    "stop\n"
+                    "answer Warning No\n"
+                    "answer \"Action Properties\" name=place_and_wire\n"
+                    "record top.bde\n"
+                    "command top.bde Lost\n"
+                    "write work\\left.bde\n"
+                    "play work\\left.bde\n"
+                    "hotkey Ctrl+1 top.bde\n"))
+        << error;
+    EXPECT_EQ(Count("  [Warning] Specified file exists. Do you want to overwrite it? -> No"), 1u);
+    const std::vector<std::string> expected = {"work\\left.bde: Place R1, 10, 20", "work\\left.bde: Place R1, 10, 20",
+                                               "work\\top.bde: Place R1, 10, 20", "work\\top.bde: Place R1, 10, 20"};
     EXPECT_EQ(Replayed(), expected);
 }
 

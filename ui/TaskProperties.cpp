@@ -268,8 +268,10 @@ void CTaskProperties::OnOK()
     }
     if (IsNewMode())
     {
+        // The recorder takes the hotkey from other actions once the recording
+        // really starts: a start declined afterwards (an existing script not
+        // overwritten) must leave them their hotkeys.
         m_entry.strName = Trim(m_entry.strName);
-        m_catalogue.ClearAccel(m_entry);
         EndDialog(IDOK);
         return;
     }
