@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "refhost/HostSession.h"
+#include "refhost/HostWindow.h"
 #include "refhost/PerlRunner.h"
 #include "refhost/Scenario.h"
 #include "tests/support/TestFolders.h"
@@ -171,6 +172,39 @@ TEST_F(HostAppTest, TheReadmeExampleKeepsTheFirstRecording)
     const std::vector<std::string> expected = {"work\\left.bde: Place R1, 10, 20", "work\\left.bde: Place R1, 10, 20",
                                                "work\\top.bde: Place R1, 10, 20", "work\\top.bde: Place R1, 10, 20"};
     EXPECT_EQ(Replayed(), expected);
+}
+
+// A person at the main window: a command typed into the command line runs in
+// the active document, and a hotkey pressed anywhere plays its action there.
+TEST_F(HostAppTest, TheMainWindowRunsTypedCommandsAndHotkeys)
+{
+    ASSERT_TRUE(Run("open a.bde\n"
+                    "answer \"Action Properties\" name=mark hotkey=Ctrl+4\n"
+                    "record\ncommand a.bde Mark 1\nstop\n"))
+        << error;
+    refhost::HostWindow window(session);
+    ASSERT_TRUE(window.Create());
+    session.SetMainWindow(window.Handle());
+    // The log comes first, then the command line.
+    HWND log = ::FindWindowExA(window.Handle(), nullptr, "EDIT", nullptr);
+    HWND commandLine = ::FindWindowExA(window.Handle(), log, "EDIT", nullptr);
+    ASSERT_NE(commandLine, nullptr);
+    ::SetWindowTextA(commandLine, "Place R9, 'y'");
+    ::PostMessageA(commandLine, WM_KEYDOWN, VK_RETURN, 1);
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::PostMessageA(commandLine, WM_KEYDOWN, '4', 1 | (::MapVirtualKeyA('4', MAPVK_VK_TO_VSC) << 16));
+    ::PostMessageA(window.Handle(), WM_CLOSE, 0, 0);
+    window.RunMessageLoop();
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    session.SetMainWindow(nullptr);
+
+    EXPECT_EQ(Count("a.bde> Place R9, 'y'"), 1u);
+    EXPECT_EQ(Replayed(), std::vector<std::string>{"a.bde: Mark 1"});
+    EXPECT_EQ(ReadTextFile(temp / "a.bde"), "Mark 1\r\nPlace R9, 'y'\r\nMark 1\r\n");
 }
 
 // The host's open notification in its three forms reaches the script as the
