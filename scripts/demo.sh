@@ -5,6 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+echo "Building mimic.dll and the reference host..."
 "$root/scripts/build.sh" mimichost >/dev/null
 . "$root/scripts/wine-session.sh"
 mimic_session_start
