@@ -149,6 +149,23 @@ bool MakeFolders(const std::string &path)
 
 namespace {
 
+// The text's lines without their line ends; a last line without one counts.
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    for (size_t start = 0; start < text.size();)
+    {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        if (!lines.back().empty() && lines.back().back() == '\r')
+            lines.back().pop_back();
+        start = end + 1;
+    }
+    return lines;
+}
+
 // Where the word that starts at i ends: at a blank outside double quotes.
 size_t WordEnd(const std::string &line, size_t i)
 {
@@ -253,23 +270,14 @@ bool ScenarioRunner::RunFile(const std::string &path, const std::string &name)
 bool ScenarioRunner::Run(const std::string &text, const std::string &name)
 {
     m_answers.clear();
-    int number = 0;
-    size_t start = 0;
-    while (start < text.size())
+    m_line = 0;
+    for (const std::string &line : Lines(text))
     {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        ++number;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+        ++m_line;
         std::string error;
-        m_line = number;
         if (!RunLine(line, error))
         {
-            m_error = name + ":" + std::to_string(number) + ": " + error;
+            m_error = name + ":" + std::to_string(m_line) + ": " + error;
             return false;
         }
     }
@@ -659,20 +667,11 @@ bool ScenarioRunner::Execute(const std::vector<std::string> &words, const std::s
             return false;
         }
         s.Say("  --- " + s.Display(path));
-        std::string text = ReadWhole(path);
-        size_t start = 0;
-        while (start < text.size())
+        for (std::string line : Lines(ReadWhole(path)))
         {
-            size_t end = text.find('\n', start);
-            if (end == std::string::npos)
-                end = text.size();
-            std::string line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
             for (size_t tab; (tab = line.find('\t')) != std::string::npos;)
                 line.replace(tab, 1, "    ");
             s.Say("  | " + line);
-            start = end + 1;
         }
     }
     else if (command == "manager")
