@@ -27,6 +27,16 @@ const char kShortcutNumber[] = "Defaul ShortCut Number";
 const char kLastMacroPath[] = "Last Macro Path";
 const char kRepeatCount[] = "Defaul Repeat Count";
 
+// A drive path or a network path; anything else is taken from wherever the
+// host happens to run.
+bool IsRootedFolder(const std::string &folder)
+{
+    if (folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\')
+        return true;
+    return folder.size() >= 3 && ((folder[0] | 0x20) >= 'a' && (folder[0] | 0x20) <= 'z') && folder[1] == ':' &&
+           (folder[2] == '\\' || folder[2] == '/');
+}
+
 } // namespace
 
 KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie)
@@ -99,7 +109,21 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     }
 
     m_nRecordingCookie = nCookie;
+    // A local folder whose workspace or design named no folder is still the
+    // setting's own text: the script would land in the host's working folder,
+    // where nobody looks for it. Such an action is recorded globally.
+    if (!entry.bGlobal)
+    {
+        const std::string local = m_catalogue.GetLocalPath();
+        if (!local.empty() && !IsRootedFolder(local))
+            entry.bGlobal = true;
+    }
     const std::string folder = entry.bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    // A folder that was never learnt (its setting unreadable, or the local one
+    // dropped with the host's plug-in) would put the script at the root of the
+    // current drive: the script cannot be created, so nothing is recorded.
+    if (folder.empty())
+        return;
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = folder + "\\" + entry.strName + ".pl";
 

@@ -102,8 +102,7 @@ public:
     // IMimic
     STDMETHODIMP StartRecording(HWND pParent, long nCookie) override
     {
-        if (m_pRecorder)
-            m_pRecorder->Start(pParent, nCookie);
+        WithRecorder([&](KMacroRecorder &recorder) { recorder.Start(pParent, nCookie); });
         return S_OK;
     }
     STDMETHODIMP PauseRecording() override
@@ -145,14 +144,12 @@ public:
     {
         if (!nTimes || !pFileName)
             return E_POINTER;
-        if (m_pRecorder)
-            m_pRecorder->ChooseActionToPlay(pParent, nTimes, pFileName);
+        WithRecorder([&](KMacroRecorder &recorder) { recorder.ChooseActionToPlay(pParent, nTimes, pFileName); });
         return S_OK;
     }
     STDMETHODIMP GetTaskManager(HWND pParent) override
     {
-        if (m_pRecorder)
-            m_pRecorder->ShowActionManager(pParent);
+        WithRecorder([&](KMacroRecorder &recorder) { recorder.ShowActionManager(pParent); });
         return S_OK;
     }
     STDMETHODIMP GetCommandIdFromAccel(LPWSTR _pcszAccel, int *pCmdId) override
@@ -178,9 +175,10 @@ public:
     }
     STDMETHODIMP RecordEvent(UINT nCookie, LPWSTR pcszCommandName, LPWSTR pcszParamList) override
     {
-        if (m_pRecorder)
-            m_pRecorder->RecordEvent(nCookie, reinterpret_cast<const char *>(pcszCommandName),
-                                     reinterpret_cast<const char *>(pcszParamList));
+        WithRecorder([&](KMacroRecorder &recorder) {
+            recorder.RecordEvent(nCookie, reinterpret_cast<const char *>(pcszCommandName),
+                                 reinterpret_cast<const char *>(pcszParamList));
+        });
         return S_OK;
     }
     STDMETHODIMP PlayLastMacro(BSTR *ppFiles) override { return mimic::PlayLastMacro(m_pFramework.Get(), ppFiles); }
@@ -229,6 +227,26 @@ private:
     HRESULT InnerQueryInterface(REFIID riid, void **ppv);
     ComPtr<IConnectionPoint> NotifyPoint() const;
 
+    // A call that may show a dialog or a message box runs the host's message
+    // loop, from which the host may call Close. The recorder and the framework
+    // it uses then stay until the call returns; a recording the call started
+    // is stopped and saved, as Close does with any recording.
+    template <typename Call>
+    void WithRecorder(Call call)
+    {
+        if (!m_pRecorder)
+            return;
+        ComPtr<IUnknown> self(static_cast<IPlugIn *>(this));
+        ++m_nDialogCalls;
+        call(*m_pRecorder);
+        if (--m_nDialogCalls == 0)
+        {
+            for (Closed &closed : m_closed)
+                closed.recorder->Stop();
+            m_closed.clear();
+        }
+    }
+
     InnerUnknown m_inner;
     IUnknown *m_pOuter; // not owned when aggregated
     ULONG m_cRef = 0;
@@ -238,6 +256,13 @@ private:
     bool m_bAdvised = false;
     bool m_bCommandSinkRegistered = false;
     std::unique_ptr<KMacroRecorder> m_pRecorder;
+    int m_nDialogCalls = 0;
+    struct Closed
+    {
+        std::unique_ptr<KMacroRecorder> recorder;
+        ComPtr<IUnknown> framework;
+    };
+    std::vector<Closed> m_closed; // by Close during a dialog call
     // Pages given to the host; one stays while its window lives.
     std::vector<std::unique_ptr<CMimicProperty>> m_pages;
     hostapi::KPlugInSink m_plugInSink;
@@ -301,6 +326,8 @@ STDMETHODIMP MimicPlugIn::Close()
     if (m_pRecorder)
     {
         m_pRecorder->Stop();
+        if (m_nDialogCalls > 0)
+            m_closed.push_back({std::move(m_pRecorder), m_pFramework});
         m_pRecorder.reset();
     }
     if (m_bAdvised)

@@ -6,11 +6,15 @@ std::string NarrowFromWide(const wchar_t *pwsz, int cch)
 {
     if (!pwsz || cch == 0)
         return std::string();
-    int len = ::WideCharToMultiByte(CP_ACP, 0, pwsz, cch, nullptr, 0, nullptr, nullptr);
+    // A character the code page lacks becomes '?', never a look-alike: a file
+    // name with a Greek capital omega must not become the name of the file
+    // Omega. UTF-8 has every character and takes no flags.
+    const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int len = ::WideCharToMultiByte(CP_ACP, flags, pwsz, cch, nullptr, 0, nullptr, nullptr);
     if (len <= 0)
         return std::string();
     std::string out(static_cast<size_t>(len), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, pwsz, cch, &out[0], len, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_ACP, flags, pwsz, cch, &out[0], len, nullptr, nullptr);
     if (cch < 0 && !out.empty() && out.back() == '\0')
         out.pop_back();
     return out;

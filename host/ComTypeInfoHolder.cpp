@@ -93,6 +93,9 @@ HRESULT KComTypeInfoHolder::GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT
 {
     if (!IsEqualIID(riid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
+    // The type library writes the ids without looking.
+    if (!rgDispId || (cNames && !rgszNames))
+        return E_POINTER;
     if (!m_pDispInfo)
         return m_hrLoad;
     return ::DispGetIDsOfNames(m_pDispInfo, rgszNames, cNames, rgDispId);

@@ -1,6 +1,7 @@
 #include "library/ActionCatalogue.h"
 
 #include <cstdlib>
+#include <set>
 
 #include "core/Raii.h"
 #include "host/baseutil.h"
@@ -128,14 +129,24 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
     UniqueFind find(::FindFirstFileA(pattern.c_str(), &fd));
     if (!find)
         return;
+    // File names compare without regard to case, as the file system does.
+    auto caseLess = [](const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) < 0; };
+    std::set<std::string, decltype(caseLess)> listed(caseLess);
     do
     {
+        // A name the ANSI code page cannot carry comes out of the narrow
+        // listing as a look-alike: one with '?' that names no file, or a
+        // best-fit spelling that names no file or another one, which the
+        // listing then gives twice. Neither is offered.
         std::string name;
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ActionNameFromFile(fd.cFileName, name))
+        const std::string file = fd.cFileName;
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ActionNameFromFile(file.c_str(), name) ||
+            ::GetFileAttributesA((folder + "\\" + file).c_str()) == INVALID_FILE_ATTRIBUTES ||
+            !listed.insert(file).second)
             continue;
 
         ActionEntry entry;
-        entry.strPath = folder + "\\" + fd.cFileName;
+        entry.strPath = folder + "\\" + file;
         entry.strName = name;
         entry.nCmdId = m_nNextCmdId;
         entry.bGlobal = bGlobal;
@@ -214,6 +225,12 @@ void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
 bool ActionCatalogue::CopyIntoFolder(HWND hOwner, const ActionEntry &entry)
 {
     const std::string folder = entry.bGlobal ? GetGlobalPath() : GetLocalPath();
+    // Without a folder the target would be at the root of the current drive.
+    if (folder.empty())
+    {
+        ::SetLastError(ERROR_PATH_NOT_FOUND);
+        return false;
+    }
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string target = folder + "\\" + entry.strName + ".pl";
 

@@ -113,8 +113,13 @@ bool DocumentSink::Connect(REFCLSID rclsid, UINT nCookie)
 
 bool DocumentSink::Disconnect()
 {
+    // The recorder stops tracking this document now. A sink that stays
+    // advised (the document could not be found or would not let go) must
+    // neither speak for it again nor reach a recorder that may be gone.
+    KMacroRecorder *pRecorder = m_pRecorder;
+    m_pRecorder = nullptr;
     ComPtr<IUnknown> document;
-    if (!m_pRecorder || !m_pRecorder->GetDocumentObject(m_nCookie, IID_IUnknown, document.PutVoid()) || !document)
+    if (!pRecorder || !pRecorder->GetDocumentObject(m_nCookie, IID_IUnknown, document.PutVoid()) || !document)
         return false;
     bool ok = true;
     for (int i : {kMimicEvents, kDocEvents, kDocEvents2})

@@ -77,7 +77,7 @@ private:
     DWORD m_dwAdvise[kParts] = {};
     bool m_bConnected[kParts] = {};
     int m_nIndex = 0;
-    KMacroRecorder *m_pRecorder = nullptr; // not owned: the recorder outlives its sinks
+    KMacroRecorder *m_pRecorder = nullptr; // not owned; forgotten at Disconnect
     std::string m_strParams;
     bool m_bHasParams = false;
 };

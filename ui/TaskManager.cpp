@@ -127,6 +127,10 @@ void CTaskManager::Add()
 
     const bool bGlobal = dlg.m_bMakeGlobal != 0;
     std::string folder = bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    // Without a folder the copies would land at the root of the current drive;
+    // they are left out, as copies that fail are.
+    if (folder.empty())
+        return;
     ::CreateDirectoryA(folder.c_str(), nullptr);
     folder += "\\";
 
