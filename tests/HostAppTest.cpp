@@ -11,28 +11,19 @@
 #include "refhost/HostWindow.h"
 #include "refhost/PerlRunner.h"
 #include "refhost/Scenario.h"
+#include "tests/support/PlugInDll.h"
 #include "tests/support/TestFolders.h"
 
 using namespace testsupport;
 
 namespace {
 
-std::string WindowsPath(std::string path)
-{
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
 class HostAppTest : public ::testing::Test
 {
 protected:
     HostAppTest()
     {
-        session.SetPlugInPath(WindowsPath(MIMIC_DLL_PATH));
+        session.SetPlugInPath(WindowsPathOf(MIMIC_DLL_PATH));
         session.SetPerlLib(MIMIC_PERL_LIB);
     }
     ~HostAppTest() override

@@ -9,6 +9,7 @@
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Perl.h"
+#include "tests/support/PlugInDll.h"
 #include "ui/resource.h"
 
 using mimic::ActionCatalogue;
@@ -28,35 +29,16 @@ protected:
         AddScript(globalDir, "global.pl");
         host->OpenPlugIn(CLSID_HostPlugIn);
         host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
-        std::string path = MIMIC_DLL_PATH;
-        if (!path.empty() && path[0] == '/')
-            path = "Z:" + path;
-        for (char &c : path)
-            if (c == '/')
-                c = '\\';
-        dll = ::LoadLibraryA(path.c_str());
-        ASSERT_NE(dll, nullptr) << path;
-        auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **)>(
-            reinterpret_cast<void *>(::GetProcAddress(dll, "DllGetClassObject")));
-        canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
-            reinterpret_cast<void *>(::GetProcAddress(dll, "DllCanUnloadNow")));
-        ASSERT_TRUE(getClassObject && canUnloadNow);
-        ASSERT_EQ(getClassObject(CLSID_MimicPlugIn, IID_IClassFactory, factory.PutVoid()), S_OK);
-        ASSERT_EQ(factory->CreateInstance(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
+        ASSERT_NO_FATAL_FAILURE(dll.Load(MIMIC_DLL_PATH));
+        ASSERT_EQ(dll.factory->CreateInstance(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
         ASSERT_EQ(plugIn.As(IID_IMimic, mimic), S_OK);
-        EXPECT_EQ(canUnloadNow(), S_FALSE) << "a live object holds the module";
+        EXPECT_FALSE(dll.CanUnloadNow()) << "a live object holds the module";
     }
     void TearDown() override
     {
         mimic.Reset();
         plugIn.Reset();
-        factory.Reset();
-        if (canUnloadNow)
-        {
-            EXPECT_EQ(canUnloadNow(), S_OK) << "the module can unload";
-        }
-        if (dll)
-            ::FreeLibrary(dll);
+        EXPECT_TRUE(dll.Release()) << "the module can unload";
     }
 
     // How many actions the plug-in's catalogue lists, asked as a host asks.
@@ -80,9 +62,7 @@ protected:
                                                                               : std::string();
     }
 
-    HMODULE dll = nullptr;
-    HRESULT(STDAPICALLTYPE *canUnloadNow)() = nullptr;
-    ComPtr<IClassFactory> factory;
+    PlugInDll dll;
     ComPtr<IPlugIn> plugIn;
     ComPtr<IMimic> mimic;
 };
@@ -258,9 +238,9 @@ TEST_F(PlugInTest, TheInterfaceTableAndAggregation)
         STDMETHODIMP_(ULONG) Release() override { return --refs; }
     } outer;
     void *refused = reinterpret_cast<void *>(1);
-    EXPECT_EQ(factory->CreateInstance(&outer, IID_IMimic, &refused), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(dll.factory->CreateInstance(&outer, IID_IMimic, &refused), CLASS_E_NOAGGREGATION);
     EXPECT_EQ(refused, nullptr);
-    ASSERT_EQ(factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
+    ASSERT_EQ(dll.factory->CreateInstance(&outer, IID_IUnknown, reinterpret_cast<void **>(&outer.inner)), S_OK);
     for (const IID *iid : {&IID_IPlugIn, &IID_IDocumentEvents2, &IID_IHostPlugInNotify, &IID_IMimic, &IID_IDispatch,
                            &IID_IHostPreferencesPage, &IID_IPlugInCommandSink})
     {

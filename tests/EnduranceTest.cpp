@@ -1,0 +1,633 @@
+// Long sessions and large catalogues, through the built mimic.dll as a host
+// loads it. A host runs for days: a thousand recordings must leave no handle,
+// memory or event sink behind, ten thousand commands must all reach the
+// script, and a catalogue of thousands of actions must answer every question
+// as a small one does. Durations and resource figures are printed, not judged.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/Raii.h"
+#include "core/Text.h"
+#include "host/baseutil.h"
+#include "host/hostapi.h"
+#include "mimic.h"
+#include "tests/support/HostFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/Perl.h"
+#include "tests/support/PlugInDll.h"
+#include "ui/resource.h"
+
+using mimic::ComPtr;
+using mimic::UniqueBstr;
+using namespace testsupport;
+
+namespace {
+
+const CLSID kMenuRequest = {0x5A0C3E11, 0x2B4D, 0x4E6F, {0x81, 0x92, 0xA3, 0xB4, 0xC5, 0xD6, 0xE7, 0xF8}};
+
+// The interfaces declare LPWSTR where the host passes narrow text.
+LPWSTR Narrow(const std::string &text)
+{
+    return reinterpret_cast<LPWSTR>(const_cast<char *>(text.c_str()));
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+struct Usage
+{
+    long long handles = 0;
+    long long privateBytes = 0;
+    long long heapBytes = 0; // blocks in use on every heap of the process
+};
+
+// Handles the process holds. Wine answers GetProcessHandleCount with 0; its
+// system handle list does count them.
+long long HandleCount()
+{
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0)
+        return count;
+    using QuerySystemInformation = LONG(WINAPI *)(ULONG, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QuerySystemInformation>(
+        reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    struct HandleEntry
+    {
+        ULONG pid;
+        UCHAR type, flags;
+        USHORT handle;
+        PVOID object;
+        ACCESS_MASK access;
+    };
+    std::vector<char> buffer(1 << 16);
+    const ULONG kSystemHandleInformation = 16;
+    ULONG needed = 0;
+    LONG status;
+    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
+               static_cast<LONG>(0xC0000004) /* info length mismatch */ &&
+           buffer.size() < (1u << 28))
+        buffer.resize(buffer.size() * 4);
+    if (status != 0)
+        return 0;
+    const ULONG entries = *reinterpret_cast<ULONG *>(buffer.data());
+    const HandleEntry *entry = reinterpret_cast<const HandleEntry *>(buffer.data() + sizeof(ULONG_PTR));
+    long long mine = 0;
+    for (ULONG i = 0; i < entries; ++i)
+        mine += entry[i].pid == ::GetCurrentProcessId();
+    return mine;
+}
+
+long long HeapBytesInUse()
+{
+    std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    long long bytes = 0;
+    for (HANDLE heap : heaps)
+    {
+        ::HeapLock(heap);
+        PROCESS_HEAP_ENTRY entry = {};
+        while (::HeapWalk(heap, &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                bytes += entry.cbData;
+        ::HeapUnlock(heap);
+    }
+    return bytes;
+}
+
+Usage Measure()
+{
+    Usage usage;
+    usage.handles = HandleCount();
+    // The commit charge: what Windows reports as PrivateUsage, which Wine leaves at 0.
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+    usage.privateBytes = static_cast<long long>(counters.PagefileUsage);
+    usage.heapBytes = HeapBytesInUse();
+    return usage;
+}
+
+class EnduranceTest : public HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        host->OpenPlugIn(CLSID_HostPlugIn);
+        // As a host registers its document class. Wine's ProgIDFromCLSID also
+        // leaks a registry handle for every class it does not find.
+        host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
+        SetSetting("Local Path", localDir);
+        {
+            // Temporary recordings that ask nothing: a session without dialogs.
+            mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
+            baseutil::WriteNumberToReg(key.get(), "Record Temporary Task", 2);
+        }
+        ASSERT_NO_FATAL_FAILURE(dll.Load(MIMIC_DLL_PATH));
+    }
+    void TearDown() override
+    {
+        mimic.Reset();
+        plugIn.Reset();
+        EXPECT_TRUE(dll.Release()) << "the module can unload";
+    }
+
+    void CreateAndInitialize()
+    {
+        ASSERT_EQ(dll.factory->CreateInstance(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
+        ASSERT_EQ(plugIn.As(IID_IMimic, mimic), S_OK);
+        ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    }
+    void CloseAndRelease()
+    {
+        plugIn->Close();
+        mimic.Reset();
+        plugIn.Reset();
+    }
+    long RecorderState()
+    {
+        long state = -1, cookie = -1;
+        mimic->GetRecorderState(&state, &cookie);
+        return state;
+    }
+    static size_t Sinks(refhost::RefDocument *doc)
+    {
+        return doc->SinkCount(IID_IDocumentEvents) + doc->SinkCount(IID_IDocumentEvents2) +
+               doc->SinkCount(IID_IMimicEventSink);
+    }
+
+    PlugInDll dll;
+    ComPtr<IPlugIn> plugIn;
+    ComPtr<IMimic> mimic;
+};
+
+// ---------------------------------------------------------------------------
+// Recording over and over
+
+struct Tally
+{
+    int notIdle = 0;         // recordings that did not end
+    int sinksLeft = 0;       // event sinks still advised on a document afterwards
+    int hostLinksLeft = 0;   // host registrations left after Close
+    int moduleHeld = 0;      // sessions after which the module could not unload
+    int scriptsIncomplete = 0;
+};
+
+class RecordingSessions : public EnduranceTest
+{
+protected:
+    // One plug-in object from Initialize to Close, recording `cycles` times.
+    // The three ways a recording ends take turns: stopped by the host, ended
+    // by closing its last document after a pause, stopped with two documents
+    // still tracked.
+    void Session(int first, int cycles, Tally &tally)
+    {
+        CreateAndInitialize();
+        host->NotifyPlugInOpened(CLSID_HostPlugIn, 50);
+        host->NotifyPlugInClosed(CLSID_HostPlugIn, 50);
+        mimic->OnChangeActiveDesign();
+        refhost::RefDocument *start = host->Document(1);
+        for (int i = first; i < first + cycles; ++i)
+        {
+            const std::string n = std::to_string(i);
+            mimic->StartRecording(nullptr, 1);
+            start->ReportCommand("Place", ("R" + n).c_str());
+            mimic->RecordEvent(1, Narrow("Zoom"), Narrow(n));
+            refhost::RefDocument *other = host->OpenDocument(2, "other.bde");
+            host->NotifyPlugInOpened(CLSID_EditorDocument, 2);
+            other->FireOpen(3, "other.bde", "sch");
+            other->ReportCommand("Wire", n.c_str());
+            switch (i % 3)
+            {
+            case 0:
+                host->NotifyPlugInClosed(CLSID_EditorDocument, 2);
+                mimic->StopRecording();
+                break;
+            case 1:
+                mimic->PauseRecording();
+                mimic->RecordEvent(1, Narrow("Dropped"), Narrow(n));
+                mimic->StartRecording(nullptr, 1);
+                host->NotifyPlugInClosed(CLSID_EditorDocument, 2);
+                host->NotifyPlugInClosed(CLSID_EditorDocument, 1);
+                break;
+            default:
+                mimic->StopRecording();
+                host->NotifyPlugInClosed(CLSID_EditorDocument, 2);
+                break;
+            }
+            tally.notIdle += RecorderState() != 0;
+            tally.sinksLeft += static_cast<int>(Sinks(start) + Sinks(other));
+            host->CloseDocument(2);
+        }
+        // Recording must still work at the end of a long session.
+        const std::string last = std::to_string(first + cycles - 1);
+        const std::string script = ReadTextFile(localDir + "\\temporary_action.pl");
+        tally.scriptsIncomplete += script.find("ExecuteCommand('Place', 'R" + last + "')") == std::string::npos ||
+                                   script.find("ExecuteCommand('Wire', '" + last + "')") == std::string::npos ||
+                                   script.find("Dropped") != std::string::npos;
+        CloseAndRelease();
+        tally.hostLinksLeft +=
+            static_cast<int>(host->NotifySinkCount() + host->CommandSinkCount() + host->PlugInSinkCount());
+        tally.moduleHeld += !dll.CanUnloadNow();
+        host->ClearAccelCalls(); // the host's own log of calls is not the plug-in's memory
+    }
+};
+
+TEST_F(RecordingSessions, AThousandRecordingsLeaveNoHandleMemoryOrSinkBehind)
+{
+    host->OpenDocument(1, "start.bde");
+    Tally tally;
+    const int sessions = 10, cycles = 100;
+    Session(0, cycles, tally); // warm-up: first-use allocations and caches
+    const Usage before = Measure();
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int s = 1; s <= sessions; ++s)
+        Session(s * cycles, cycles, tally);
+    const double seconds = SecondsSince(t0);
+    const Usage after = Measure();
+
+    std::printf("[ figures  ] %d recordings in %d plug-in sessions: %.2f s, %.2f ms per recording\n",
+                sessions * cycles, sessions, seconds, 1000.0 * seconds / (sessions * cycles));
+    std::printf("[ figures  ] handles %lld -> %lld; private bytes %lld -> %lld (%+lld KiB); heap in use %lld -> "
+                "%lld (%+lld bytes)\n",
+                before.handles, after.handles, before.privateBytes, after.privateBytes,
+                (after.privateBytes - before.privateBytes) / 1024, before.heapBytes, after.heapBytes,
+                after.heapBytes - before.heapBytes);
+    std::fflush(stdout);
+
+    EXPECT_EQ(tally.notIdle, 0);
+    EXPECT_EQ(tally.sinksLeft, 0) << "every document sink is unadvised";
+    EXPECT_EQ(tally.hostLinksLeft, 0) << "Close withdraws the notification, command and plug-in sinks";
+    EXPECT_EQ(tally.moduleHeld, 0) << "nothing keeps the module after each session";
+    EXPECT_EQ(tally.scriptsIncomplete, 0);
+    ASSERT_GT(before.handles, 0) << "handles are counted";
+    EXPECT_LT(after.handles - before.handles, 10);
+    EXPECT_LT(after.privateBytes - before.privateBytes, 1LL << 20) << "less than 1 KiB per recording";
+    EXPECT_LT(after.heapBytes - before.heapBytes, 64LL << 10) << "COM allocations and strings are freed";
+}
+
+TEST_F(RecordingSessions, TenThousandCommandsAllReachTheScript)
+{
+    refhost::RefDocument *start = host->OpenDocument(1, "start.bde");
+    CreateAndInitialize();
+    const int commands = 10000;
+    const Usage before = Measure();
+    const auto t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+    ASSERT_EQ(RecorderState(), 1);
+    // Half through the document's own connection, half through the host's call.
+    for (int i = 0; i < commands; ++i)
+    {
+        const std::string params = "n=" + std::to_string(i);
+        if (i % 2)
+            start->ReportCommand("Step", params.c_str());
+        else
+            mimic->RecordEvent(1, Narrow("Step"), Narrow(params));
+    }
+    ASSERT_EQ(mimic->StopRecording(), S_OK);
+    const double seconds = SecondsSince(t0);
+    const Usage after = Measure();
+    std::printf("[ figures  ] %d commands recorded in %.2f s, %.1f us per command; private bytes %+lld KiB, heap "
+                "in use %+lld bytes\n",
+                commands, seconds, 1e6 * seconds / commands, (after.privateBytes - before.privateBytes) / 1024,
+                after.heapBytes - before.heapBytes);
+    std::fflush(stdout);
+    EXPECT_EQ(Sinks(start), 0u);
+
+    // Every command once, in the order given.
+    const std::string path = localDir + "\\temporary_action.pl";
+    const std::string script = ReadTextFile(path);
+    std::vector<int> order;
+    const std::string mark = "ExecuteCommand('Step', 'n=";
+    for (size_t at = script.find(mark); at != std::string::npos; at = script.find(mark, at + 1))
+        order.push_back(std::atoi(script.c_str() + at + mark.size()));
+    ASSERT_EQ(order.size(), static_cast<size_t>(commands));
+    int outOfPlace = 0;
+    for (int i = 0; i < commands; ++i)
+        outOfPlace += order[i] != i;
+    EXPECT_EQ(outOfPlace, 0);
+    const PerlRun check = RunPerl({"-c", UnixPath(path)});
+    EXPECT_EQ(check.exitCode, 0) << check.output;
+    EXPECT_NE(check.output.find("syntax OK"), std::string::npos) << check.output;
+    CloseAndRelease();
+}
+
+// ---------------------------------------------------------------------------
+// A catalogue of thousands of actions
+
+struct Action
+{
+    int repeat = 0;
+    std::string accel;
+    bool menu = false;
+};
+
+// What the host can find out about one action.
+struct Seen
+{
+    int id = 0;
+    Action action;
+    std::string name;
+};
+
+class LargeCatalogue : public EnduranceTest
+{
+protected:
+    static constexpr int kActions = 5000;
+    static constexpr int kFirstId = 200000; // the catalogue numbers its actions from here
+
+    // Half local, half global; every action its own repeat count, one in
+    // sixteen a hotkey of its own, three sharing Ctrl+0, one in seven on the
+    // menu, one in a hundred without a section. Each mimic.ini goes out in
+    // one write: the platform's profile writes would take minutes here.
+    void MakeCatalogue()
+    {
+        std::vector<std::string> keys, hotkeys;
+        for (char c = 'A'; c <= 'Z'; ++c)
+            keys.push_back(std::string(1, c));
+        for (char c = '1'; c <= '9'; ++c)
+            keys.push_back(std::string(1, c));
+        for (int f = 1; f <= 12; ++f)
+            keys.push_back("F" + std::to_string(f));
+        for (const char *mods :
+             {"Ctrl+", "Alt+", "Shift+", "Ctrl+Alt+", "Ctrl+Shift+", "Alt+Shift+", "Ctrl+Alt+Shift+"})
+            for (const std::string &key : keys)
+                hotkeys.push_back(mods + key);
+        std::string ini[2];
+        for (int k = 0; k < kActions; ++k)
+        {
+            const bool global = k >= kActions / 2;
+            const std::string folder = global ? globalDir : localDir;
+            char name[16];
+            std::snprintf(name, sizeof(name), "%c%04d", global ? 'g' : 'l', k);
+            const std::string path = AddScript(folder, std::string(name) + ".pl");
+            Action a;
+            if (k % 100 != 99)
+            {
+                a.repeat = k + 1;
+                if (k % 16 == 5)
+                    a.accel = hotkeys.at(k / 16);
+                if (k == 1001 || k == 3001 || k == 4998)
+                    a.accel = "Ctrl+0";
+                a.menu = k % 7 == 3;
+                ini[global] += "[" + std::string(name) + "]\r\nPlayMode=" + std::to_string(a.repeat) +
+                               "\r\nAccel=" + a.accel + "\r\nFilePath=" + path + "\r\nAddToMenu=" +
+                               (a.menu ? "1" : "0") + "\r\n";
+            }
+            expected[path] = a;
+        }
+        WriteTextFile(localDir + "\\mimic.ini", ini[0]);
+        WriteTextFile(globalDir + "\\mimic.ini", ini[1]);
+    }
+
+    // The catalogue as the host sees it: every command id the plug-in answers
+    // for, with the script, repeat count and hotkey behind it, and the menu.
+    std::map<std::string, Seen> Look()
+    {
+        std::map<std::string, Seen> seen;
+        idsAnswered = 0;
+        lastId = 0;
+        for (int id = kFirstId; id < kFirstId + kActions + 100; ++id)
+        {
+            long times = 0;
+            UniqueBstr path, accel;
+            if (mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()) != S_OK)
+                continue;
+            ++idsAnswered;
+            lastId = id;
+            Seen &s = seen[mimic::NarrowFromBstr(path.get())];
+            s.id = id;
+            s.action.repeat = static_cast<int>(times);
+            EXPECT_EQ(mimic->GetCommandAccelFromId(id, accel.put()), S_OK) << id;
+            s.action.accel = mimic::NarrowFromBstr(accel.get());
+        }
+        std::map<int, Seen *> byId;
+        for (auto &kv : seen)
+            byId[kv.second.id] = &kv.second;
+        IUnknown *menu = nullptr;
+        if (mimic->GetMimicMenu(&menu, kMenuRequest) == S_OK)
+        {
+            for (const refhost::MenuItem &item : host->Menus().back()->Items())
+            {
+                auto it = byId.find(static_cast<int>(item.nCmdId));
+                if (it == byId.end() || it->second->action.menu || !IsEqualCLSID(item.clsid, kMenuRequest))
+                {
+                    ++badMenuItems;
+                    continue;
+                }
+                it->second->action.menu = true;
+                it->second->name = item.text;
+            }
+            menu->Release();
+        }
+        return seen;
+    }
+
+    // Compares the host's view with what the folders hold; lists the first
+    // differences.
+    void Check(const char *when)
+    {
+        SCOPED_TRACE(when);
+        const auto t0 = std::chrono::steady_clock::now();
+        badMenuItems = 0;
+        std::map<std::string, Seen> seen = Look();
+        EXPECT_EQ(idsAnswered, static_cast<int>(expected.size())) << "one id per action, none twice";
+        EXPECT_EQ(lastId, kFirstId + static_cast<int>(expected.size()) - 1) << "ids without gaps";
+        EXPECT_EQ(badMenuItems, 0);
+        std::string differences;
+        int count = 0;
+        int lastLocal = 0, firstGlobal = 1 << 30;
+        for (const auto &kv : expected)
+        {
+            auto it = seen.find(kv.first);
+            std::string what;
+            if (it == seen.end())
+                what = "missing";
+            else
+            {
+                const Action &a = it->second.action;
+                if (a.repeat != kv.second.repeat || a.accel != kv.second.accel || a.menu != kv.second.menu)
+                    what = std::to_string(a.repeat) + "/" + a.accel + "/" + std::to_string(a.menu) + " instead of " +
+                           std::to_string(kv.second.repeat) + "/" + kv.second.accel + "/" +
+                           std::to_string(kv.second.menu);
+                else if (a.menu && it->second.name + ".pl" != kv.first.substr(kv.first.rfind('\\') + 1))
+                    what = "menu item named " + it->second.name;
+                if (kv.first.compare(0, globalDir.size(), globalDir) == 0)
+                    firstGlobal = std::min(firstGlobal, it->second.id);
+                else
+                    lastLocal = std::max(lastLocal, it->second.id);
+            }
+            if (!what.empty() && ++count <= 8)
+                differences += "\n  " + kv.first + ": " + what;
+        }
+        for (const auto &kv : seen)
+            if (!expected.count(kv.first) && ++count <= 8)
+                differences += "\n  " + kv.first + ": not expected";
+        EXPECT_EQ(count, 0) << differences;
+        EXPECT_LT(lastLocal, firstGlobal) << "local actions come first";
+        EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), expected.size()) << "no stale host command";
+        EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), expected.size());
+
+        // Every hotkey, in any letter case, finds the first action holding it.
+        std::map<std::string, int> owner;
+        for (const auto &kv : seen)
+        {
+            std::string key = kv.second.action.accel;
+            std::transform(key.begin(), key.end(), key.begin(), ::tolower);
+            auto it = owner.find(key);
+            if (it == owner.end() || kv.second.id < it->second)
+                owner[key] = kv.second.id;
+        }
+        int wrongHotkeys = 0;
+        for (const auto &kv : owner)
+        {
+            int id = -1;
+            wrongHotkeys += mimic->GetCommandIdFromAccel(Narrow(kv.first), &id) != S_OK || id != kv.second;
+        }
+        EXPECT_EQ(wrongHotkeys, 0) << "of " << owner.size() << " hotkeys";
+        int none = -1;
+        EXPECT_EQ(mimic->GetCommandIdFromAccel(Narrow("Ctrl+Alt+Shift+F24"), &none), S_FALSE);
+        std::printf("[ figures  ] %s: %zu actions looked up in %.2f s\n", when, seen.size(), SecondsSince(t0));
+        std::fflush(stdout);
+    }
+
+    // The Action Manager's list, as its rows show it.
+    static std::vector<std::string> RowNames(HWND list)
+    {
+        std::vector<std::string> names(static_cast<size_t>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+        for (size_t i = 0; i < names.size(); ++i)
+        {
+            char text[64] = "";
+            LVITEMA item = {};
+            item.iSubItem = 1;
+            item.pszText = text;
+            item.cchTextMax = sizeof(text);
+            ::SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
+            names[i] = text;
+        }
+        return names;
+    }
+    static void Select(HWND list, std::initializer_list<std::string> names)
+    {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = 0;
+        ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        const std::vector<std::string> rows = RowNames(list);
+        for (const std::string &name : names)
+        {
+            auto it = std::find(rows.begin(), rows.end(), name);
+            ASSERT_NE(it, rows.end()) << name;
+            item.state = LVIS_SELECTED | LVIS_FOCUSED;
+            ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(it - rows.begin()),
+                           reinterpret_cast<LPARAM>(&item));
+        }
+    }
+
+    std::map<std::string, Action> expected; // script path -> what its section says
+    int idsAnswered = 0, lastId = 0, badMenuItems = 0;
+};
+
+TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
+{
+    auto t0 = std::chrono::steady_clock::now();
+    MakeCatalogue();
+    std::printf("[ figures  ] %d scripts and two mimic.ini written in %.2f s\n", kActions, SecondsSince(t0));
+    t0 = std::chrono::steady_clock::now();
+    CreateAndInitialize();
+    std::printf("[ figures  ] Initialize with %d actions: %.2f s\n", kActions, SecondsSince(t0));
+    Check("after loading");
+
+    // Through the Action Manager: one action gets new properties, takes a
+    // hotkey from another and moves to the global folder; three go.
+    const std::string victim = [&] {
+        for (const auto &kv : expected)
+            if (kv.second.accel == "Ctrl+Alt+K")
+                return kv.first.substr(kv.first.rfind('\\') + 1, 5);
+        return std::string();
+    }();
+    ASSERT_EQ(victim.substr(0, 1), "l");
+    const std::string moved = "l0777", movedFrom = localDir + "\\" + moved + ".pl";
+    ASSERT_TRUE(expected.at(movedFrom).accel.empty());
+    ASSERT_FALSE(expected.at(movedFrom).menu);
+    const std::vector<std::string> removed = {"l0042", "g2600", "g4990"};
+    ModalDriver driver;
+    size_t rowsAtStart = 0, rowsAtEnd = 0;
+    std::string assignedTo;
+    driver.Expect("Action Manager", [&](ModalWindow &w) {
+        HWND list = w.FindChild("SysListView32");
+        ASSERT_TRUE(list);
+        rowsAtStart = RowNames(list).size();
+        Select(list, {moved});
+        w.Click(IDC_TM_PROPERTIES);
+        Select(list, {removed[0], removed[1], removed[2]});
+        w.Click(IDC_TM_REMOVE);
+        rowsAtEnd = RowNames(list).size();
+        w.Click(IDOK);
+    });
+    driver.Expect("Action Properties", [&](ModalWindow &p) {
+        p.SetText(IDC_TP_REPEAT, "42");
+        p.Click(IDC_TP_MENU);
+        p.PressKey(IDC_TP_NEW, 'K', true, true);
+        assignedTo = p.Text(IDC_TP_ASSIGNED);
+        p.Click(IDC_TP_ASSIGN);
+        p.Click(IDC_TP_GLOBAL);
+        p.Click(IDOK);
+    });
+    driver.Answer("Warning", IDYES);
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(mimic->GetTaskManager(nullptr), S_OK);
+    std::printf("[ figures  ] Action Manager on %d actions, one properties change and one removal: %.2f s\n",
+                kActions, SecondsSince(t0));
+    EXPECT_EQ(driver.Pending(), 0u);
+    EXPECT_EQ(rowsAtStart, static_cast<size_t>(kActions));
+    EXPECT_EQ(rowsAtEnd, static_cast<size_t>(kActions - 3));
+    EXPECT_EQ(assignedTo, "\nCurrently assigned to: " + victim + ", Ctrl+Alt+K");
+
+    expected.erase(movedFrom);
+    expected[globalDir + "\\" + moved + ".pl"] = {42, "Ctrl+Alt+K", true};
+    expected.at(localDir + "\\" + victim + ".pl").accel.clear();
+    for (const std::string &name : removed)
+    {
+        const std::string path = (name[0] == 'g' ? globalDir : localDir) + "\\" + name + ".pl";
+        EXPECT_FALSE(FileExists(path));
+        expected.erase(path);
+    }
+    EXPECT_FALSE(FileExists(movedFrom));
+    const std::string localIni = ReadTextFile(localDir + "\\mimic.ini");
+    EXPECT_EQ(localIni.find("[" + moved + "]"), std::string::npos) << "the moved action's old section is gone";
+    EXPECT_EQ(localIni.find("[" + removed[0] + "]"), std::string::npos);
+    Check("after the Action Manager"); // which reloaded the list after each change
+
+
+    // A temporary recording takes Ctrl+0 from the three actions holding it.
+    refhost::RefDocument *start = host->OpenDocument(1, "start.bde");
+    t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+    start->ReportCommand("Place", "R1");
+    ASSERT_EQ(mimic->StopRecording(), S_OK);
+    std::printf("[ figures  ] a recording that takes a shared hotkey: %.2f s\n", SecondsSince(t0));
+    for (auto &kv : expected)
+        if (kv.second.accel == "Ctrl+0")
+            kv.second.accel.clear();
+    expected[localDir + "\\temporary_action.pl"] = {1, "Ctrl+0", false};
+    t0 = std::chrono::steady_clock::now();
+    ASSERT_EQ(mimic->ReloadList(), S_OK);
+    std::printf("[ figures  ] ReloadList: %.2f s\n", SecondsSince(t0));
+    Check("after recording");
+
+    CloseAndRelease();
+}
+
+} // namespace

@@ -1,0 +1,727 @@
+// What the user gets when the settings key is withheld, when a setting has
+// the wrong type or size, and when an action folder, its catalogue file or a
+// script is missing, unreachable, locked or damaged. Every case also checks
+// that what was stored before the fault is still there afterwards.
+#include <gtest/gtest.h>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/MacroRecorder.h"
+#include "core/Playback.h"
+#include "core/Text.h"
+#include "host/GridCtrl.h"
+#include "host/baseutil.h"
+#include "library/ActionCatalogue.h"
+#include "refhost/RefOptionsDialog.h"
+#include "tests/support/HostFixture.h"
+#include "tests/support/ModalDriver.h"
+#include "ui/MimicProperty.h"
+#include "ui/TaskManager.h"
+#include "ui/TaskProperties.h"
+#include "ui/resource.h"
+
+using mimic::ActionCatalogue;
+using mimic::ActionEntry;
+using mimic::KMacroRecorder;
+using mimic::UniqueBstr;
+using namespace testsupport;
+
+namespace {
+
+const char kErrorCaption[] = "NEXO Action Recorder/Player";
+
+// A stored registry value exactly as it lies: its type and its bytes.
+struct RawValue
+{
+    RawValue(DWORD t, std::string b) : type(t), bytes(std::move(b)) {}
+    DWORD type;
+    std::string bytes;
+    bool operator==(const RawValue &o) const { return type == o.type && bytes == o.bytes; }
+};
+
+bool EndsWith(const std::string &text, const std::string &tail)
+{
+    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string Bytes(const void *data, size_t cb)
+{
+    return std::string(static_cast<const char *>(data), cb);
+}
+
+class FaultTest : public HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        host->OpenPlugIn(CLSID_HostPlugIn);
+        host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
+        // Two bystanders that no case works on: they must come through every fault.
+        AddAction(localDir, "keep", "3", "Ctrl+8", "1");
+        AddAction(globalDir, "shared", "2", "Alt+S", "0");
+        StoreLastAction();
+        catalogue.SetFramework(Framework());
+        host->OpenDocument(1, "start.bde");
+    }
+    void TearDown() override
+    {
+        recorder.Stop();
+        host->RefuseSettings(false);
+        EXPECT_EQ(Stored(localDir, "keep"), "# keep\n|3|Ctrl+8|1");
+        EXPECT_EQ(Stored(globalDir, "shared"), "# shared\n|2|Alt+S|0");
+    }
+
+    void StoreLastAction()
+    {
+        SetSetting("Last Macro Path", localDir + "\\keep.pl");
+        SetNumber("Defaul Repeat Count", 5);
+        SetNumber("Defaul ShortCut Number", 4);
+    }
+
+    static void AddAction(const std::string &folder, const char *name, const char *repeat, const char *accel,
+                          const char *menu)
+    {
+        AddScript(folder, std::string(name) + ".pl", std::string("# ") + name + "\n");
+        WriteIni(folder, name, "PlayMode", repeat);
+        WriteIni(folder, name, "Accel", accel);
+        WriteIni(folder, name, "AddToMenu", menu);
+    }
+    // Script text and section as "text|PlayMode|Accel|AddToMenu"; "-" for what is absent.
+    static std::string Stored(const std::string &folder, const char *name)
+    {
+        const std::string script = folder + "\\" + name + ".pl";
+        std::string s = FileExists(script) ? ReadTextFile(script) : "-";
+        for (const char *key : {"PlayMode", "Accel", "AddToMenu"})
+            s += "|" + baseutil::GetPrivateProfileStringA(name, key, "-", (folder + "\\mimic.ini").c_str());
+        return s;
+    }
+    // An entry as the catalogue lists it: "repeat|hotkey|menu", or "-" when not listed.
+    std::string Listed(const char *name, bool bGlobal = false)
+    {
+        for (const ActionEntry &e : catalogue.Entries())
+            if (e.strName == name && e.bGlobal == bGlobal)
+                return std::to_string(e.nRepeat) + "|" + e.strAccel + "|" + (e.bMenu ? "1" : "0");
+        return "-";
+    }
+    ActionEntry *Find(const char *name)
+    {
+        for (ActionEntry &e : catalogue.Entries())
+            if (e.strName == name)
+                return &e;
+        return nullptr;
+    }
+
+    mimic::UniqueHKey SettingsKey()
+    {
+        mimic::UniqueHKey key;
+        EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr,
+                                    0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr),
+                  ERROR_SUCCESS);
+        return key;
+    }
+    void SetRaw(const char *name, const RawValue &value)
+    {
+        ASSERT_EQ(::RegSetValueExA(SettingsKey().get(), name, 0, value.type,
+                                   reinterpret_cast<const BYTE *>(value.bytes.data()),
+                                   static_cast<DWORD>(value.bytes.size())),
+                  ERROR_SUCCESS);
+    }
+    void SetNumber(const char *name, DWORD value) { SetRaw(name, {REG_DWORD, Bytes(&value, sizeof(value))}); }
+    std::optional<RawValue> Raw(const char *name)
+    {
+        mimic::UniqueHKey key = SettingsKey();
+        DWORD type = 0, cb = 0;
+        if (::RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &cb) != ERROR_SUCCESS)
+            return std::nullopt;
+        std::string bytes(cb, '\0');
+        ::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE *>(&bytes[0]), &cb);
+        bytes.resize(cb);
+        return RawValue{type, bytes};
+    }
+    // "Last Macro Path" and "Defaul Repeat Count" as "path|count".
+    std::string LastAction()
+    {
+        mimic::UniqueHKey key = SettingsKey();
+        std::string path = "-";
+        DWORD count = 0;
+        baseutil::ReadFromReg(key.get(), "Last Macro Path", path);
+        return path + "|" + (baseutil::ReadNumberFromReg(key.get(), "Defaul Repeat Count", count)
+                                 ? std::to_string(static_cast<int>(count))
+                                 : "-");
+    }
+    DWORD ShortcutNumber()
+    {
+        DWORD n = 0xdead;
+        baseutil::ReadNumberFromReg(SettingsKey().get(), "Defaul ShortCut Number", n);
+        return n;
+    }
+
+    long State()
+    {
+        long state = -1, cookie = -1;
+        recorder.GetState(&state, &cookie);
+        return state;
+    }
+    // A named start answered in Action Properties; returns the hotkey it proposed.
+    std::string StartNamed(KMacroRecorder &rec, const std::string &name, bool bGlobal = false,
+                           const char *repeat = "1", ModalDriver *outer = nullptr)
+    {
+        std::string proposed;
+        std::optional<ModalDriver> own;
+        ModalDriver &driver = outer ? *outer : own.emplace();
+        driver.Expect("Action Properties", [&](ModalWindow &w) {
+            proposed = w.Text(IDC_TP_CURRENT);
+            w.SetText(IDC_TP_NAME, name);
+            w.SetText(IDC_TP_REPEAT, repeat);
+            if (bGlobal != w.IsChecked(IDC_TP_GLOBAL))
+                w.Click(IDC_TP_GLOBAL);
+            w.Click(IDOK);
+        });
+        rec.Start(nullptr, 1);
+        return proposed;
+    }
+
+    // The line that playing the last action over one file hands to the host, or "".
+    std::string PlayLine()
+    {
+        const size_t before = host->CommandLines().size();
+        UniqueBstr files(mimic::BstrFromNarrow("x.bde"));
+        BSTR raw = files.get();
+        EXPECT_EQ(mimic::PlayLastMacro(Framework(), &raw), S_OK);
+        return host->CommandLines().size() > before ? host->CommandLines().back() : std::string();
+    }
+
+    static void SelectRow(ModalWindow &w, const char *name)
+    {
+        KGridCtrl grid;
+        grid.Attach(::GetDlgItem(w.Handle(), IDC_TM_GRID));
+        for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
+            grid.SelectRow(*it, reinterpret_cast<ActionEntry *>(grid.GetRowParam(*it))->strName == name);
+    }
+    // Removes the named action in the Action Manager, answering Yes.
+    void RemoveInManager(const char *name)
+    {
+        ModalDriver driver;
+        driver.Answer("Warning", IDYES);
+        mimic::CTaskManager manager(Framework(), nullptr, catalogue);
+        RunModal(
+            manager, "Action Manager",
+            [&](ModalWindow &w) {
+                SelectRow(w, name);
+                w.Click(IDC_TM_REMOVE);
+                w.Click(IDCANCEL);
+            },
+            &driver);
+    }
+    // Moves the named action to the other folder in Action Properties; returns
+    // the text of the error box, which the case expects or not.
+    std::string Move(const char *name, bool bError)
+    {
+        ActionEntry edited = *Find(name);
+        std::string error;
+        ModalDriver driver;
+        if (bError)
+            driver.Expect(kErrorCaption, [&](ModalWindow &box) {
+                error = box.MessageText();
+                box.Click(IDOK);
+            });
+        mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
+        dlg.SetEditEntry(&edited);
+        RunModal(
+            dlg, "Action Properties",
+            [](ModalWindow &w) {
+                w.Click(IDC_TP_GLOBAL);
+                w.Click(IDOK);
+            },
+            &driver);
+        return error;
+    }
+
+    // Adds script files from a source folder through the Action Manager's
+    // "Add..." and the file dialog; the driver may expect more windows.
+    void AddFiles(ActionCatalogue &cat, const char *names, ModalDriver &driver)
+    {
+        const std::string source = temp / "src";
+        MakeFolder(source);
+        AddScript(source, "new.pl", "# new\n");
+        char saved[MAX_PATH] = {};
+        ::GetCurrentDirectoryA(MAX_PATH, saved);
+        ::SetCurrentDirectoryA(source.c_str()); // the file dialog opens where the process stands
+        driver.Expect("Add Files (" + source + ")", [&](ModalWindow &f) {
+            ::SetWindowTextA(f.FindChild("Edit", 0x47C), names);
+            f.Click(IDOK);
+        });
+        mimic::CTaskManager manager(Framework(), nullptr, cat);
+        RunModal(
+            manager, "Action Manager",
+            [](ModalWindow &w) {
+                w.Click(IDC_TM_ADD);
+                w.Click(IDCANCEL);
+            },
+            &driver);
+        ::SetCurrentDirectoryA(saved);
+    }
+
+    ActionCatalogue catalogue;
+    KMacroRecorder recorder{Framework(), 7, catalogue};
+};
+
+// --- The settings key withheld --------------------------------------------
+
+TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
+{
+    // Stored: record temporary actions without asking. Unreadable, it means a named action.
+    SetNumber("Record Temporary Task", 1);
+    SetNumber("Show confirmation dialog", 1);
+    struct Case
+    {
+        const char *what;
+        bool refuseAtStart, refuseAtStop;
+        const char *name; // of the named action
+    };
+    const Case cases[] = {
+        {"withheld at start", true, false, "named1"},
+        {"withheld at stop", false, true, nullptr},
+        {"withheld throughout", true, true, "named2"},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        host->RefuseSettings(c.refuseAtStart);
+        std::string script;
+        if (c.refuseAtStart)
+        {
+            EXPECT_EQ(StartNamed(recorder, c.name, false, "6"), "") << "no hotkey is proposed";
+            script = localDir + "\\" + c.name + ".pl";
+        }
+        else
+        {
+            ModalDriver none; // the temporary action is recorded without a question
+            recorder.Start(nullptr, 1);
+            script = localDir + "\\temporary_action.pl";
+        }
+        ASSERT_EQ(State(), mimic::RecorderRecording);
+        recorder.RecordEvent(1, "Cmd", "p");
+        host->RefuseSettings(c.refuseAtStop);
+        recorder.Stop();
+        host->RefuseSettings(false);
+
+        EXPECT_TRUE(EndsWith(ReadTextFile(script), "\t$Nexo0->ExecuteCommand('Cmd', 'p');\n}\n")) << "closed whole";
+        EXPECT_EQ(LastAction(), c.refuseAtStop ? localDir + "\\keep.pl|5" : script + (c.refuseAtStart ? "|6" : "|1"));
+        EXPECT_EQ(ShortcutNumber(), 4u) << "neither start moves the proposal on";
+        EXPECT_EQ(Raw("Record Temporary Task")->bytes, Bytes("\1\0\0\0", 4));
+        StoreLastAction();
+    }
+}
+
+TEST_F(FaultTest, PlayingWithTheSettingsKeyWithheldKeepsTheLastAction)
+{
+    host->RefuseSettings(true);
+    EXPECT_EQ(PlayLine(), "") << "the last action cannot be read: nothing plays";
+
+    // Hotkeys, menu commands and Player Settings need no settings.
+    long times = 0;
+    UniqueBstr path;
+    EXPECT_EQ(mimic::GetTaskPlayInfoFromCmdId(catalogue, static_cast<UINT>(Find("shared")->nCmdId), &times,
+                                              path.put()),
+              S_OK);
+    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), globalDir + "\\shared.pl");
+    {
+        ModalDriver driver;
+        driver.Expect("Player Settings", [](ModalWindow &w) {
+            KGridCtrl grid;
+            grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
+            for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
+                grid.SelectRow(*it, reinterpret_cast<ActionEntry *>(grid.GetRowParam(*it))->strName == "shared");
+            w.SetText(IDC_PS_REPEAT, "7");
+            w.Click(IDOK);
+        });
+        BSTR chosen = nullptr;
+        recorder.ChooseActionToPlay(nullptr, &times, &chosen);
+        path.reset(chosen);
+    }
+    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), globalDir + "\\shared.pl");
+    EXPECT_EQ(times, 7);
+
+    host->RefuseSettings(false);
+    EXPECT_EQ(LastAction(), localDir + "\\keep.pl|5") << "the choice could not be remembered";
+    EXPECT_EQ(PlayLine(), "runscript -perl {" + localDir + "\\keep.pl} -1 {x.bde} 5");
+}
+
+TEST_F(FaultTest, RemovingWithTheSettingsKeyWithheldStillRemoves)
+{
+    AddAction(localDir, "victim", "1", "", "0");
+    SetSetting("Last Macro Path", localDir + "\\victim.pl");
+    catalogue.Reload(false);
+    host->RefuseSettings(true);
+    RemoveInManager("victim");
+    host->RefuseSettings(false);
+    EXPECT_EQ(Stored(localDir, "victim"), "-|-|-|-");
+    EXPECT_EQ(Listed("victim"), "-");
+    EXPECT_EQ(LastAction(), localDir + "\\victim.pl|5") << "left alone, as it could not be read";
+}
+
+TEST_F(FaultTest, AFolderThatIsNotKnownTakesNoWrites)
+{
+    // Without its folders an action would land at the root of the current
+    // drive: the process's own, or the temporary folder's while files are added.
+    char cwd[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, cwd);
+    auto strayAtRoot = [&](const char *file) {
+        bool found = false;
+        for (const std::string &drive : {std::string(cwd, 2), temp.Path().substr(0, 2)})
+        {
+            const std::string path = drive + "\\" + file;
+            found = FileExists(path) || found;
+            ::DeleteFileA(path.c_str());
+        }
+        return found;
+    };
+
+    // The host's plug-in closed: only the global folder is known, and the
+    // workspace still lets an action be made local.
+    catalogue.Reload(true);
+    catalogue.ReloadGlobalOnly();
+    ASSERT_EQ(catalogue.GetLocalPath(), "");
+    const std::string error = Move("shared", true);
+    EXPECT_EQ(error.compare(0, 11, "Can't save "), 0) << error;
+    EXPECT_FALSE(strayAtRoot("shared.pl"));
+    StartNamed(recorder, "stray-local");
+    EXPECT_EQ(State(), mimic::RecorderIdle) << "nowhere to record into";
+    recorder.Stop();
+    EXPECT_FALSE(strayAtRoot("stray-local.pl"));
+
+    // The settings key withheld from the first load on: no folder is known at all.
+    host->RefuseSettings(true);
+    ActionCatalogue blind;
+    blind.SetFramework(Framework());
+    KMacroRecorder rec(Framework(), 7, blind);
+    ASSERT_EQ(rec.GetActionFolder(true), "");
+    StartNamed(rec, "stray-global", true);
+    rec.Stop();
+    EXPECT_FALSE(strayAtRoot("stray-global.pl"));
+    ModalDriver driver;
+    AddFiles(blind, "\"new.pl\"", driver);
+    EXPECT_FALSE(strayAtRoot("new.pl"));
+}
+
+// --- Settings of the wrong type or size -----------------------------------
+
+TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
+{
+    const std::string huge(70000, 'h');
+    const ULONGLONG eight = 5;
+    const DWORD seven = 7;
+    // What a reader shows: the hotkey the recorder proposes (its start cancelled) ...
+    auto proposal = [&] {
+        std::string proposed = "-";
+        ModalDriver driver;
+        driver.Expect("Action Properties", [&](ModalWindow &w) {
+            proposed = w.Text(IDC_TP_CURRENT);
+            w.Click(IDCANCEL);
+        });
+        recorder.Start(nullptr, 1);
+        return proposed;
+    };
+    // ... whether a temporary recording is confirmed first ...
+    auto confirmation = [&] {
+        SetNumber("Record Temporary Task", 1);
+        ModalDriver driver;
+        driver.Answer("Record", IDCANCEL);
+        recorder.Start(nullptr, 1);
+        ::RegDeleteValueA(SettingsKey().get(), "Record Temporary Task");
+        return driver.Seen().empty() ? std::string("-") : driver.Seen()[0].caption;
+    };
+    // ... the folders and how many actions they hold ...
+    auto folders = [&] {
+        catalogue.Load();
+        return catalogue.GetLocalPath() + "|" + catalogue.GetGlobalPath() + "|" + std::to_string(catalogue.Count());
+    };
+    // ... and the Preferences page: both boxes, the local choice and the global folder.
+    auto page = [&] {
+        std::unique_ptr<mimic::CMimicProperty> prop;
+        refhost::RefOptionsDialog options([&](HWND hParent) {
+            prop = std::make_unique<mimic::CMimicProperty>(Framework(), hParent, catalogue);
+            return mimic::CMimicProperty::CreatePageWindow(prop.get(), hParent);
+        });
+        std::string shown;
+        ModalDriver driver;
+        driver.Expect(refhost::RefOptionsDialog::kCaption, [&](ModalWindow &w) {
+            ModalWindow p(options.Page());
+            shown = std::string(p.IsChecked(IDC_MP_TEMPORARY) ? "1" : "0") + (p.IsChecked(IDC_MP_NOCONFIRM) ? "1" : "0") +
+                    "|" + std::to_string(::SendDlgItemMessageA(p.Handle(), IDC_MP_LOCAL, CB_GETCURSEL, 0, 0)) + "|" +
+                    p.Text(IDC_MP_GLOBAL);
+            w.Click(IDCANCEL);
+        });
+        options.DoModal();
+        return shown;
+    };
+    auto play = [&] { return PlayLine(); };
+
+    const std::string defaults = localDir + "|" + globalDir + "|2";
+    const std::string pageDefaults = "00|0|$(VANTREL)\\Script\\Actions";
+    const std::string keepLine = "runscript -perl {" + localDir + "\\keep.pl} -1 {x.bde} ";
+    struct Case
+    {
+        const char *what;
+        const char *name;
+        RawValue value;
+        std::function<std::string()> reader;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"text for a number", "Record Temporary Task", {REG_SZ, Bytes("1", 2)}, proposal, "Ctrl+4"},
+        {"text for a check box", "Show confirmation dialog", {REG_SZ, Bytes("1", 2)}, page, pageDefaults},
+        {"two-byte binary", "Show confirmation dialog", {REG_BINARY, Bytes("\1", 2)}, confirmation, "Record"},
+        {"eight-byte binary", "Defaul ShortCut Number", {REG_BINARY, Bytes(&eight, 8)}, proposal, "Ctrl+0"},
+        {"two-byte number", "Defaul ShortCut Number", {REG_DWORD, Bytes("\5", 2)}, proposal, "Ctrl+0"},
+        {"text for the repeat count", "Defaul Repeat Count", {REG_SZ, Bytes("5", 2)}, play, keepLine + "1"},
+        {"number for the last action", "Last Macro Path", {REG_DWORD, Bytes(&seven, 4)}, play, ""},
+        {"huge last action", "Last Macro Path", {REG_SZ, huge + '\0'}, play,
+         "runscript -perl {" + huge + "} -1 {x.bde} 5"},
+        {"number for a folder", "Global Path", {REG_DWORD, Bytes(&seven, 4)}, folders, defaults},
+        {"binary folder", "Local Path", {REG_BINARY, "D:\\x"}, folders, defaults},
+        {"binary folder on the page", "Global Path", {REG_BINARY, "D:\\x"}, page, pageDefaults},
+        {"huge folder", "Global Path", {REG_SZ, "X:\\" + huge + '\0'}, folders, localDir + "|X:\\" + huge + "|1"},
+        {"huge local setting matches no choice", "Local Path", {REG_SZ, huge + '\0'}, page,
+         "00|-1|$(VANTREL)\\Script\\Actions"},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        SetRaw(c.name, c.value);
+        EXPECT_EQ(c.reader(), c.shown);
+        EXPECT_EQ(State(), mimic::RecorderIdle);
+        EXPECT_TRUE(Raw(c.name) == c.value) << "reading changed the stored value";
+        ::RegDeleteValueA(SettingsKey().get(), c.name);
+        StoreLastAction();
+        catalogue.Load();
+    }
+}
+
+// --- Action folders that cannot be reached --------------------------------
+
+TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSystemsText)
+{
+    std::string tooLong = temp.Path();
+    for (char c : {'a', 'b', 'c'})
+        tooLong += "\\" + std::string(100, c);
+    struct Case
+    {
+        const char *what;
+        std::string folder;
+        bool reachable;
+    };
+    const Case cases[] = {
+        {"missing, one level to make", temp / "fresh", true},
+        {"missing, two levels deep", temp / "gone\\deeper", false},
+        {"longer than MAX_PATH", tooLong, false},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        AddAction(localDir, "act", "1", "Ctrl+1", "0");
+        SetSetting("Global Path", c.folder);
+        catalogue.Load();
+        EXPECT_EQ(catalogue.Count(), 2) << "the local actions only";
+
+        // Recording a global action.
+        StartNamed(recorder, "rec", true);
+        EXPECT_EQ(State(), c.reachable ? mimic::RecorderRecording : mimic::RecorderIdle);
+        recorder.Stop();
+        EXPECT_EQ(FileExists(c.folder + "\\rec.pl"), c.reachable);
+        EXPECT_EQ(ShortcutNumber(), c.reachable ? 5u : 4u);
+        SetNumber("Defaul ShortCut Number", 4);
+
+        // Moving a local action there.
+        const std::string error = Move("act", !c.reachable);
+        if (c.reachable)
+        {
+            EXPECT_EQ(Stored(c.folder, "act"), "# act\n|1|Ctrl+1|0");
+        }
+        else
+        {
+            const std::string prefix = "Can't save " + localDir + "\\act.pl file. ";
+            EXPECT_EQ(error.compare(0, prefix.size(), prefix), 0) << error;
+            EXPECT_GT(error.size(), prefix.size()) << "the platform's reason follows";
+            EXPECT_EQ(Stored(localDir, "act"), "# act\n|1|Ctrl+1|0");
+        }
+
+        // Adding a file: only global actions without the host's plug-in. A
+        // failed copy is taken for a clash, as for any copy that fails.
+        host->ClosePlugIn(CLSID_HostPlugIn);
+        ModalDriver driver;
+        if (!c.reachable)
+            driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDC_REPLACE); });
+        AddFiles(catalogue, "\"new.pl\"", driver);
+        host->OpenPlugIn(CLSID_HostPlugIn);
+        EXPECT_EQ(Stored(c.folder, "new"), c.reachable ? "# new\n|1||0" : "-|-|-|-");
+        EXPECT_EQ(Listed("new", true), c.reachable ? "1||0" : "-");
+    }
+}
+
+// --- Scripts gone or held between the scan and their use -------------------
+
+TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
+{
+    enum Fault { Deleted, Locked, ReadOnly, HeldForReading };
+    enum Op { Remove, MoveToGlobal, RecordOver };
+    const char *faultNames[] = {"deleted", "opened without sharing", "read-only", "held open for reading"};
+    const char *opNames[] = {"remove", "move to global", "record over"};
+    const std::string script = localDir + "\\act.pl";
+    const std::string intact = "# act\n|1|Ctrl+1|0";
+    const std::string gone = "-|1|Ctrl+1|0";
+
+    for (Fault fault : {Deleted, Locked, ReadOnly, HeldForReading})
+        for (Op op : {Remove, MoveToGlobal, RecordOver})
+        {
+            // Under Wine, as under an administrator, a read-only file can still be
+            // overwritten; and recording over a deleted script is an ordinary recording.
+            if (op == RecordOver && (fault == ReadOnly || fault == Deleted))
+                continue;
+            SCOPED_TRACE(std::string(faultNames[fault]) + ", " + opNames[op]);
+            ::SetFileAttributesA((globalDir + "\\act.pl").c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileA((globalDir + "\\act.pl").c_str());
+            WriteIni(globalDir, "act", nullptr, nullptr);
+            AddAction(localDir, "act", "1", "Ctrl+1", "0");
+            SetSetting("Last Macro Path", script);
+            catalogue.Reload(false);
+
+            HANDLE held = INVALID_HANDLE_VALUE;
+            if (fault == Deleted)
+                ::DeleteFileA(script.c_str());
+            else if (fault == ReadOnly)
+                ::SetFileAttributesA(script.c_str(), FILE_ATTRIBUTE_READONLY);
+            else
+                held = ::CreateFileA(script.c_str(), GENERIC_READ, fault == Locked ? 0 : FILE_SHARE_READ, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+            ASSERT_TRUE(fault == Deleted || fault == ReadOnly || held != INVALID_HANDLE_VALUE);
+
+            // Play requests are answered from the list: the host reports a script it cannot run.
+            long times = 0;
+            UniqueBstr path;
+            EXPECT_EQ(mimic::GetTaskPlayInfoFromCmdId(catalogue, static_cast<UINT>(Find("act")->nCmdId), &times,
+                                                      path.put()),
+                      S_OK);
+
+            const bool cannotBeRead = fault == Deleted || fault == Locked;
+            if (op == Remove)
+                RemoveInManager("act");
+            else if (op == MoveToGlobal)
+            {
+                const std::string error = Move("act", cannotBeRead);
+                if (cannotBeRead)
+                {
+                    EXPECT_EQ(error.compare(0, 11, "Can't save "), 0) << error;
+                }
+            }
+            else
+            {
+                ModalDriver driver;
+                driver.Answer("Warning", IDYES); // overwrite it
+                StartNamed(recorder, "act", false, "1", &driver);
+                EXPECT_EQ(State(), mimic::RecorderIdle) << "the script cannot be created";
+            }
+            if (held != INVALID_HANDLE_VALUE)
+                ::CloseHandle(held);
+            ::SetFileAttributesA(script.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+            // A script that cannot be deleted keeps its section; a copy that
+            // was made keeps both scripts and moves the section.
+            const bool copied = op == MoveToGlobal && !cannotBeRead;
+            if (copied)
+            {
+                EXPECT_EQ(Stored(globalDir, "act"), intact);
+                EXPECT_EQ(Stored(localDir, "act"), "# act\n|-|-|-");
+            }
+            else
+            {
+                EXPECT_EQ(Stored(localDir, "act"), fault == Deleted ? gone : intact);
+                EXPECT_EQ(Stored(globalDir, "act"), "-|-|-|-");
+            }
+            EXPECT_EQ(LastAction(), script + "|5");
+        }
+}
+
+// --- Damaged catalogue files ------------------------------------------------
+
+TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
+{
+    std::string huge;
+    for (int i = 0; huge.size() < (3u << 20); ++i)
+        huge += "[filler" + std::to_string(i) + "]\r\nPlayMode=" + std::to_string(i) + "\r\nAccel=\r\nFilePath=" +
+                std::string(40, 'p') + "\r\nAddToMenu=0\r\n";
+    const std::string act = "[act]\r\nPlayMode=4\r\nAccel=Ctrl+4\r\nAddToMenu=1\r\n";
+    const std::string other = "[other]\r\nPlayMode=7\r\n";
+    struct Case
+    {
+        const char *what;
+        std::string ini;
+    };
+    const Case cases[] = {
+        {"garbage lines", "no section yet\r\n[act]\r\nPlayMode=4\r\na line without equals\r\n\x01\x02\xff\xfe\r\n"
+                          "=no key\r\n;comment\r\nAccel=Ctrl+4\r\n" +
+                              std::string(100000, 'g') + "\r\nAddToMenu=1\r\n" + other},
+        {"duplicate sections", act + other + "[ACT]\r\nPlayMode=9\r\nAccel=Alt+9\r\nAddToMenu=0\r\n"},
+        {"several MiB", other + huge + act},
+    };
+    const std::string folder = temp / "damaged";
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        RemoveTree(folder);
+        MakeFolder(folder);
+        for (const char *name : {"act.pl", "other.pl"})
+            AddScript(folder, name);
+        WriteTextFile(folder + "\\mimic.ini", c.ini);
+        SetSetting("Local Path", folder);
+        catalogue.Load();
+        EXPECT_EQ(Listed("act"), "4|Ctrl+4|1") << "the first section of a name counts";
+        EXPECT_EQ(Listed("other"), "7||0");
+
+        // A new action's section, and a changed menu flag for an existing one.
+        AddScript(folder, "fresh.pl");
+        ActionEntry fresh;
+        fresh.strName = "fresh";
+        fresh.strPath = folder + "\\fresh.pl";
+        fresh.strAccel = "";
+        catalogue.SaveEntry(fresh);
+        ActionEntry changed = *Find("act");
+        changed.bMenu = false;
+        catalogue.SaveEntry(changed);
+        catalogue.Reload(false);
+        EXPECT_EQ(Listed("act"), "4|Ctrl+4|0");
+        EXPECT_EQ(Listed("other"), "7||0");
+        EXPECT_EQ(Listed("fresh"), "1||0");
+        if (c.ini.size() > huge.size())
+        {
+            const std::string ini = folder + "\\mimic.ini";
+            EXPECT_EQ(baseutil::GetPrivateProfileStringA("filler0", "PlayMode", "-", ini.c_str()), "0");
+            EXPECT_GE(ReadTextFile(ini).size(), c.ini.size()) << "every filler section is still there";
+        }
+    }
+    SetSetting("Local Path", localDir);
+    catalogue.Load();
+}
+
+TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
+{
+    const std::string ini = localDir + "\\mimic.ini";
+    HANDLE held = ::CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    catalogue.Reload(false);
+    EXPECT_EQ(Listed("keep"), "0||0") << "while it is held the actions show their defaults";
+
+    // A recording still works; only its section cannot be written.
+    StartNamed(recorder, "fresh", false, "3");
+    EXPECT_EQ(State(), mimic::RecorderRecording);
+    recorder.Stop();
+    ::CloseHandle(held);
+    catalogue.Reload(false);
+    EXPECT_EQ(Listed("keep"), "3|Ctrl+8|1");
+    EXPECT_EQ(Listed("fresh"), "0||0");
+    EXPECT_TRUE(FileExists(localDir + "\\fresh.pl"));
+}
+
+} // namespace
