@@ -165,6 +165,15 @@ LRESULT CALLBACK GridProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_CHAR:
         // Keys the parent hands back go to the list (incremental search).
         return data ? ::SendMessageA(data->hList, msg, wParam, lParam) : 0;
+    case WM_SETREDRAW:
+        // The rows are the list's: it is the one to stop and resume painting.
+        if (data)
+        {
+            ::SendMessageA(data->hList, WM_SETREDRAW, wParam, 0);
+            if (wParam)
+                ::InvalidateRect(data->hList, nullptr, TRUE);
+        }
+        return 0;
     case WM_NOTIFY:
         if (data && reinterpret_cast<NMHDR *>(lParam)->hwndFrom == data->hList)
             return OnListNotify(hWnd, data, reinterpret_cast<NMHDR *>(lParam));

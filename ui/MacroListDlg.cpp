@@ -54,8 +54,11 @@ BOOL KMacroListDlg::OnInitDialog()
     m_nRepeat = 1;
 
     m_cols = AddActionColumns(m_grid, 0, 150);
+    // Painting after every row makes a large catalogue take minutes to show.
+    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, FALSE, 0);
     for (ActionEntry &entry : m_catalogue.Entries())
         AddActionRow(m_grid, m_cols, entry);
+    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, TRUE, 0);
     ::SetFocus(m_grid.GetHwnd());
     ::SendMessageA(m_grid.GetHwnd(), 0x40F, static_cast<WPARAM>(m_cols.nAction), 0);
     // The platform's default focus: the repeat field, its text selected.

@@ -74,6 +74,8 @@ BOOL CTaskManager::OnInitDialog()
 
 void CTaskManager::FillGrid()
 {
+    // Painting after every row makes a large catalogue take minutes to show.
+    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, FALSE, 0);
     for (ActionEntry &entry : m_catalogue.Entries())
     {
         HGCROW row = AddActionRow(m_grid, m_cols, entry);
@@ -84,6 +86,7 @@ void CTaskManager::FillGrid()
         check.checkState = entry.bMenu ? 1 : 0;
         m_grid.SetItem(check);
     }
+    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, TRUE, 0);
     ::SetFocus(m_grid.GetHwnd());
 }
 
