@@ -2,6 +2,7 @@
 
 #include "host/GridCtrl.h"
 #include "host/baseutil.h"
+#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
@@ -24,23 +25,21 @@ struct Grid
             rows.push_back(*it);
         return rows;
     }
-    std::string Cell(HGCROW row, int column) const
+    GC_ITEM Item(HGCROW row, int column, UINT mask) const
     {
         GC_ITEM item;
-        item.mask = GCIF_TEXT;
+        item.mask = mask;
         item.row = row;
         item.column = column;
         grid.GetItem(item);
-        return item.text;
+        return item;
     }
-    bool Checked(HGCROW row) const
+    std::string Cell(HGCROW row, int column) const { return Item(row, column, GCIF_TEXT).text; }
+    bool Checked(HGCROW row) const { return Item(row, 3, GCIF_CHECK).checkState != 0; }
+    // A row as "folder|name|hotkey|menu".
+    std::string Text(HGCROW row) const
     {
-        GC_ITEM item;
-        item.mask = GCIF_CHECK;
-        item.row = row;
-        item.column = 3;
-        grid.GetItem(item);
-        return item.checkState != 0;
+        return Cell(row, 0) + "|" + Cell(row, 1) + "|" + Cell(row, 2) + "|" + (Checked(row) ? "1" : "0");
     }
     HGCROW Row(const std::string &name) const
     {
@@ -71,38 +70,34 @@ protected:
     }
     void Load() { catalogue.SetFramework(Framework()); }
 
-    INT_PTR Run(ModalDriver::Step step, ModalDriver *outer = nullptr)
+    INT_PTR Run(ModalDriver::Step step, ModalDriver *outer = nullptr) { return Run(catalogue, std::move(step), outer); }
+    INT_PTR Run(ActionCatalogue &cat, ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
-        mimic::CTaskManager dlg(Framework(), nullptr, catalogue);
+        mimic::CTaskManager dlg(Framework(), nullptr, cat);
         return RunModal(dlg, "Action Manager", std::move(step), outer);
     }
     std::string Ini(const std::string &folder) { return ReadTextFile(folder + "\\mimic.ini"); }
+    // An action's section: "PlayMode|Accel|FilePath|AddToMenu", "-" for each key absent.
+    std::string Section(const std::string &folder, const char *name)
+    {
+        std::string text;
+        for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
+            text += (text.empty() ? "" : "|") +
+                    baseutil::GetPrivateProfileStringA(name, key, "-", (folder + "\\mimic.ini").c_str());
+        return text;
+    }
     std::string LastMacro()
     {
-        mimic::UniqueHKey key;
         std::string value;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, KEY_READ,
-                            key.put()) == ERROR_SUCCESS)
-            baseutil::ReadFromReg(key.get(), "Last Macro Path", value);
+        baseutil::ReadFromReg(mimic::UniqueHKey(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn)).get(),
+                              "Last Macro Path", value);
         return value;
     }
 
     ActionCatalogue catalogue;
 };
 
-TEST_F(ActionManagerTest, AnEmptyCatalogueGivesAnEmptyGridAndNoRemoveOrProperties)
-{
-    Load();
-    Run([](ModalWindow &w) {
-        EXPECT_TRUE(Grid(w).Rows().empty());
-        EXPECT_FALSE(w.IsEnabled(IDC_TM_REMOVE));
-        EXPECT_FALSE(w.IsEnabled(IDC_TM_PROPERTIES));
-        EXPECT_TRUE(w.IsEnabled(IDC_TM_ADD));
-        w.Click(IDCANCEL);
-    });
-}
-
-TEST_F(ActionManagerTest, RowsShowFolderNameHotkeyAndMenuInCatalogueOrder)
+TEST_F(ActionManagerTest, RowsShowFolderNameHotkeyAndMenuInCatalogueOrderAndNoneLeaveOnlyAdd)
 {
     AddAction(localDir, "place", "Ctrl+1", true);
     AddAction(globalDir, "route", "", false);
@@ -110,15 +105,20 @@ TEST_F(ActionManagerTest, RowsShowFolderNameHotkeyAndMenuInCatalogueOrder)
     Run([&](ModalWindow &w) {
         Grid g(w);
         ASSERT_EQ(g.Rows().size(), 2u);
-        HGCROW first = g.Rows()[0], second = g.Rows()[1];
-        EXPECT_EQ(g.Cell(first, 0) + "|" + g.Cell(first, 1) + "|" + g.Cell(first, 2), "L|place|Ctrl+1");
-        EXPECT_TRUE(g.Checked(first));
-        EXPECT_EQ(g.Cell(second, 0) + "|" + g.Cell(second, 1) + "|" + g.Cell(second, 2), "G|route|");
-        EXPECT_FALSE(g.Checked(second));
+        EXPECT_EQ(g.Text(g.Rows()[0]), "L|place|Ctrl+1|1");
+        EXPECT_EQ(g.Text(g.Rows()[1]), "G|route||0");
         EXPECT_TRUE(w.IsEnabled(IDC_TM_REMOVE)) << "enabled with actions, even without a selection";
         EXPECT_TRUE(w.IsEnabled(IDC_TM_PROPERTIES));
         EXPECT_TRUE(::GetFocus() == g.grid.ListView()) << "the grid has the focus";
         w.Click(IDC_TM_PROPERTIES); // nothing selected: nothing happens
+        w.Click(IDCANCEL);
+    });
+    ActionCatalogue empty;
+    Run(empty, [](ModalWindow &w) {
+        EXPECT_TRUE(Grid(w).Rows().empty());
+        EXPECT_FALSE(w.IsEnabled(IDC_TM_REMOVE));
+        EXPECT_FALSE(w.IsEnabled(IDC_TM_PROPERTIES));
+        EXPECT_TRUE(w.IsEnabled(IDC_TM_ADD));
         w.Click(IDCANCEL);
     });
 }
@@ -177,6 +177,7 @@ TEST_F(ActionManagerTest, RemovingTheLastActionForgetsItAndOnlyIt)
             g.Select({"b"});
             w.TypeKey(VK_DELETE); // the Delete key in the grid removes
             EXPECT_EQ(g.Rows().size(), 2u);
+            EXPECT_EQ(LastMacro(), localDir + "\\a.pl") << "another action removed";
             g.Select({"a"});
             w.Click(IDC_TM_REMOVE);
             ASSERT_EQ(g.Rows().size(), 1u);
@@ -184,26 +185,13 @@ TEST_F(ActionManagerTest, RemovingTheLastActionForgetsItAndOnlyIt)
             w.Click(IDCANCEL);
         },
         &driver);
-    EXPECT_FALSE(FileExists(localDir + "\\a.pl"));
-    EXPECT_FALSE(FileExists(localDir + "\\b.pl"));
-    EXPECT_EQ(Ini(localDir).find("[a]"), std::string::npos);
-    EXPECT_EQ(Ini(localDir).find("[b]"), std::string::npos);
-    EXPECT_NE(Ini(localDir).find("[c]"), std::string::npos);
+    for (const char *name : {"a", "b", "c"})
+    {
+        const bool kept = name[0] == 'c';
+        EXPECT_EQ(FileExists(localDir + "\\" + name + ".pl"), kept) << name;
+        EXPECT_EQ(Section(localDir, name), kept ? "-||-|0" : "-|-|-|-") << name;
+    }
     EXPECT_EQ(LastMacro(), "");
-
-    SetSetting("Last Macro Path", localDir + "\\c.pl");
-    AddAction(localDir, "d");
-    catalogue.Reload(false);
-    ModalDriver again;
-    again.Answer("Warning", IDYES);
-    Run(
-        [&](ModalWindow &w) {
-            Grid(w).Select({"d"});
-            w.Click(IDC_TM_REMOVE);
-            w.Click(IDCANCEL);
-        },
-        &again);
-    EXPECT_EQ(LastMacro(), localDir + "\\c.pl");
 }
 
 TEST_F(ActionManagerTest, MenuChoicesAreWrittenOnOkOnlyWhereTheyChanged)
@@ -232,9 +220,9 @@ TEST_F(ActionManagerTest, MenuChoicesAreWrittenOnOkOnlyWhereTheyChanged)
         w.TypeKey(VK_SPACE);
         w.Click(IDOK);
     });
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("on", "AddToMenu", "?", (localDir + "\\mimic.ini").c_str()), "0");
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("off", "AddToMenu", "?", (localDir + "\\mimic.ini").c_str()), "0");
-    EXPECT_EQ(Ini(localDir).find("[bare]"), std::string::npos) << "untouched rows are not written";
+    EXPECT_EQ(Section(localDir, "on").back(), '0');
+    EXPECT_EQ(Section(localDir, "off").back(), '0');
+    EXPECT_EQ(Section(localDir, "bare"), "-|-|-|-") << "untouched rows are not written";
 }
 
 TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)
@@ -252,15 +240,13 @@ TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)
             Grid g(w);
             g.Select({"act"});
             w.TypeKey(VK_SPACE);
-            RECT rc = {};
-            rc.left = LVIR_BOUNDS;
+            RECT rc = {LVIR_BOUNDS, 0, 0, 0};
             ::SendMessageA(g.grid.ListView(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
             ::SendMessageA(g.grid.ListView(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 5, rc.top + 3));
             w.Click(IDCANCEL);
         },
         &driver);
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("act", "AddToMenu", "?", (localDir + "\\mimic.ini").c_str()), "1");
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("act", "PlayMode", "?", (localDir + "\\mimic.ini").c_str()), "6");
+    EXPECT_EQ(Section(localDir, "act"), "6|Ctrl+2|" + localDir + "\\act.pl|1");
 }
 
 class AddTest : public ActionManagerTest
@@ -292,11 +278,6 @@ protected:
             f.Click(IDOK);
         });
     }
-    std::string Section(const std::string &folder, const char *name, const char *key)
-    {
-        return baseutil::GetPrivateProfileStringA(name, key, "<absent>", (folder + "\\mimic.ini").c_str());
-    }
-
     std::string source = temp / "src";
     char saved[MAX_PATH] = {};
 };
@@ -320,11 +301,8 @@ TEST_F(AddTest, EachClashIsAskedAndCancelSkipsOnlyThatFile)
     const bool yFirst = ReadTextFile(localDir + "\\y.pl") == "# old y\n";
     EXPECT_EQ(ReadTextFile(localDir + "\\y.pl"), yFirst ? "# old y\n" : "# new y.pl\n");
     EXPECT_EQ(ReadTextFile(localDir + "\\z.pl"), yFirst ? "# new z.pl\n" : "# old z\n");
-    EXPECT_EQ(Section(localDir, "x", "PlayMode"), "1");
-    EXPECT_EQ(Section(localDir, "x", "Accel"), "");
-    EXPECT_EQ(Section(localDir, "x", "AddToMenu"), "0");
-    EXPECT_EQ(Section(localDir, "x", "FilePath"), localDir + "\\x.pl");
-    EXPECT_EQ(Section(localDir, yFirst ? "y" : "z", "PlayMode"), "<absent>") << "a skipped file is not saved";
+    EXPECT_EQ(Section(localDir, "x"), "1||" + localDir + "\\x.pl|0");
+    EXPECT_EQ(Section(localDir, yFirst ? "y" : "z"), "-|-|-|-") << "a skipped file is not saved";
 }
 
 TEST_F(AddTest, ReplaceAllCoversTheRestOfOneCommandOnly)
@@ -361,7 +339,7 @@ TEST_F(AddTest, WithoutTheHostPlugInFilesCanOnlyBecomeGlobal)
         },
         &driver);
     EXPECT_TRUE(FileExists(globalDir + "\\x.pl"));
-    EXPECT_EQ(Section(globalDir, "z", "PlayMode"), "1");
+    EXPECT_EQ(Section(globalDir, "z"), "1||" + globalDir + "\\z.pl|0");
     EXPECT_EQ(ReadTextFile(localDir + "\\z.pl"), "# old z\n");
 }
 

@@ -26,18 +26,17 @@ class ActionPropertiesTest : public HostFixture
 protected:
     void SetUp() override
     {
-        AddAction(localDir, "act5", "Ctrl+5", 2);
-        AddAction(localDir, "upper", "Ctrl+7", 1);
-        AddAction(localDir, "lower", "ctrl+7", 1);
-        AddAction(globalDir, "shared", "Ctrl+P", 1);
+        for (auto [global, name, accel, repeat] : {std::tuple{false, "act5", "Ctrl+5", "2"},
+                                                   {false, "upper", "Ctrl+7", "1"},
+                                                   {false, "lower", "ctrl+7", "1"},
+                                                   {true, "shared", "Ctrl+P", "1"}})
+        {
+            const std::string &folder = global ? globalDir : localDir;
+            AddScript(folder, std::string(name) + ".pl", std::string("# ") + name + "\n");
+            WriteIni(folder, name, "PlayMode", repeat);
+            WriteIni(folder, name, "Accel", accel);
+        }
         catalogue.SetFramework(Framework());
-    }
-
-    void AddAction(const std::string &folder, const char *name, const char *accel, int repeat)
-    {
-        AddScript(folder, std::string(name) + ".pl", std::string("# ") + name + "\n");
-        WriteIni(folder, name, "PlayMode", std::to_string(repeat).c_str());
-        WriteIni(folder, name, "Accel", accel);
     }
 
     ActionEntry *Find(const std::string &name)
@@ -50,10 +49,17 @@ protected:
 
     std::string IniValue(const std::string &folder, const char *section, const char *key)
     {
-        return baseutil::GetPrivateProfileStringA(section, key, "<absent>", (folder + "\\mimic.ini").c_str());
+        return baseutil::GetPrivateProfileStringA(section, key, "-", (folder + "\\mimic.ini").c_str());
+    }
+    // act5's section in a folder: "PlayMode|Accel|FilePath|AddToMenu", "-" for each key absent.
+    std::string Section(const std::string &folder)
+    {
+        std::string text;
+        for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
+            text += (text.empty() ? "" : "|") + IniValue(folder, "act5", key);
+        return text;
     }
 
-    // Runs the dialog on a copy of the named action (edit mode) or on a new one.
     INT_PTR Run(CTaskProperties &dlg, ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
         return RunModal(dlg, "Action Properties", std::move(step), outer);
@@ -62,15 +68,25 @@ protected:
     ActionCatalogue catalogue;
 };
 
-TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableName)
+// A new action's hotkey is taken from the others by the recording it starts, not by the dialog.
+TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeavesOtherHotkeys)
 {
     CTaskProperties dlg(Framework(), nullptr, catalogue);
     ActionEntry initial;
-    initial.strAccel = "Ctrl+3";
+    initial.strAccel = "Ctrl+7";
     dlg.SetInitialEntry(initial);
-    EXPECT_EQ(Run(dlg,
+    ModalDriver driver;
+    driver.Expect("Warning", [](ModalWindow &box) {
+        EXPECT_EQ(box.MessageText(), "Please specify an integer value for repeat time.");
+        EXPECT_EQ(box.Icon(), MsgIcon::Warning);
+        EXPECT_EQ(box.Buttons(), std::vector<std::string>{"OK"});
+        box.Click(IDOK);
+    });
+    EXPECT_EQ(Run(
+                  dlg,
                   [](ModalWindow &w) {
                       EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_TP_NAME));
+                      EXPECT_EQ(w.Text(IDC_TP_REPEAT), "1");
                       EXPECT_FALSE(w.IsEnabled(IDOK)) << "empty name";
                       for (const char *bad : {"   ", "a/b", "a\\b", "..", "what?", "x:y", "tab\there", "<a>", "a|b",
                                               "\"q\"", "*"})
@@ -83,36 +99,13 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableName)
                       EXPECT_FALSE(w.IsEnabled(IDOK)) << "a repeat change does not enable OK without a name";
                       w.SetText(IDC_TP_NAME, "  my action.v2  ");
                       EXPECT_TRUE(w.IsEnabled(IDOK));
-                      EXPECT_EQ(w.Text(IDC_TP_CURRENT), "Ctrl+3");
-                      EXPECT_EQ(w.Text(IDC_TP_NEW), "Ctrl+3");
-                      w.Click(IDOK);
-                  }),
-              IDOK);
-    EXPECT_EQ(dlg.m_entry.strName, "my action.v2");
-    EXPECT_EQ(dlg.m_entry.nRepeat, 5);
-    EXPECT_EQ(dlg.m_entry.strAccel, "Ctrl+3");
-    EXPECT_FALSE(dlg.m_entry.bGlobal);
-}
-
-TEST_F(ActionPropertiesTest, RepeatIsCutTo999AndAnEmptyOneIsRefused)
-{
-    CTaskProperties dlg(Framework(), nullptr, catalogue);
-    dlg.SetInitialEntry(ActionEntry());
-    ModalDriver driver;
-    driver.Expect("Warning", [](ModalWindow &box) {
-        EXPECT_EQ(box.MessageText(), "Please specify an integer value for repeat time.");
-        EXPECT_EQ(box.Icon(), MsgIcon::Warning);
-        EXPECT_EQ(box.Buttons(), std::vector<std::string>{"OK"});
-        box.Click(IDOK);
-    });
-    EXPECT_EQ(Run(dlg,
-                  [](ModalWindow &w) {
-                      w.SetText(IDC_TP_NAME, "rep");
-                      EXPECT_EQ(w.Text(IDC_TP_REPEAT), "1");
-                      w.SetText(IDC_TP_REPEAT, "1000");
-                      EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
-                      w.SetText(IDC_TP_REPEAT, "99999999999"); // beyond any integer
-                      EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
+                      EXPECT_EQ(w.Text(IDC_TP_CURRENT), "Ctrl+7");
+                      EXPECT_EQ(w.Text(IDC_TP_NEW), "Ctrl+7");
+                      for (const char *big : {"1000", "99999999999"}) // the second beyond any integer
+                      {
+                          w.SetText(IDC_TP_REPEAT, big);
+                          EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
+                      }
                       w.SetText(IDC_TP_REPEAT, "");
                       EXPECT_FALSE(w.IsEnabled(IDOK));
                       w.SetText(IDC_TP_REPEAT, "0");
@@ -121,21 +114,10 @@ TEST_F(ActionPropertiesTest, RepeatIsCutTo999AndAnEmptyOneIsRefused)
                   },
                   &driver),
               IDOK);
+    EXPECT_EQ(dlg.m_entry.strName, "my action.v2");
     EXPECT_EQ(dlg.m_entry.nRepeat, 0) << "0 is not corrected";
-}
-
-// A new action's hotkey is taken from the others by the recording it starts, not by the dialog.
-TEST_F(ActionPropertiesTest, ConfirmingANewActionLeavesOtherActionsTheirHotkeys)
-{
-    CTaskProperties dlg(Framework(), nullptr, catalogue);
-    ActionEntry initial;
-    initial.strAccel = "Ctrl+7";
-    dlg.SetInitialEntry(initial);
-    Run(dlg, [](ModalWindow &w) {
-        w.SetText(IDC_TP_NAME, "newcomer");
-        w.Click(IDOK);
-    });
     EXPECT_EQ(dlg.m_entry.strAccel, "Ctrl+7");
+    EXPECT_FALSE(dlg.m_entry.bGlobal);
     EXPECT_EQ(Find("upper")->strAccel, "Ctrl+7");
     EXPECT_EQ(IniValue(localDir, "upper", "Accel"), "Ctrl+7");
 }
@@ -199,17 +181,9 @@ TEST_F(ActionPropertiesTest, ModifiedOnlyForSettingsThatChanged)
         {"nothing", [](ModalWindow &) {}, false},
         {"repeat", [](ModalWindow &w) { w.SetText(IDC_TP_REPEAT, "3"); }, true},
         {"menu", [](ModalWindow &w) { w.Click(IDC_TP_MENU); }, true},
-        {"hotkey assigned",
-         [](ModalWindow &w) {
-             w.PressKey(IDC_TP_NEW, 'K', true);
-             w.Click(IDC_TP_ASSIGN);
-         },
-         true},
-        {"hotkey in another case",
-         [](ModalWindow &w) {
-             w.PressKey(IDC_TP_NEW, '5', true);
-             w.Click(IDC_TP_ASSIGN); // same text: not a change
-         },
+        {"hotkey assigned", [](ModalWindow &w) { w.PressKey(IDC_TP_NEW, 'K', true), w.Click(IDC_TP_ASSIGN); }, true},
+        // The same text: not a change.
+        {"hotkey in another case", [](ModalWindow &w) { w.PressKey(IDC_TP_NEW, '5', true), w.Click(IDC_TP_ASSIGN); },
          false},
         {"hotkey removed", [](ModalWindow &w) { w.Click(IDC_TP_REMOVE); }, true},
     };
@@ -220,10 +194,7 @@ TEST_F(ActionPropertiesTest, ModifiedOnlyForSettingsThatChanged)
         edited.strName = "act5 "; // a name that differs only by blanks
         CTaskProperties dlg(Framework(), nullptr, catalogue);
         dlg.SetEditEntry(&edited);
-        Run(dlg, [&](ModalWindow &w) {
-            c.change(w);
-            w.Click(IDOK);
-        });
+        Run(dlg, [&](ModalWindow &w) { c.change(w), w.Click(IDOK); });
         EXPECT_EQ(dlg.m_bModified, c.modified);
         EXPECT_EQ(edited.strName, "act5");
         EXPECT_FALSE(edited.bGlobal);
@@ -297,15 +268,10 @@ TEST_F(MoveTest, LocalToGlobalAndBackCarriesTheDialogsValues)
     EXPECT_TRUE(modified);
     EXPECT_FALSE(FileExists(localDir + "\\act5.pl"));
     EXPECT_EQ(ReadTextFile(globalDir + "\\act5.pl"), "# act5\n");
-    EXPECT_EQ(IniValue(localDir, "act5", "PlayMode"), "<absent>");
-    EXPECT_EQ(IniValue(globalDir, "act5", "PlayMode"), "4");
-    EXPECT_EQ(IniValue(globalDir, "act5", "AddToMenu"), "1");
-    EXPECT_EQ(IniValue(globalDir, "act5", "Accel"), "Ctrl+5");
-    EXPECT_EQ(IniValue(globalDir, "act5", "FilePath"), globalDir + "\\act5.pl");
-    EXPECT_TRUE(edited.bGlobal);
-    EXPECT_EQ(edited.nRepeat, 4);
-    EXPECT_TRUE(edited.bMenu);
-    EXPECT_EQ(edited.strPath, globalDir + "\\act5.pl");
+    EXPECT_EQ(Section(localDir), "-|-|-|-");
+    EXPECT_EQ(Section(globalDir), "4|Ctrl+5|" + globalDir + "\\act5.pl|1");
+    EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
+              std::make_tuple(true, 4, true, globalDir + "\\act5.pl"));
 
     // What the caller saves afterwards keeps the values the user set.
     catalogue.SaveEntry(edited);
@@ -314,8 +280,8 @@ TEST_F(MoveTest, LocalToGlobalAndBackCarriesTheDialogsValues)
     EXPECT_EQ(Move(edited), IDOK); // and back, flipping the menu flag off again
     EXPECT_TRUE(FileExists(localDir + "\\act5.pl"));
     EXPECT_FALSE(FileExists(globalDir + "\\act5.pl"));
-    EXPECT_EQ(IniValue(globalDir, "act5", "PlayMode"), "<absent>");
-    EXPECT_EQ(IniValue(localDir, "act5", "AddToMenu"), "0");
+    EXPECT_EQ(Section(globalDir), "-|-|-|-");
+    EXPECT_EQ(Section(localDir), "4|Ctrl+5|" + localDir + "\\act5.pl|0");
     EXPECT_FALSE(edited.bGlobal);
 }
 
@@ -353,7 +319,7 @@ TEST_F(MoveTest, AFailedCopyIsReportedWithTheSystemsText)
     EXPECT_GT(shown.size(), prefix.size() + 3) << "the platform's text follows";
     EXPECT_FALSE(edited.bGlobal);
     EXPECT_EQ(edited.nRepeat, 2);
-    EXPECT_EQ(IniValue(localDir, "act5", "PlayMode"), "2");
+    EXPECT_EQ(Section(localDir), "2|Ctrl+5|-|-");
 }
 
 TEST_F(MoveTest, OneFolderForBothLosesNothing)
@@ -363,7 +329,7 @@ TEST_F(MoveTest, OneFolderForBothLosesNothing)
     ActionEntry edited = *Find("act5");
     EXPECT_EQ(Move(edited), IDOK);
     EXPECT_EQ(ReadTextFile(localDir + "\\act5.pl"), "# act5\n");
-    EXPECT_EQ(IniValue(localDir, "act5", "PlayMode"), "4");
+    EXPECT_EQ(Section(localDir), "4|Ctrl+5|" + localDir + "\\act5.pl|1");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "host/baseutil.h"
+#include "host/hostapi.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"
@@ -23,52 +24,10 @@ int DefaultId(ModalWindow &w)
     return LOWORD(::SendMessageA(w.Handle(), DM_GETDEFID, 0, 0));
 }
 
-class RecordMsgTest : public HostFixture
-{
-protected:
-    // The stored "Show confirmation dialog", or -1 when absent.
-    long Stored()
-    {
-        mimic::UniqueHKey key;
-        DWORD value = 0;
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, KEY_READ,
-                            key.put()) != ERROR_SUCCESS ||
-            !baseutil::ReadNumberFromReg(key.get(), "Show confirmation dialog", value))
-            return -1;
-        return static_cast<long>(value);
-    }
+using RecordMsgTest = HostFixture;
 
-    INT_PTR Run(ModalDriver::Step step)
-    {
-        ModalDriver driver;
-        driver.Expect("Record", std::move(step));
-        mimic::CRecordMsg dlg(Framework(), nullptr);
-        return dlg.DoModal();
-    }
-};
-
-TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClear)
-{
-    EXPECT_EQ(Run([](ModalWindow &w) {
-                  EXPECT_TRUE(Focused(w, IDOK));
-                  EXPECT_EQ(DefaultId(w), IDOK);
-                  EXPECT_EQ(w.Text(IDOK), "Yes");
-                  EXPECT_EQ(w.Text(IDCANCEL), "No");
-                  EXPECT_EQ(w.Text(IDC_RECORD_DONTSHOW), "Do not show me this dialog again");
-                  EXPECT_FALSE(w.IsChecked(IDC_RECORD_DONTSHOW));
-                  w.Click(IDC_RECORD_DONTSHOW);
-                  w.Click(IDOK);
-              }),
-              IDOK);
-    EXPECT_EQ(Stored(), 1);
-    // The box starts clear every time, whatever was stored.
-    Run([](ModalWindow &w) {
-        EXPECT_FALSE(w.IsChecked(IDC_RECORD_DONTSHOW));
-        w.Click(IDCANCEL);
-    });
-}
-
-TEST_F(RecordMsgTest, OnlyYesStoresTheBox)
+// The cases run in turn on one settings key: the box starts clear every time, whatever was stored.
+TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClearAndOnlyYesStoresTheBox)
 {
     struct Case
     {
@@ -79,37 +38,45 @@ TEST_F(RecordMsgTest, OnlyYesStoresTheBox)
         long stored;
     };
     const Case cases[] = {
-        {"Yes, box clear", false, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 0},
-        {"Yes, box checked", true, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 1},
         {"No", true, [](ModalWindow &w) { w.Click(IDCANCEL); }, IDCANCEL, -1},
         {"Escape", true, [](ModalWindow &w) { w.TypeKey(VK_ESCAPE); }, IDCANCEL, -1},
         {"closing the window", true, [](ModalWindow &w) { ::SendMessageA(w.Handle(), WM_CLOSE, 0, 0); },
          IDCANCEL, -1},
+        {"Yes, box checked", true, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 1},
+        {"Yes, box clear", false, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 0},
+        {"Yes still answers with the settings key refused", true,
+         [this](ModalWindow &w) {
+             host->RefuseSettings(true);
+             w.Click(IDOK);
+             host->RefuseSettings(false);
+         },
+         IDOK, 0},
+    };
+    // The stored "Show confirmation dialog", or -1 when absent.
+    auto stored = [&] {
+        mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
+        DWORD value = 0;
+        const bool found = baseutil::ReadNumberFromReg(key.get(), "Show confirmation dialog", value);
+        return found ? static_cast<long>(value) : -1;
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.what);
-        ::RegDeleteTreeA(HKEY_CURRENT_USER, host->SettingsRoot().c_str());
-        EXPECT_EQ(Run([&](ModalWindow &w) {
+        mimic::CRecordMsg dlg(Framework(), nullptr);
+        EXPECT_EQ(RunModal(dlg, "Record", [&](ModalWindow &w) {
+                      EXPECT_TRUE(Focused(w, IDOK));
+                      EXPECT_EQ(DefaultId(w), IDOK);
+                      EXPECT_EQ(w.Text(IDOK), "Yes");
+                      EXPECT_EQ(w.Text(IDCANCEL), "No");
+                      EXPECT_EQ(w.Text(IDC_RECORD_DONTSHOW), "Do not show me this dialog again");
+                      EXPECT_FALSE(w.IsChecked(IDC_RECORD_DONTSHOW));
                       if (c.check)
                           w.Click(IDC_RECORD_DONTSHOW);
                       c.answer(w);
                   }),
                   c.result);
-        EXPECT_EQ(Stored(), c.stored);
+        EXPECT_EQ(stored(), c.stored);
     }
-}
-
-TEST_F(RecordMsgTest, YesStillAnswersWhenTheSettingsKeyIsRefused)
-{
-    host->RefuseSettings(true);
-    EXPECT_EQ(Run([](ModalWindow &w) {
-                  w.Click(IDC_RECORD_DONTSHOW);
-                  w.Click(IDOK);
-              }),
-              IDOK);
-    host->RefuseSettings(false);
-    EXPECT_EQ(Stored(), -1);
 }
 
 TEST(ReplaceDlgTest, BothReplaceButtonsAnswerOkAndOnlyReplaceAllSetsTheFlag)
@@ -130,16 +97,16 @@ TEST(ReplaceDlgTest, BothReplaceButtonsAnswerOkAndOnlyReplaceAllSetsTheFlag)
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.what);
-        ModalDriver driver;
-        driver.Expect("Replace File", [&](ModalWindow &w) {
-            EXPECT_TRUE(Focused(w, IDC_REPLACE)) << "Replace has the focus on opening";
-            EXPECT_EQ(DefaultId(w), IDOK) << "Replace All stays the dialog's default";
-            EXPECT_EQ(w.MessageText(), "");
-            EXPECT_EQ(w.Text(IDOK), "Replace All");
-            c.answer(w);
-        });
         mimic::CReplaceDlg dlg(nullptr);
-        EXPECT_EQ(dlg.DoModal(), c.result);
+        EXPECT_EQ(RunModal(dlg, "Replace File",
+                           [&](ModalWindow &w) {
+                               EXPECT_TRUE(Focused(w, IDC_REPLACE)) << "Replace has the focus on opening";
+                               EXPECT_EQ(DefaultId(w), IDOK) << "Replace All stays the dialog's default";
+                               EXPECT_EQ(w.MessageText(), "");
+                               EXPECT_EQ(w.Text(IDOK), "Replace All");
+                               c.answer(w);
+                           }),
+                  c.result);
         EXPECT_EQ(dlg.ReplaceAll(), c.all);
     }
 }
@@ -170,24 +137,51 @@ std::string PlatformKeyName(UINT vk)
     return name;
 }
 
-struct KeyCase
+TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
 {
-    const char *what;
-    std::function<void(ModalWindow &)> keys;
-    std::string text;
-    BYTE fVirt;
-    WORD key;
-};
-
-void RunHotkeyCases(const std::vector<KeyCase> &cases)
-{
-    for (const KeyCase &c : cases)
+    struct Stroke
+    {
+        UINT vk;
+        bool ctrl, alt, shift;
+    };
+    struct Case
+    {
+        const char *what;
+        std::vector<Stroke> strokes; // typed as the user types them
+        std::function<void(ModalWindow &)> then;
+        std::string text;
+        BYTE fVirt;
+        WORD key;
+    };
+    const Case cases[] = {
+        {"Ctrl alone", {{VK_CONTROL, 1, 0, 0}}, nullptr, "Ctrl+", FCONTROL, VK_CONTROL},
+        {"Ctrl then Shift", {{VK_CONTROL, 1, 0, 0}, {VK_SHIFT, 1, 0, 1}}, nullptr, "Ctrl+Shift+", FCONTROL | FSHIFT,
+         VK_SHIFT},
+        {"Alt, Shift, Ctrl, F5", {{VK_MENU, 0, 1, 0}, {VK_SHIFT, 0, 1, 1}, {VK_CONTROL, 1, 1, 1}, {VK_F5, 1, 1, 1}},
+         nullptr, "Ctrl+Alt+Shift+F5", FCONTROL | FALT | FSHIFT, VK_F5},
+        {"Shift, Ctrl, Alt, F5", {{VK_SHIFT, 0, 0, 1}, {VK_CONTROL, 1, 0, 1}, {VK_MENU, 1, 1, 1}, {VK_F5, 1, 1, 1}},
+         nullptr, "Ctrl+Alt+Shift+F5", FCONTROL | FALT | FSHIFT, VK_F5},
+        {"plain letters replace each other", {{'Q', 0, 0, 0}, {'A', 0, 0, 0}}, nullptr, "A", 0, 'A'},
+        {"a character message is swallowed", {{'B', 0, 0, 0}},
+         [](ModalWindow &w) { ::SendMessageA(::GetDlgItem(w.Handle(), IDC_TEST_HOTKEY), WM_CHAR, 'x', 0); }, "B", 0,
+         'B'},
+        {"a key without a name", {}, [](ModalWindow &w) { w.PressKey(IDC_TEST_HOTKEY, 0xE8, true); }, "Ctrl+",
+         FCONTROL, 0xE8},
+        {"Tab is captured and the focus stays", {{VK_TAB, 0, 0, 0}}, nullptr, "Tab", 0, VK_TAB},
+        {"Alt+F4 does not close the dialog", {{VK_F4, 0, 1, 0}}, nullptr, "Alt+F4", FALT, VK_F4},
+        {"Escape does not close it either", {{VK_ESCAPE, 0, 0, 0}}, nullptr, PlatformKeyName(VK_ESCAPE), 0,
+         VK_ESCAPE},
+    };
+    for (const Case &c : cases)
     {
         SCOPED_TRACE(c.what);
         HotkeyDialog dlg;
         ModalDriver driver;
         driver.Expect("Hotkey Field", [&](ModalWindow &w) {
-            c.keys(w);
+            for (const Stroke &k : c.strokes)
+                w.TypeKey(k.vk, k.ctrl, k.alt, k.shift);
+            if (c.then)
+                c.then(w);
             EXPECT_EQ(w.Text(IDC_TEST_HOTKEY), c.text);
             DWORD start = 1, end = 0;
             ::SendMessageA(::GetDlgItem(w.Handle(), IDC_TEST_HOTKEY), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -204,60 +198,6 @@ void RunHotkeyCases(const std::vector<KeyCase> &cases)
         });
         EXPECT_EQ(dlg.DoModal(), IDOK);
     }
-}
-
-TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrder)
-{
-    RunHotkeyCases({
-        {"Ctrl alone", [](ModalWindow &w) { w.TypeKey(VK_CONTROL, true); }, "Ctrl+", FCONTROL, VK_CONTROL},
-        {"Ctrl then Shift",
-         [](ModalWindow &w) {
-             w.TypeKey(VK_CONTROL, true);
-             w.TypeKey(VK_SHIFT, true, false, true);
-         },
-         "Ctrl+Shift+", FCONTROL | FSHIFT, VK_SHIFT},
-        {"Alt, Shift, Ctrl, F5",
-         [](ModalWindow &w) {
-             w.TypeKey(VK_MENU, false, true);
-             w.TypeKey(VK_SHIFT, false, true, true);
-             w.TypeKey(VK_CONTROL, true, true, true);
-             w.TypeKey(VK_F5, true, true, true);
-         },
-         "Ctrl+Alt+Shift+F5", FCONTROL | FALT | FSHIFT, VK_F5},
-        {"Shift, Ctrl, Alt, F5",
-         [](ModalWindow &w) {
-             w.TypeKey(VK_SHIFT, false, false, true);
-             w.TypeKey(VK_CONTROL, true, false, true);
-             w.TypeKey(VK_MENU, true, true, true);
-             w.TypeKey(VK_F5, true, true, true);
-         },
-         "Ctrl+Alt+Shift+F5", FCONTROL | FALT | FSHIFT, VK_F5},
-    });
-}
-
-TEST(HotkeyEditTest, KeysAreNamedNeverTyped)
-{
-    RunHotkeyCases({
-        {"plain letters replace each other",
-         [](ModalWindow &w) {
-             w.TypeKey('Q');
-             w.TypeKey('A');
-         },
-         "A", 0, 'A'},
-        {"a character message is swallowed",
-         [](ModalWindow &w) {
-             w.TypeKey('B');
-             ::SendMessageA(::GetDlgItem(w.Handle(), IDC_TEST_HOTKEY), WM_CHAR, 'x', 0);
-         },
-         "B", 0, 'B'},
-        {"a key without a name", [](ModalWindow &w) { w.PressKey(IDC_TEST_HOTKEY, 0xE8, true); }, "Ctrl+",
-         FCONTROL, 0xE8},
-        {"Tab is captured and the focus stays", [](ModalWindow &w) { w.TypeKey(VK_TAB); }, "Tab", 0, VK_TAB},
-        {"Alt+F4 does not close the dialog", [](ModalWindow &w) { w.TypeKey(VK_F4, false, true); }, "Alt+F4",
-         FALT, VK_F4},
-        {"Escape does not close it either", [](ModalWindow &w) { w.TypeKey(VK_ESCAPE); }, PlatformKeyName(VK_ESCAPE),
-         0, VK_ESCAPE},
-    });
 }
 
 } // namespace

@@ -6,28 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <commctrl.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <numeric>
 #include <string>
 #include <vector>
 
-#include "core/Raii.h"
 #include "core/Text.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "mimic.h"
-#include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Perl.h"
-#include "tests/support/PlugInDll.h"
+#include "tests/support/PlugInHost.h"
 #include "ui/resource.h"
 
-using mimic::ComPtr;
 using mimic::UniqueBstr;
 using namespace testsupport;
 
@@ -35,23 +31,10 @@ namespace {
 
 const CLSID kMenuRequest = {0x5A0C3E11, 0x2B4D, 0x4E6F, {0x81, 0x92, 0xA3, 0xB4, 0xC5, 0xD6, 0xE7, 0xF8}};
 
-// The interfaces declare LPWSTR where the host passes narrow text.
-LPWSTR Narrow(const std::string &text)
-{
-    return reinterpret_cast<LPWSTR>(const_cast<char *>(text.c_str()));
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point start)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
-
-struct Usage
-{
-    long long handles = 0;
-    long long privateBytes = 0;
-    long long heapBytes = 0; // blocks in use on every heap of the process
-};
 
 // Handles the process holds. Wine answers GetProcessHandleCount with 0; its
 // system handle list does count them.
@@ -73,10 +56,11 @@ long long HandleCount()
     };
     std::vector<char> buffer(1 << 16);
     const ULONG kSystemHandleInformation = 16;
+    const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
     ULONG needed = 0;
     LONG status;
     while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
-               static_cast<LONG>(0xC0000004) /* info length mismatch */ &&
+               kInfoLengthMismatch &&
            buffer.size() < (1u << 28))
         buffer.resize(buffer.size() * 4);
     if (status != 0)
@@ -89,64 +73,44 @@ long long HandleCount()
     return mine;
 }
 
-long long HeapBytesInUse()
+struct Usage
 {
-    std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
-    heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
-    long long bytes = 0;
-    for (HANDLE heap : heaps)
+    long long handles = HandleCount();
+    long long privateBytes = 0; // the commit charge, which Wine leaves at 0
+    long long heapBytes = 0;    // blocks in use on every heap of the process
+
+    Usage()
     {
-        ::HeapLock(heap);
-        PROCESS_HEAP_ENTRY entry = {};
-        while (::HeapWalk(heap, &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
-                bytes += entry.cbData;
-        ::HeapUnlock(heap);
+        PROCESS_MEMORY_COUNTERS counters = {};
+        counters.cb = sizeof(counters);
+        ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
+        privateBytes = static_cast<long long>(counters.PagefileUsage);
+        std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
+        heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+        for (HANDLE heap : heaps)
+        {
+            ::HeapLock(heap);
+            PROCESS_HEAP_ENTRY entry = {};
+            while (::HeapWalk(heap, &entry))
+                if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+                    heapBytes += entry.cbData;
+            ::HeapUnlock(heap);
+        }
     }
-    return bytes;
-}
+};
 
-Usage Measure()
-{
-    Usage usage;
-    usage.handles = HandleCount();
-    // The commit charge: what Windows reports as PrivateUsage, which Wine leaves at 0.
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof(counters));
-    usage.privateBytes = static_cast<long long>(counters.PagefileUsage);
-    usage.heapBytes = HeapBytesInUse();
-    return usage;
-}
-
-class EnduranceTest : public HostFixture
+// Temporary recordings that ask nothing: sessions without dialogs.
+class EnduranceTest : public PlugInHost
 {
 protected:
     void SetUp() override
     {
-        host->OpenPlugIn(CLSID_HostPlugIn);
-        // As a host registers its document class. Wine's ProgIDFromCLSID also
-        // leaks a registry handle for every class it does not find.
-        host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
-        SetSetting("Local Path", localDir);
-        {
-            // Temporary recordings that ask nothing: a session without dialogs.
-            mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
-            baseutil::WriteNumberToReg(key.get(), "Record Temporary Task", 2);
-        }
-        ASSERT_NO_FATAL_FAILURE(dll.Load(MIMIC_DLL_PATH));
+        ASSERT_NO_FATAL_FAILURE(PlugInHost::SetUp());
+        SetNumber("Record Temporary Task", 2);
     }
-    void TearDown() override
-    {
-        mimic.Reset();
-        plugIn.Reset();
-        EXPECT_TRUE(dll.Release()) << "the module can unload";
-    }
-
     void CreateAndInitialize()
     {
-        ASSERT_EQ(dll.factory->CreateInstance(nullptr, IID_IPlugIn, plugIn.PutVoid()), S_OK);
-        ASSERT_EQ(plugIn.As(IID_IMimic, mimic), S_OK);
+        NewPlugIn();
         ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
     }
     void CloseAndRelease()
@@ -155,34 +119,15 @@ protected:
         mimic.Reset();
         plugIn.Reset();
     }
-    long RecorderState()
-    {
-        long state = -1, cookie = -1;
-        mimic->GetRecorderState(&state, &cookie);
-        return state;
-    }
     static size_t Sinks(refhost::RefDocument *doc)
     {
         return doc->SinkCount(IID_IDocumentEvents) + doc->SinkCount(IID_IDocumentEvents2) +
                doc->SinkCount(IID_IMimicEventSink);
     }
-
-    PlugInDll dll;
-    ComPtr<IPlugIn> plugIn;
-    ComPtr<IMimic> mimic;
 };
 
 // ---------------------------------------------------------------------------
 // Recording over and over
-
-struct Tally
-{
-    int notIdle = 0;         // recordings that did not end
-    int sinksLeft = 0;       // event sinks still advised on a document afterwards
-    int hostLinksLeft = 0;   // host registrations left after Close
-    int moduleHeld = 0;      // sessions after which the module could not unload
-    int scriptsIncomplete = 0;
-};
 
 class RecordingSessions : public EnduranceTest
 {
@@ -191,7 +136,7 @@ protected:
     // The three ways a recording ends take turns: stopped by the host, ended
     // by closing its last document after a pause, stopped with two documents
     // still tracked.
-    void Session(int first, int cycles, Tally &tally)
+    void Session(int first, int cycles)
     {
         CreateAndInitialize();
         host->NotifyPlugInOpened(CLSID_HostPlugIn, 50);
@@ -203,7 +148,7 @@ protected:
             const std::string n = std::to_string(i);
             mimic->StartRecording(nullptr, 1);
             start->ReportCommand("Place", ("R" + n).c_str());
-            mimic->RecordEvent(1, Narrow("Zoom"), Narrow(n));
+            Record(1, "Zoom", n);
             refhost::RefDocument *other = host->OpenDocument(2, "other.bde");
             host->NotifyPlugInOpened(CLSID_EditorDocument, 2);
             other->FireOpen(3, "other.bde", "sch");
@@ -216,7 +161,7 @@ protected:
                 break;
             case 1:
                 mimic->PauseRecording();
-                mimic->RecordEvent(1, Narrow("Dropped"), Narrow(n));
+                Record(1, "Dropped", n);
                 mimic->StartRecording(nullptr, 1);
                 host->NotifyPlugInClosed(CLSID_EditorDocument, 2);
                 host->NotifyPlugInClosed(CLSID_EditorDocument, 1);
@@ -226,20 +171,20 @@ protected:
                 host->NotifyPlugInClosed(CLSID_EditorDocument, 2);
                 break;
             }
-            tally.notIdle += RecorderState() != 0;
-            tally.sinksLeft += static_cast<int>(Sinks(start) + Sinks(other));
+            EXPECT_EQ(State(), 0) << "recording " << i << " ended";
+            EXPECT_EQ(Sinks(start) + Sinks(other), 0u) << "every document sink of recording " << i << " is unadvised";
             host->CloseDocument(2);
         }
         // Recording must still work at the end of a long session.
         const std::string last = std::to_string(first + cycles - 1);
         const std::string script = ReadTextFile(localDir + "\\temporary_action.pl");
-        tally.scriptsIncomplete += script.find("ExecuteCommand('Place', 'R" + last + "')") == std::string::npos ||
-                                   script.find("ExecuteCommand('Wire', '" + last + "')") == std::string::npos ||
-                                   script.find("Dropped") != std::string::npos;
+        EXPECT_NE(script.find("ExecuteCommand('Place', 'R" + last + "')"), std::string::npos);
+        EXPECT_NE(script.find("ExecuteCommand('Wire', '" + last + "')"), std::string::npos);
+        EXPECT_EQ(script.find("Dropped"), std::string::npos) << "nothing is recorded while paused";
         CloseAndRelease();
-        tally.hostLinksLeft +=
-            static_cast<int>(host->NotifySinkCount() + host->CommandSinkCount() + host->PlugInSinkCount());
-        tally.moduleHeld += !dll.CanUnloadNow();
+        EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount() + host->PlugInSinkCount(), 0u)
+            << "Close withdraws the notification, command and plug-in sinks";
+        EXPECT_TRUE(dll.CanUnloadNow()) << "nothing keeps the module after a session";
         host->ClearAccelCalls(); // the host's own log of calls is not the plug-in's memory
     }
 };
@@ -247,15 +192,14 @@ protected:
 TEST_F(RecordingSessions, AThousandRecordingsLeaveNoHandleMemoryOrSinkBehind)
 {
     host->OpenDocument(1, "start.bde");
-    Tally tally;
     const int sessions = 10, cycles = 100;
-    Session(0, cycles, tally); // warm-up: first-use allocations and caches
-    const Usage before = Measure();
+    Session(0, cycles); // warm-up: first-use allocations and caches
+    const Usage before;
     const auto t0 = std::chrono::steady_clock::now();
     for (int s = 1; s <= sessions; ++s)
-        Session(s * cycles, cycles, tally);
+        Session(s * cycles, cycles);
     const double seconds = SecondsSince(t0);
-    const Usage after = Measure();
+    const Usage after;
 
     std::printf("[ figures  ] %d recordings in %d plug-in sessions: %.2f s, %.2f ms per recording\n",
                 sessions * cycles, sessions, seconds, 1000.0 * seconds / (sessions * cycles));
@@ -264,13 +208,7 @@ TEST_F(RecordingSessions, AThousandRecordingsLeaveNoHandleMemoryOrSinkBehind)
                 before.handles, after.handles, before.privateBytes, after.privateBytes,
                 (after.privateBytes - before.privateBytes) / 1024, before.heapBytes, after.heapBytes,
                 after.heapBytes - before.heapBytes);
-    std::fflush(stdout);
 
-    EXPECT_EQ(tally.notIdle, 0);
-    EXPECT_EQ(tally.sinksLeft, 0) << "every document sink is unadvised";
-    EXPECT_EQ(tally.hostLinksLeft, 0) << "Close withdraws the notification, command and plug-in sinks";
-    EXPECT_EQ(tally.moduleHeld, 0) << "nothing keeps the module after each session";
-    EXPECT_EQ(tally.scriptsIncomplete, 0);
     ASSERT_GT(before.handles, 0) << "handles are counted";
     EXPECT_LT(after.handles - before.handles, 10);
     EXPECT_LT(after.privateBytes - before.privateBytes, 1LL << 20) << "less than 1 KiB per recording";
@@ -282,10 +220,10 @@ TEST_F(RecordingSessions, TenThousandCommandsAllReachTheScript)
     refhost::RefDocument *start = host->OpenDocument(1, "start.bde");
     CreateAndInitialize();
     const int commands = 10000;
-    const Usage before = Measure();
+    const Usage before;
     const auto t0 = std::chrono::steady_clock::now();
     ASSERT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
-    ASSERT_EQ(RecorderState(), 1);
+    ASSERT_EQ(State(), 1);
     // Half through the document's own connection, half through the host's call.
     for (int i = 0; i < commands; ++i)
     {
@@ -293,33 +231,27 @@ TEST_F(RecordingSessions, TenThousandCommandsAllReachTheScript)
         if (i % 2)
             start->ReportCommand("Step", params.c_str());
         else
-            mimic->RecordEvent(1, Narrow("Step"), Narrow(params));
+            Record(1, "Step", params);
     }
     ASSERT_EQ(mimic->StopRecording(), S_OK);
     const double seconds = SecondsSince(t0);
-    const Usage after = Measure();
+    const Usage after;
     std::printf("[ figures  ] %d commands recorded in %.2f s, %.1f us per command; private bytes %+lld KiB, heap "
                 "in use %+lld bytes\n",
                 commands, seconds, 1e6 * seconds / commands, (after.privateBytes - before.privateBytes) / 1024,
                 after.heapBytes - before.heapBytes);
-    std::fflush(stdout);
     EXPECT_EQ(Sinks(start), 0u);
 
     // Every command once, in the order given.
     const std::string path = localDir + "\\temporary_action.pl";
-    const std::string script = ReadTextFile(path);
-    std::vector<int> order;
-    const std::string mark = "ExecuteCommand('Step', 'n=";
+    const std::string script = ReadTextFile(path), mark = "ExecuteCommand('Step', 'n=";
+    std::vector<int> order, given(commands);
     for (size_t at = script.find(mark); at != std::string::npos; at = script.find(mark, at + 1))
         order.push_back(std::atoi(script.c_str() + at + mark.size()));
-    ASSERT_EQ(order.size(), static_cast<size_t>(commands));
-    int outOfPlace = 0;
-    for (int i = 0; i < commands; ++i)
-        outOfPlace += order[i] != i;
-    EXPECT_EQ(outOfPlace, 0);
+    std::iota(given.begin(), given.end(), 0);
+    EXPECT_TRUE(order == given) << order.size() << " of " << commands << " commands, or out of order";
     const PerlRun check = RunPerl({"-c", UnixPath(path)});
     EXPECT_EQ(check.exitCode, 0) << check.output;
-    EXPECT_NE(check.output.find("syntax OK"), std::string::npos) << check.output;
     CloseAndRelease();
 }
 
@@ -331,14 +263,7 @@ struct Action
     int repeat = 0;
     std::string accel;
     bool menu = false;
-};
-
-// What the host can find out about one action.
-struct Seen
-{
-    int id = 0;
-    Action action;
-    std::string name;
+    std::string Text() const { return std::to_string(repeat) + "/" + accel + "/" + (menu ? "menu" : "-"); }
 };
 
 class LargeCatalogue : public EnduranceTest
@@ -354,9 +279,7 @@ protected:
     void MakeCatalogue()
     {
         std::vector<std::string> keys, hotkeys;
-        for (char c = 'A'; c <= 'Z'; ++c)
-            keys.push_back(std::string(1, c));
-        for (char c = '1'; c <= '9'; ++c)
+        for (char c : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ123456789"))
             keys.push_back(std::string(1, c));
         for (int f = 1; f <= 12; ++f)
             keys.push_back("F" + std::to_string(f));
@@ -368,10 +291,9 @@ protected:
         for (int k = 0; k < kActions; ++k)
         {
             const bool global = k >= kActions / 2;
-            const std::string folder = global ? globalDir : localDir;
             char name[16];
             std::snprintf(name, sizeof(name), "%c%04d", global ? 'g' : 'l', k);
-            const std::string path = AddScript(folder, std::string(name) + ".pl");
+            const std::string path = AddScript(global ? globalDir : localDir, std::string(name) + ".pl");
             Action a;
             if (k % 100 != 99)
             {
@@ -391,103 +313,67 @@ protected:
         WriteTextFile(globalDir + "\\mimic.ini", ini[1]);
     }
 
-    // The catalogue as the host sees it: every command id the plug-in answers
-    // for, with the script, repeat count and hotkey behind it, and the menu.
-    std::map<std::string, Seen> Look()
+    // Asks the plug-in, as the host does, about every command id, the menu and
+    // every hotkey, and compares what it says with what the folders hold.
+    void Check(const char *when)
     {
-        std::map<std::string, Seen> seen;
-        idsAnswered = 0;
-        lastId = 0;
+        SCOPED_TRACE(when);
+        const auto t0 = std::chrono::steady_clock::now();
+        std::map<std::string, Action> seen;
+        std::map<int, std::string> scriptOf;
         for (int id = kFirstId; id < kFirstId + kActions + 100; ++id)
         {
             long times = 0;
             UniqueBstr path, accel;
             if (mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()) != S_OK)
                 continue;
-            ++idsAnswered;
-            lastId = id;
-            Seen &s = seen[mimic::NarrowFromBstr(path.get())];
-            s.id = id;
-            s.action.repeat = static_cast<int>(times);
             EXPECT_EQ(mimic->GetCommandAccelFromId(id, accel.put()), S_OK) << id;
-            s.action.accel = mimic::NarrowFromBstr(accel.get());
+            scriptOf[id] = mimic::NarrowFromBstr(path.get());
+            EXPECT_EQ(seen.count(scriptOf[id]), 0u) << scriptOf[id] << " has two ids";
+            seen[scriptOf[id]] = {static_cast<int>(times), mimic::NarrowFromBstr(accel.get()), false};
         }
-        std::map<int, Seen *> byId;
-        for (auto &kv : seen)
-            byId[kv.second.id] = &kv.second;
-        IUnknown *menu = nullptr;
-        if (mimic->GetMimicMenu(&menu, kMenuRequest) == S_OK)
-        {
-            for (const refhost::MenuItem &item : host->Menus().back()->Items())
-            {
-                auto it = byId.find(static_cast<int>(item.nCmdId));
-                if (it == byId.end() || it->second->action.menu || !IsEqualCLSID(item.clsid, kMenuRequest))
-                {
-                    ++badMenuItems;
-                    continue;
-                }
-                it->second->action.menu = true;
-                it->second->name = item.text;
-            }
-            menu->Release();
-        }
-        return seen;
-    }
+        ASSERT_EQ(scriptOf.size(), expected.size()) << "one id per action";
+        EXPECT_EQ(scriptOf.rbegin()->first, kFirstId + static_cast<int>(expected.size()) - 1) << "ids without gaps";
 
-    // Compares the host's view with what the folders hold; lists the first
-    // differences.
-    void Check(const char *when)
-    {
-        SCOPED_TRACE(when);
-        const auto t0 = std::chrono::steady_clock::now();
-        badMenuItems = 0;
-        std::map<std::string, Seen> seen = Look();
-        EXPECT_EQ(idsAnswered, static_cast<int>(expected.size())) << "one id per action, none twice";
-        EXPECT_EQ(lastId, kFirstId + static_cast<int>(expected.size()) - 1) << "ids without gaps";
+        // One menu item per flagged action, named after its script.
+        IUnknown *menu = nullptr;
+        ASSERT_EQ(mimic->GetMimicMenu(&menu, kMenuRequest), S_OK);
+        menu->Release();
+        int badMenuItems = 0;
+        for (const refhost::MenuItem &item : host->Menus().back()->Items())
+        {
+            auto it = scriptOf.find(static_cast<int>(item.nCmdId));
+            if (it == scriptOf.end() || seen[it->second].menu || !IsEqualCLSID(item.clsid, kMenuRequest) ||
+                FileUtils::GetNameFromFile(it->second) != item.text + ".pl")
+                ++badMenuItems;
+            else
+                seen[it->second].menu = true;
+        }
         EXPECT_EQ(badMenuItems, 0);
+
+        // As many ids as actions, none twice: every action expected was seen, and nothing else.
         std::string differences;
         int count = 0;
-        int lastLocal = 0, firstGlobal = 1 << 30;
         for (const auto &kv : expected)
         {
-            auto it = seen.find(kv.first);
-            std::string what;
-            if (it == seen.end())
-                what = "missing";
-            else
-            {
-                const Action &a = it->second.action;
-                if (a.repeat != kv.second.repeat || a.accel != kv.second.accel || a.menu != kv.second.menu)
-                    what = std::to_string(a.repeat) + "/" + a.accel + "/" + std::to_string(a.menu) + " instead of " +
-                           std::to_string(kv.second.repeat) + "/" + kv.second.accel + "/" +
-                           std::to_string(kv.second.menu);
-                else if (a.menu && it->second.name + ".pl" != kv.first.substr(kv.first.rfind('\\') + 1))
-                    what = "menu item named " + it->second.name;
-                if (kv.first.compare(0, globalDir.size(), globalDir) == 0)
-                    firstGlobal = std::min(firstGlobal, it->second.id);
-                else
-                    lastLocal = std::max(lastLocal, it->second.id);
-            }
-            if (!what.empty() && ++count <= 8)
-                differences += "\n  " + kv.first + ": " + what;
+            const std::string got = seen.count(kv.first) ? seen[kv.first].Text() : "missing";
+            if (got != kv.second.Text() && ++count <= 8)
+                differences += "\n  " + kv.first + ": " + got + " instead of " + kv.second.Text();
         }
-        for (const auto &kv : seen)
-            if (!expected.count(kv.first) && ++count <= 8)
-                differences += "\n  " + kv.first + ": not expected";
         EXPECT_EQ(count, 0) << differences;
-        EXPECT_LT(lastLocal, firstGlobal) << "local actions come first";
+        EXPECT_TRUE(std::is_partitioned(scriptOf.begin(), scriptOf.end(), [&](const auto &kv) {
+            return kv.second.compare(0, globalDir.size(), globalDir) != 0;
+        })) << "local actions come first";
         EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), expected.size()) << "no stale host command";
         EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), expected.size());
 
         // Every hotkey, in any letter case, finds the first action holding it.
         std::map<std::string, int> owner;
-        for (const auto &kv : seen)
+        for (auto it = scriptOf.rbegin(); it != scriptOf.rend(); ++it)
         {
-            std::string key = kv.second.action.accel;
+            std::string key = seen[it->second].accel;
             std::transform(key.begin(), key.end(), key.begin(), ::tolower);
-            auto it = owner.find(key);
-            if (it == owner.end() || kv.second.id < it->second)
-                owner[key] = kv.second.id;
+            owner[key] = it->first; // the lowest id comes last
         }
         int wrongHotkeys = 0;
         for (const auto &kv : owner)
@@ -499,44 +385,9 @@ protected:
         int none = -1;
         EXPECT_EQ(mimic->GetCommandIdFromAccel(Narrow("Ctrl+Alt+Shift+F24"), &none), S_FALSE);
         std::printf("[ figures  ] %s: %zu actions looked up in %.2f s\n", when, seen.size(), SecondsSince(t0));
-        std::fflush(stdout);
-    }
-
-    // The Action Manager's list, as its rows show it.
-    static std::vector<std::string> RowNames(HWND list)
-    {
-        std::vector<std::string> names(static_cast<size_t>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
-        for (size_t i = 0; i < names.size(); ++i)
-        {
-            char text[64] = "";
-            LVITEMA item = {};
-            item.iSubItem = 1;
-            item.pszText = text;
-            item.cchTextMax = sizeof(text);
-            ::SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            names[i] = text;
-        }
-        return names;
-    }
-    static void Select(HWND list, std::initializer_list<std::string> names)
-    {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = 0;
-        ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-        const std::vector<std::string> rows = RowNames(list);
-        for (const std::string &name : names)
-        {
-            auto it = std::find(rows.begin(), rows.end(), name);
-            ASSERT_NE(it, rows.end()) << name;
-            item.state = LVIS_SELECTED | LVIS_FOCUSED;
-            ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(it - rows.begin()),
-                           reinterpret_cast<LPARAM>(&item));
-        }
     }
 
     std::map<std::string, Action> expected; // script path -> what its section says
-    int idsAnswered = 0, lastId = 0, badMenuItems = 0;
 };
 
 TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
@@ -551,29 +402,24 @@ TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
 
     // Through the Action Manager: one action gets new properties, takes a
     // hotkey from another and moves to the global folder; three go.
-    const std::string victim = [&] {
-        for (const auto &kv : expected)
-            if (kv.second.accel == "Ctrl+Alt+K")
-                return kv.first.substr(kv.first.rfind('\\') + 1, 5);
-        return std::string();
-    }();
+    std::string victim;
+    for (const auto &kv : expected)
+        if (kv.second.accel == "Ctrl+Alt+K")
+            victim = kv.first.substr(kv.first.rfind('\\') + 1, 5);
     ASSERT_EQ(victim.substr(0, 1), "l");
     const std::string moved = "l0777", movedFrom = localDir + "\\" + moved + ".pl";
-    ASSERT_TRUE(expected.at(movedFrom).accel.empty());
-    ASSERT_FALSE(expected.at(movedFrom).menu);
+    ASSERT_EQ(expected.at(movedFrom).Text(), "778//-") << "no hotkey, not on the menu";
     const std::vector<std::string> removed = {"l0042", "g2600", "g4990"};
     ModalDriver driver;
     size_t rowsAtStart = 0, rowsAtEnd = 0;
     std::string assignedTo;
     driver.Expect("Action Manager", [&](ModalWindow &w) {
-        HWND list = w.FindChild("SysListView32");
-        ASSERT_TRUE(list);
-        rowsAtStart = RowNames(list).size();
-        Select(list, {moved});
+        rowsAtStart = GridNames(w).size();
+        SelectActions(w, {moved});
         w.Click(IDC_TM_PROPERTIES);
-        Select(list, {removed[0], removed[1], removed[2]});
+        SelectActions(w, removed);
         w.Click(IDC_TM_REMOVE);
-        rowsAtEnd = RowNames(list).size();
+        rowsAtEnd = GridNames(w).size();
         w.Click(IDOK);
     });
     driver.Expect("Action Properties", [&](ModalWindow &p) {
@@ -609,7 +455,6 @@ TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
     EXPECT_EQ(localIni.find("[" + moved + "]"), std::string::npos) << "the moved action's old section is gone";
     EXPECT_EQ(localIni.find("[" + removed[0] + "]"), std::string::npos);
     Check("after the Action Manager"); // which reloaded the list after each change
-
 
     // A temporary recording takes Ctrl+0 from the three actions holding it.
     refhost::RefDocument *start = host->OpenDocument(1, "start.bde");

@@ -10,7 +10,6 @@
 #include "core/MacroRecorder.h"
 #include "core/Playback.h"
 #include "core/Text.h"
-#include "host/GridCtrl.h"
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
 #include "refhost/RefOptionsDialog.h"
@@ -29,21 +28,8 @@ using namespace testsupport;
 
 namespace {
 
-const char kErrorCaption[] = "NEXO Action Recorder/Player";
-
 // A stored registry value exactly as it lies: its type and its bytes.
-struct RawValue
-{
-    RawValue(DWORD t, std::string b) : type(t), bytes(std::move(b)) {}
-    DWORD type;
-    std::string bytes;
-    bool operator==(const RawValue &o) const { return type == o.type && bytes == o.bytes; }
-};
-
-bool EndsWith(const std::string &text, const std::string &tail)
-{
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
+using RawValue = std::pair<DWORD, std::string>;
 
 std::string Bytes(const void *data, size_t cb)
 {
@@ -78,14 +64,11 @@ protected:
         SetNumber("Defaul Repeat Count", 5);
         SetNumber("Defaul ShortCut Number", 4);
     }
-
-    static void AddAction(const std::string &folder, const char *name, const char *repeat, const char *accel,
-                          const char *menu)
+    // "Last Macro Path" and "Defaul Repeat Count" as "path|count".
+    std::string LastAction()
     {
-        AddScript(folder, std::string(name) + ".pl", std::string("# ") + name + "\n");
-        WriteIni(folder, name, "PlayMode", repeat);
-        WriteIni(folder, name, "Accel", accel);
-        WriteIni(folder, name, "AddToMenu", menu);
+        const std::optional<DWORD> count = Number("Defaul Repeat Count");
+        return Setting("Last Macro Path") + "|" + (count ? std::to_string(static_cast<int>(*count)) : "-");
     }
     // Script text and section as "text|PlayMode|Accel|AddToMenu"; "-" for what is absent.
     static std::string Stored(const std::string &folder, const char *name)
@@ -112,49 +95,22 @@ protected:
         return nullptr;
     }
 
-    mimic::UniqueHKey SettingsKey()
-    {
-        mimic::UniqueHKey key;
-        EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr,
-                                    0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr),
-                  ERROR_SUCCESS);
-        return key;
-    }
     void SetRaw(const char *name, const RawValue &value)
     {
-        ASSERT_EQ(::RegSetValueExA(SettingsKey().get(), name, 0, value.type,
-                                   reinterpret_cast<const BYTE *>(value.bytes.data()),
-                                   static_cast<DWORD>(value.bytes.size())),
+        ASSERT_EQ(::RegSetValueExA(SettingsKey().get(), name, 0, value.first,
+                                   reinterpret_cast<const BYTE *>(value.second.data()),
+                                   static_cast<DWORD>(value.second.size())),
                   ERROR_SUCCESS);
     }
-    void SetNumber(const char *name, DWORD value) { SetRaw(name, {REG_DWORD, Bytes(&value, sizeof(value))}); }
-    std::optional<RawValue> Raw(const char *name)
+    // REG_NONE without bytes when absent.
+    RawValue Raw(const char *name)
     {
         mimic::UniqueHKey key = SettingsKey();
-        DWORD type = 0, cb = 0;
-        if (::RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &cb) != ERROR_SUCCESS)
-            return std::nullopt;
+        DWORD type = REG_NONE, cb = 0;
+        ::RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &cb);
         std::string bytes(cb, '\0');
         ::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE *>(&bytes[0]), &cb);
-        bytes.resize(cb);
-        return RawValue{type, bytes};
-    }
-    // "Last Macro Path" and "Defaul Repeat Count" as "path|count".
-    std::string LastAction()
-    {
-        mimic::UniqueHKey key = SettingsKey();
-        std::string path = "-";
-        DWORD count = 0;
-        baseutil::ReadFromReg(key.get(), "Last Macro Path", path);
-        return path + "|" + (baseutil::ReadNumberFromReg(key.get(), "Defaul Repeat Count", count)
-                                 ? std::to_string(static_cast<int>(count))
-                                 : "-");
-    }
-    DWORD ShortcutNumber()
-    {
-        DWORD n = 0xdead;
-        baseutil::ReadNumberFromReg(SettingsKey().get(), "Defaul ShortCut Number", n);
-        return n;
+        return {type, bytes.substr(0, cb)};
     }
 
     long State()
@@ -192,27 +148,16 @@ protected:
         return host->CommandLines().size() > before ? host->CommandLines().back() : std::string();
     }
 
-    static void SelectRow(ModalWindow &w, const char *name)
-    {
-        KGridCtrl grid;
-        grid.Attach(::GetDlgItem(w.Handle(), IDC_TM_GRID));
-        for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
-            grid.SelectRow(*it, reinterpret_cast<ActionEntry *>(grid.GetRowParam(*it))->strName == name);
-    }
     // Removes the named action in the Action Manager, answering Yes.
     void RemoveInManager(const char *name)
     {
         ModalDriver driver;
-        driver.Answer("Warning", IDYES);
-        mimic::CTaskManager manager(Framework(), nullptr, catalogue);
-        RunModal(
-            manager, "Action Manager",
-            [&](ModalWindow &w) {
-                SelectRow(w, name);
-                w.Click(IDC_TM_REMOVE);
-                w.Click(IDCANCEL);
-            },
-            &driver);
+        driver.Answer("Warning", IDYES).Expect("Action Manager", [&](ModalWindow &w) {
+            SelectActions(w, {name});
+            w.Click(IDC_TM_REMOVE);
+            w.Click(IDCANCEL);
+        });
+        mimic::CTaskManager(Framework(), nullptr, catalogue).DoModal();
     }
     // Moves the named action to the other folder in Action Properties; returns
     // the text of the error box, which the case expects or not.
@@ -221,26 +166,24 @@ protected:
         ActionEntry edited = *Find(name);
         std::string error;
         ModalDriver driver;
+        driver.Expect("Action Properties", [](ModalWindow &w) {
+            w.Click(IDC_TP_GLOBAL);
+            w.Click(IDOK);
+        });
         if (bError)
-            driver.Expect(kErrorCaption, [&](ModalWindow &box) {
+            driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
                 error = box.MessageText();
                 box.Click(IDOK);
             });
         mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
         dlg.SetEditEntry(&edited);
-        RunModal(
-            dlg, "Action Properties",
-            [](ModalWindow &w) {
-                w.Click(IDC_TP_GLOBAL);
-                w.Click(IDOK);
-            },
-            &driver);
+        dlg.DoModal();
         return error;
     }
 
-    // Adds script files from a source folder through the Action Manager's
-    // "Add..." and the file dialog; the driver may expect more windows.
-    void AddFiles(ActionCatalogue &cat, const char *names, ModalDriver &driver)
+    // Adds "new.pl" from a source folder through the Action Manager's "Add..."
+    // and the file dialog; the driver may expect more windows.
+    void AddFiles(ActionCatalogue &cat, ModalDriver &driver)
     {
         const std::string source = temp / "src";
         MakeFolder(source);
@@ -249,17 +192,14 @@ protected:
         ::GetCurrentDirectoryA(MAX_PATH, saved);
         ::SetCurrentDirectoryA(source.c_str()); // the file dialog opens where the process stands
         driver.Expect("Add Files (" + source + ")", [&](ModalWindow &f) {
-            ::SetWindowTextA(f.FindChild("Edit", 0x47C), names);
+            ::SetWindowTextA(f.FindChild("Edit", 0x47C), "\"new.pl\"");
             f.Click(IDOK);
         });
-        mimic::CTaskManager manager(Framework(), nullptr, cat);
-        RunModal(
-            manager, "Action Manager",
-            [](ModalWindow &w) {
-                w.Click(IDC_TM_ADD);
-                w.Click(IDCANCEL);
-            },
-            &driver);
+        driver.Expect("Action Manager", [](ModalWindow &w) {
+            w.Click(IDC_TM_ADD);
+            w.Click(IDCANCEL);
+        });
+        mimic::CTaskManager(Framework(), nullptr, cat).DoModal();
         ::SetCurrentDirectoryA(saved);
     }
 
@@ -289,7 +229,7 @@ TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
     {
         SCOPED_TRACE(c.what);
         host->RefuseSettings(c.refuseAtStart);
-        std::string script;
+        std::string script = localDir + "\\temporary_action.pl";
         if (c.refuseAtStart)
         {
             EXPECT_EQ(StartNamed(recorder, c.name, false, "6"), "") << "no hotkey is proposed";
@@ -299,7 +239,6 @@ TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
         {
             ModalDriver none; // the temporary action is recorded without a question
             recorder.Start(nullptr, 1);
-            script = localDir + "\\temporary_action.pl";
         }
         ASSERT_EQ(State(), mimic::RecorderRecording);
         recorder.RecordEvent(1, "Cmd", "p");
@@ -307,10 +246,11 @@ TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
         recorder.Stop();
         host->RefuseSettings(false);
 
-        EXPECT_TRUE(EndsWith(ReadTextFile(script), "\t$Nexo0->ExecuteCommand('Cmd', 'p');\n}\n")) << "closed whole";
+        const std::string text = ReadTextFile(script), tail = "\t$Nexo0->ExecuteCommand('Cmd', 'p');\n}\n";
+        EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail) << "closed whole";
         EXPECT_EQ(LastAction(), c.refuseAtStop ? localDir + "\\keep.pl|5" : script + (c.refuseAtStart ? "|6" : "|1"));
-        EXPECT_EQ(ShortcutNumber(), 4u) << "neither start moves the proposal on";
-        EXPECT_EQ(Raw("Record Temporary Task")->bytes, Bytes("\1\0\0\0", 4));
+        EXPECT_EQ(Number("Defaul ShortCut Number"), 4u) << "neither start moves the proposal on";
+        EXPECT_EQ(Raw("Record Temporary Task"), RawValue(REG_DWORD, Bytes("\1\0\0\0", 4)));
         StoreLastAction();
     }
 }
@@ -320,26 +260,17 @@ TEST_F(FaultTest, PlayingWithTheSettingsKeyWithheldKeepsTheLastAction)
     host->RefuseSettings(true);
     EXPECT_EQ(PlayLine(), "") << "the last action cannot be read: nothing plays";
 
-    // Hotkeys, menu commands and Player Settings need no settings.
+    // Player Settings needs no settings: the choice is handed out, only not remembered.
     long times = 0;
     UniqueBstr path;
-    EXPECT_EQ(mimic::GetTaskPlayInfoFromCmdId(catalogue, static_cast<UINT>(Find("shared")->nCmdId), &times,
-                                              path.put()),
-              S_OK);
-    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), globalDir + "\\shared.pl");
     {
         ModalDriver driver;
         driver.Expect("Player Settings", [](ModalWindow &w) {
-            KGridCtrl grid;
-            grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
-            for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
-                grid.SelectRow(*it, reinterpret_cast<ActionEntry *>(grid.GetRowParam(*it))->strName == "shared");
+            SelectActions(w, {"shared"});
             w.SetText(IDC_PS_REPEAT, "7");
             w.Click(IDOK);
         });
-        BSTR chosen = nullptr;
-        recorder.ChooseActionToPlay(nullptr, &times, &chosen);
-        path.reset(chosen);
+        recorder.ChooseActionToPlay(nullptr, &times, path.put());
     }
     EXPECT_EQ(mimic::NarrowFromBstr(path.get()), globalDir + "\\shared.pl");
     EXPECT_EQ(times, 7);
@@ -402,7 +333,7 @@ TEST_F(FaultTest, AFolderThatIsNotKnownTakesNoWrites)
     rec.Stop();
     EXPECT_FALSE(strayAtRoot("stray-global.pl"));
     ModalDriver driver;
-    AddFiles(blind, "\"new.pl\"", driver);
+    AddFiles(blind, driver);
     EXPECT_FALSE(strayAtRoot("new.pl"));
 }
 
@@ -531,7 +462,7 @@ TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSys
         EXPECT_EQ(State(), c.reachable ? mimic::RecorderRecording : mimic::RecorderIdle);
         recorder.Stop();
         EXPECT_EQ(FileExists(c.folder + "\\rec.pl"), c.reachable);
-        EXPECT_EQ(ShortcutNumber(), c.reachable ? 5u : 4u);
+        EXPECT_EQ(Number("Defaul ShortCut Number"), c.reachable ? 5u : 4u);
         SetNumber("Defaul ShortCut Number", 4);
 
         // Moving a local action there.
@@ -554,7 +485,7 @@ TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSys
         ModalDriver driver;
         if (!c.reachable)
             driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDC_REPLACE); });
-        AddFiles(catalogue, "\"new.pl\"", driver);
+        AddFiles(catalogue, driver);
         host->OpenPlugIn(CLSID_HostPlugIn);
         EXPECT_EQ(Stored(c.folder, "new"), c.reachable ? "# new\n|1||0" : "-|-|-|-");
         EXPECT_EQ(Listed("new", true), c.reachable ? "1||0" : "-");
@@ -569,9 +500,7 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
     enum Op { Remove, MoveToGlobal, RecordOver };
     const char *faultNames[] = {"deleted", "opened without sharing", "read-only", "held open for reading"};
     const char *opNames[] = {"remove", "move to global", "record over"};
-    const std::string script = localDir + "\\act.pl";
-    const std::string intact = "# act\n|1|Ctrl+1|0";
-    const std::string gone = "-|1|Ctrl+1|0";
+    const std::string script = localDir + "\\act.pl", intact = "# act\n|1|Ctrl+1|0";
 
     for (Fault fault : {Deleted, Locked, ReadOnly, HeldForReading})
         for (Op op : {Remove, MoveToGlobal, RecordOver})
@@ -598,23 +527,13 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
                                      OPEN_EXISTING, 0, nullptr);
             ASSERT_TRUE(fault == Deleted || fault == ReadOnly || held != INVALID_HANDLE_VALUE);
 
-            // Play requests are answered from the list: the host reports a script it cannot run.
-            long times = 0;
-            UniqueBstr path;
-            EXPECT_EQ(mimic::GetTaskPlayInfoFromCmdId(catalogue, static_cast<UINT>(Find("act")->nCmdId), &times,
-                                                      path.put()),
-                      S_OK);
-
             const bool cannotBeRead = fault == Deleted || fault == Locked;
             if (op == Remove)
                 RemoveInManager("act");
             else if (op == MoveToGlobal)
             {
                 const std::string error = Move("act", cannotBeRead);
-                if (cannotBeRead)
-                {
-                    EXPECT_EQ(error.compare(0, 11, "Can't save "), 0) << error;
-                }
+                EXPECT_EQ(error.compare(0, 11, cannotBeRead ? "Can't save " : ""), 0) << error;
             }
             else
             {
@@ -630,16 +549,8 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
             // A script that cannot be deleted keeps its section; a copy that
             // was made keeps both scripts and moves the section.
             const bool copied = op == MoveToGlobal && !cannotBeRead;
-            if (copied)
-            {
-                EXPECT_EQ(Stored(globalDir, "act"), intact);
-                EXPECT_EQ(Stored(localDir, "act"), "# act\n|-|-|-");
-            }
-            else
-            {
-                EXPECT_EQ(Stored(localDir, "act"), fault == Deleted ? gone : intact);
-                EXPECT_EQ(Stored(globalDir, "act"), "-|-|-|-");
-            }
+            EXPECT_EQ(Stored(globalDir, "act"), copied ? intact : "-|-|-|-");
+            EXPECT_EQ(Stored(localDir, "act"), copied ? "# act\n|-|-|-" : fault == Deleted ? "-|1|Ctrl+1|0" : intact);
             EXPECT_EQ(LastAction(), script + "|5");
         }
 }
@@ -654,37 +565,31 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
                 std::string(40, 'p') + "\r\nAddToMenu=0\r\n";
     const std::string act = "[act]\r\nPlayMode=4\r\nAccel=Ctrl+4\r\nAddToMenu=1\r\n";
     const std::string other = "[other]\r\nPlayMode=7\r\n";
-    struct Case
-    {
-        const char *what;
-        std::string ini;
-    };
-    const Case cases[] = {
+    const std::pair<const char *, std::string> cases[] = {
         {"garbage lines", "no section yet\r\n[act]\r\nPlayMode=4\r\na line without equals\r\n\x01\x02\xff\xfe\r\n"
                           "=no key\r\n;comment\r\nAccel=Ctrl+4\r\n" +
                               std::string(100000, 'g') + "\r\nAddToMenu=1\r\n" + other},
         {"duplicate sections", act + other + "[ACT]\r\nPlayMode=9\r\nAccel=Alt+9\r\nAddToMenu=0\r\n"},
         {"several MiB", other + huge + act},
     };
-    const std::string folder = temp / "damaged";
-    for (const Case &c : cases)
+    const std::string folder = temp / "damaged", ini = folder + "\\mimic.ini";
+    for (const auto &c : cases)
     {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(c.first);
         RemoveTree(folder);
         MakeFolder(folder);
         for (const char *name : {"act.pl", "other.pl"})
             AddScript(folder, name);
-        WriteTextFile(folder + "\\mimic.ini", c.ini);
+        WriteTextFile(ini, c.second);
         SetSetting("Local Path", folder);
         catalogue.Load();
         EXPECT_EQ(Listed("act"), "4|Ctrl+4|1") << "the first section of a name counts";
         EXPECT_EQ(Listed("other"), "7||0");
 
         // A new action's section, and a changed menu flag for an existing one.
-        AddScript(folder, "fresh.pl");
         ActionEntry fresh;
         fresh.strName = "fresh";
-        fresh.strPath = folder + "\\fresh.pl";
+        fresh.strPath = AddScript(folder, "fresh.pl");
         fresh.strAccel = "";
         catalogue.SaveEntry(fresh);
         ActionEntry changed = *Find("act");
@@ -694,11 +599,10 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
         EXPECT_EQ(Listed("act"), "4|Ctrl+4|0");
         EXPECT_EQ(Listed("other"), "7||0");
         EXPECT_EQ(Listed("fresh"), "1||0");
-        if (c.ini.size() > huge.size())
+        if (c.second.size() > huge.size())
         {
-            const std::string ini = folder + "\\mimic.ini";
             EXPECT_EQ(baseutil::GetPrivateProfileStringA("filler0", "PlayMode", "-", ini.c_str()), "0");
-            EXPECT_GE(ReadTextFile(ini).size(), c.ini.size()) << "every filler section is still there";
+            EXPECT_GE(ReadTextFile(ini).size(), c.second.size()) << "every filler section is still there";
         }
     }
     SetSetting("Local Path", localDir);
@@ -707,8 +611,7 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
 
 TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
 {
-    const std::string ini = localDir + "\\mimic.ini";
-    HANDLE held = ::CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = ::CreateFileA((localDir + "\\mimic.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     catalogue.Reload(false);
     EXPECT_EQ(Listed("keep"), "0||0") << "while it is held the actions show their defaults";

@@ -32,7 +32,6 @@ protected:
         for (const char *name : {"a.pl", "b.pl", "c.pl"})
             WriteTextFile(folder / name, "# action\n");
         MakeFolder(folder / "sub");
-        ::SetCurrentDirectoryA(folder.Path().c_str());
     }
     // The folder cannot go while it is the current one.
     ~InsertFileDlgTest() override { ::SetCurrentDirectoryA(saved); }
@@ -41,7 +40,9 @@ protected:
 
     INT_PTR Run(int makeGlobal, int checkEnabled, ModalDriver::Step step)
     {
+        ::SetCurrentDirectoryA(folder.Path().c_str());
         dlg = std::make_unique<mimic::c_insertFileDlg>(nullptr);
+        ::SetCurrentDirectoryA((folder / "sub").c_str()); // too late: the dialog opens where it was made
         dlg->m_bMakeGlobal = makeGlobal;
         dlg->m_bCheckEnabled = checkEnabled;
         driver.Expect(Title(folder.Path()), std::move(step));
@@ -62,75 +63,54 @@ protected:
     std::unique_ptr<mimic::c_insertFileDlg> dlg;
 };
 
-TEST_F(InsertFileDlgTest, TitleNamesEachFolderShownAndOkReadsAddAction)
-{
-    mimic::c_insertFileDlg made(nullptr);
-    ::SetCurrentDirectoryA((folder / "sub").c_str()); // too late: the dialog opens where it was made
-    driver.Expect(Title(folder.Path()), [&](ModalWindow &w) {
-        EXPECT_EQ(w.Text(IDOK), "Add Action");
-        Open(w, "sub");
-        EXPECT_EQ(w.Caption(), Title(folder / "sub"));
-        Open(w, "..");
-        EXPECT_EQ(w.Caption(), Title(folder.Path()));
-        w.Click(IDCANCEL);
-    });
-    EXPECT_EQ(made.DoModal(), IDCANCEL);
-}
-
+// Each run browses to a sub-folder and back, and first tries a missing file,
+// which is refused with the dialog staying and nothing stored.
 TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
 {
     struct Case
     {
         int makeGlobal, enabled;
         const char *names; // null: Cancel
-        INT_PTR result;
         Paths paths;
         int madeGlobal;
     };
     const Case cases[] = {
-        {0, 1, "a.pl", IDOK, {folder / "a.pl"}, 1},
-        {1, 1, "\"c.pl\" \"a.pl\" \"b.pl\"", IDOK, {folder / "c.pl", folder / "a.pl", folder / "b.pl"}, 0},
-        {1, 0, "b.pl", IDOK, {folder / "b.pl"}, 1},
-        {1, 1, nullptr, IDCANCEL, {}, 1},
+        {0, 1, "a.pl", {folder / "a.pl"}, 1},
+        {1, 1, "\"c.pl\" \"a.pl\" \"b.pl\"", {folder / "c.pl", folder / "a.pl", folder / "b.pl"}, 0},
+        {1, 0, "b.pl", {folder / "b.pl"}, 1},
+        {1, 1, nullptr, {}, 1},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.names ? c.names : "Cancel");
+        // The platform's message box bears the title the dialog was given, not the one it shows now.
+        if (c.names)
+            driver.Expect("Add action files", [](ModalWindow &box) {
+                EXPECT_NE(box.MessageText().find("missing.pl"), std::string::npos) << box.MessageText();
+                box.Click(IDOK);
+            });
         EXPECT_EQ(Run(c.makeGlobal, c.enabled,
                       [&](ModalWindow &w) {
+                          EXPECT_EQ(w.Text(IDOK), "Add Action");
                           EXPECT_EQ(::SendMessageA(Box(w), BM_GETCHECK, 0, 0) == BST_CHECKED, c.makeGlobal != 0);
                           EXPECT_EQ(::IsWindowEnabled(Box(w)) != FALSE, c.enabled != 0);
+                          Open(w, "sub");
+                          EXPECT_EQ(w.Caption(), Title(folder / "sub"));
+                          Open(w, "..");
+                          EXPECT_EQ(w.Caption(), Title(folder.Path()));
                           if (::IsWindowEnabled(Box(w)))
                               ::SendMessageA(Box(w), BM_CLICK, 0, 0);
-                          if (c.names)
-                              Open(w, c.names);
-                          else
-                              w.Click(IDCANCEL);
+                          if (!c.names)
+                              return w.Click(IDCANCEL);
+                          Open(w, "\"a.pl\" \"missing.pl\"");
+                          EXPECT_TRUE(::IsWindowVisible(w.Handle()));
+                          EXPECT_EQ(dlg->m_bMakeGlobal, c.makeGlobal) << "a refused confirmation stores nothing";
+                          Open(w, c.names);
                       }),
-                  c.result);
+                  c.names ? IDOK : IDCANCEL);
         EXPECT_EQ(dlg->GetPathNames(), c.paths);
         EXPECT_EQ(dlg->m_bMakeGlobal, c.madeGlobal);
     }
-}
-
-TEST_F(InsertFileDlgTest, AMissingFileIsRefusedAndTheDialogStays)
-{
-    // The platform's message box bears the title the dialog was given, not the one it shows now.
-    driver.Expect("Add action files", [](ModalWindow &box) {
-        EXPECT_NE(box.MessageText().find("missing.pl"), std::string::npos) << box.MessageText();
-        box.Click(IDOK);
-    });
-    EXPECT_EQ(Run(0, 1,
-                  [&](ModalWindow &w) {
-                      ::SendMessageA(Box(w), BM_CLICK, 0, 0);
-                      Open(w, "\"a.pl\" \"missing.pl\"");
-                      EXPECT_TRUE(::IsWindowVisible(w.Handle()));
-                      EXPECT_EQ(dlg->m_bMakeGlobal, 0) << "a refused confirmation stores nothing";
-                      Open(w, "b.pl");
-                  }),
-              IDOK);
-    EXPECT_EQ(dlg->GetPathNames(), Paths{folder / "b.pl"});
-    EXPECT_EQ(dlg->m_bMakeGlobal, 1);
 }
 
 TEST_F(InsertFileDlgTest, F1InTheChildIsAnsweredThereAndShowsNothing)
@@ -141,8 +121,7 @@ TEST_F(InsertFileDlgTest, F1InTheChildIsAnsweredThereAndShowsNothing)
                   [&](ModalWindow &w) {
                       ::SetFocus(Box(w));
                       // Only a key from the keyboard becomes a help request: a posted one would not.
-                      INPUT keys[2] = {};
-                      keys[0].type = keys[1].type = INPUT_KEYBOARD;
+                      INPUT keys[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
                       keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
                       keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
                       ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);

@@ -6,14 +6,11 @@
 #include "host/GridCtrl.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
-#include <stdexcept>
 #include "library/ActionCatalogue.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/resource.h"
 
-using mimic::ActionCatalogue;
-using mimic::KMacroRecorder;
 using mimic::UniqueBstr;
 using namespace testsupport;
 
@@ -24,21 +21,13 @@ class PlaybackTest : public HostFixture
 protected:
     void SetUp() override
     {
-        AddAction("fix", "Ctrl+3", "4");
-        AddAction("plain", "", "2");
+        for (auto [name, accel, repeat] : {std::tuple{"fix", "Ctrl+3", "4"}, {"plain", "", "2"}})
+        {
+            AddScript(localDir, std::string(name) + ".pl");
+            WriteIni(localDir, name, "Accel", accel);
+            WriteIni(localDir, name, "PlayMode", repeat);
+        }
         catalogue.SetFramework(Framework());
-    }
-    void AddAction(const char *name, const char *accel, const char *repeat)
-    {
-        AddScript(localDir, std::string(name) + ".pl");
-        WriteIni(localDir, name, "Accel", accel);
-        WriteIni(localDir, name, "PlayMode", repeat);
-    }
-    void SetLast(const std::string &path, DWORD repeat)
-    {
-        SetSetting("Last Macro Path", path);
-        mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
-        baseutil::WriteNumberToReg(key.get(), "Defaul Repeat Count", repeat);
     }
     HRESULT Play(const char *files)
     {
@@ -46,48 +35,42 @@ protected:
         BSTR raw = list.get();
         return mimic::PlayLastMacro(Framework(), &raw);
     }
-    const mimic::ActionEntry &Entry(const char *name)
+    int IdOf(const char *name)
     {
         for (const mimic::ActionEntry &e : catalogue.Entries())
             if (e.strName == name)
-                return e;
-        throw std::runtime_error(name);
+                return e.nCmdId;
+        return -99;
     }
 
-    ActionCatalogue catalogue;
-    KMacroRecorder recorder{Framework(), 7, catalogue};
+    mimic::ActionCatalogue catalogue;
+    mimic::KMacroRecorder recorder{Framework(), 7, catalogue};
 };
 
-TEST_F(PlaybackTest, TheLastActionIsPlayedOncePerFile)
-{
-    SetLast("C:\\Work\\Actions\\fix.pl", 3);
-    EXPECT_EQ(Play("a.bde\nb.bde"), S_OK);
-    EXPECT_EQ(host->CommandLines(), (std::vector<std::string>{"runscript -perl {C:\\Work\\Actions\\fix.pl} -1 {a.bde} 3",
-                                                              "runscript -perl {C:\\Work\\Actions\\fix.pl} -1 {b.bde} 3"}));
-}
-
-TEST_F(PlaybackTest, RepeatCountsAndFileListsAsStored)
+TEST_F(PlaybackTest, TheLastActionIsPlayedOncePerFileAsStored)
 {
     struct Case
     {
-        const char *what;
-        const char *files;
+        const char *what, *files;
         DWORD stored;
         HRESULT hr;
         std::vector<std::string> lines;
     };
     const std::string s = "runscript -perl {C:\\a.pl} -1 {";
     const Case cases[] = {
+        {"one line per file", "a.bde\nb.bde", 3, S_OK, {s + "a.bde} 3", s + "b.bde} 3"}},
         {"a stored 0 plays once", "x.bde", 0, S_OK, {s + "x.bde} 1"}},
         {"negative counts stay", "x.bde", static_cast<DWORD>(-2), S_OK, {s + "x.bde} -2"}},
         {"no file", "", 3, S_FALSE, {}},
         {"no list at all", nullptr, 3, S_FALSE, {}},
         {"empty lines and CR LF", "x.bde\r\n\r\ny {1}.bde\n", 3, S_OK, {s + "x.bde} 3", s + "y {1}.bde} 3"}},
     };
+    SetSetting("Last Macro Path", "C:\\a.pl");
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.what);
-        SetLast("C:\\a.pl", c.stored);
+        baseutil::WriteNumberToReg(mimic::UniqueHKey(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn)).get(),
+                                   "Defaul Repeat Count", c.stored);
         size_t before = host->CommandLines().size();
         EXPECT_EQ(Play(c.files), c.hr);
         std::vector<std::string> issued(host->CommandLines().begin() + static_cast<long>(before),
@@ -96,28 +79,19 @@ TEST_F(PlaybackTest, RepeatCountsAndFileListsAsStored)
     }
 }
 
-TEST_F(PlaybackTest, NothingIsPlayedWithoutALastAction)
-{
-    EXPECT_EQ(Play("x.bde"), S_OK);
-    host->RefuseSettings(true);
-    EXPECT_EQ(Play("x.bde"), S_OK);
-    EXPECT_TRUE(host->CommandLines().empty());
-}
-
 TEST_F(PlaybackTest, HotkeysAndCommandIdsMapToActions)
 {
     int id = -7;
     EXPECT_EQ(mimic::GetCommandIdFromAccel(catalogue, "ctrl+3", &id), S_OK);
-    EXPECT_EQ(id, Entry("fix").nCmdId);
+    EXPECT_EQ(id, IdOf("fix"));
     EXPECT_EQ(mimic::GetCommandIdFromAccel(catalogue, "", &id), S_OK);
-    EXPECT_EQ(id, Entry("plain").nCmdId) << "the empty text finds the first action without a hotkey";
-    id = -7;
+    EXPECT_EQ(id, IdOf("plain")) << "the empty text finds the first action without a hotkey";
     EXPECT_EQ(mimic::GetCommandIdFromAccel(catalogue, "Ctrl+9", &id), S_FALSE);
-    EXPECT_EQ(id, -7);
+    EXPECT_EQ(id, IdOf("plain")) << "untouched";
 
     long times = -7;
     UniqueBstr path;
-    EXPECT_EQ(mimic::GetTaskPlayInfoFromCmdId(catalogue, static_cast<UINT>(Entry("fix").nCmdId), &times, path.put()),
+    EXPECT_EQ(mimic::GetTaskPlayInfoFromCmdId(catalogue, static_cast<UINT>(IdOf("fix")), &times, path.put()),
               S_OK);
     EXPECT_EQ(mimic::NarrowFromBstr(path.get()), localDir + "\\fix.pl");
     EXPECT_EQ(times, 4);
@@ -128,9 +102,9 @@ TEST_F(PlaybackTest, HotkeysAndCommandIdsMapToActions)
     EXPECT_EQ(untouched, reinterpret_cast<BSTR>(1));
 
     UniqueBstr accel;
-    EXPECT_EQ(recorder.GetAccelForCommand(Entry("fix").nCmdId, accel.put()), S_OK);
+    EXPECT_EQ(recorder.GetAccelForCommand(IdOf("fix"), accel.put()), S_OK);
     EXPECT_EQ(mimic::NarrowFromBstr(accel.get()), "Ctrl+3");
-    EXPECT_EQ(recorder.GetAccelForCommand(Entry("plain").nCmdId, accel.put()), S_OK);
+    EXPECT_EQ(recorder.GetAccelForCommand(IdOf("plain"), accel.put()), S_OK);
     EXPECT_EQ(mimic::NarrowFromBstr(accel.get()), "");
     EXPECT_EQ(recorder.GetAccelForCommand(-1, &untouched), S_FALSE);
     EXPECT_EQ(untouched, reinterpret_cast<BSTR>(1));
@@ -156,8 +130,7 @@ TEST_F(PlaybackTest, AChosenActionBecomesTheLastAction)
             KGridCtrl grid;
             grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
             for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
-                if (reinterpret_cast<mimic::ActionEntry *>(grid.GetRowParam(*it))->strName == "fix")
-                    grid.SelectRow(*it, true);
+                grid.SelectRow(*it, reinterpret_cast<mimic::ActionEntry *>(grid.GetRowParam(*it))->strName == "fix");
             w.SetText(IDC_PS_REPEAT, "6");
             w.Click(IDOK);
         });
@@ -168,24 +141,6 @@ TEST_F(PlaybackTest, AChosenActionBecomesTheLastAction)
     EXPECT_EQ(times, 6);
     EXPECT_EQ(Play("x.bde"), S_OK);
     EXPECT_EQ(host->CommandLines(), std::vector<std::string>{"runscript -perl {" + localDir + "\\fix.pl} -1 {x.bde} 6"});
-}
-
-TEST_F(PlaybackTest, ARecordingJustStoppedIsTheLastAction)
-{
-    host->OpenDocument(1, "start.bde");
-    {
-        ModalDriver driver;
-        driver.Expect("Action Properties", [](ModalWindow &w) {
-            w.SetText(IDC_TP_NAME, "fresh");
-            w.SetText(IDC_TP_REPEAT, "4");
-            w.Click(IDOK);
-        });
-        recorder.Start(nullptr, 1);
-    }
-    recorder.Stop();
-    EXPECT_EQ(Play("top.bde"), S_OK);
-    EXPECT_EQ(host->CommandLines(),
-              std::vector<std::string>{"runscript -perl {" + localDir + "\\fresh.pl} -1 {top.bde} 4"});
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include "ui/resource.h"
 
 using mimic::ActionCatalogue;
-using mimic::ActionEntry;
 using mimic::KMacroListDlg;
 using namespace testsupport;
 
@@ -19,31 +18,23 @@ class PlayerSettingsTest : public HostFixture
 protected:
     void SetUp() override
     {
-        AddAction("five", 5);
-        AddAction("two", 2);
+        for (auto [name, repeat] : {std::pair{"five", "5"}, {"two", "2"}})
+        {
+            AddScript(localDir, std::string(name) + ".pl");
+            WriteIni(localDir, name, "PlayMode", repeat);
+        }
         catalogue.SetFramework(Framework());
     }
-    void AddAction(const char *name, int repeat)
-    {
-        AddScript(localDir, std::string(name) + ".pl");
-        WriteIni(localDir, name, "PlayMode", std::to_string(repeat).c_str());
-    }
     // Selects the named action's row only (none for an empty name).
-    static void Select(ModalWindow &w, const std::string &name)
+    static KGridCtrl Select(ModalWindow &w, const std::string &name)
     {
         KGridCtrl grid;
         grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
         for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
-            grid.SelectRow(*it, false);
-        for (auto it = grid.begin(GCRS_ALL); it != grid.end(); ++it)
-            if (reinterpret_cast<ActionEntry *>(grid.GetRowParam(*it))->strName == name)
-                grid.SelectRow(*it, true);
+            grid.SelectRow(*it, reinterpret_cast<mimic::ActionEntry *>(grid.GetRowParam(*it))->strName == name);
+        return grid;
     }
-    INT_PTR Run(KMacroListDlg &dlg, ModalDriver::Step step, ModalDriver *outer = nullptr)
-    {
-        return RunModal(dlg, "Player Settings", std::move(step), outer);
-    }
-    std::string Chosen(const KMacroListDlg &dlg) const
+    static std::string Chosen(const KMacroListDlg &dlg)
     {
         return dlg.GetChosenAction() ? dlg.GetChosenAction()->strName : "<none>";
     }
@@ -51,24 +42,28 @@ protected:
     ActionCatalogue catalogue;
 };
 
-TEST_F(PlayerSettingsTest, OpensOnOneWithTheFocusInTheField)
+TEST_F(PlayerSettingsTest, OpensOnOneWithTheFocusInTheFieldAndChoosesNothingUnselected)
 {
-    KMacroListDlg dlg(nullptr, catalogue);
-    EXPECT_EQ(Run(dlg,
-                  [](ModalWindow &w) {
-                      EXPECT_EQ(w.Text(IDC_PS_REPEAT), "1");
-                      EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_PS_REPEAT));
-                      w.Click(IDOK);
-                  }),
-              IDOK);
-    EXPECT_EQ(dlg.GetRepeatCount(), 1);
-    EXPECT_EQ(Chosen(dlg), "<none>");
+    ActionCatalogue empty;
+    for (ActionCatalogue *c : {&catalogue, &empty})
+    {
+        KMacroListDlg dlg(nullptr, *c);
+        EXPECT_EQ(RunModal(dlg, "Player Settings",
+                           [](ModalWindow &w) {
+                               EXPECT_EQ(w.Text(IDC_PS_REPEAT), "1");
+                               EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_PS_REPEAT));
+                               w.Click(IDOK);
+                           }),
+                  IDOK);
+        EXPECT_EQ(dlg.GetRepeatCount(), 1);
+        EXPECT_EQ(Chosen(dlg), "<none>");
+    }
 }
 
 TEST_F(PlayerSettingsTest, ASelectionBringsItsCountOnceAndStaysChosen)
 {
     KMacroListDlg dlg(nullptr, catalogue);
-    Run(dlg, [](ModalWindow &w) {
+    RunModal(dlg, "Player Settings", [](ModalWindow &w) {
         Select(w, "five");
         EXPECT_EQ(w.Text(IDC_PS_REPEAT), "5");
         w.SetText(IDC_PS_REPEAT, "7");
@@ -93,8 +88,8 @@ TEST_F(PlayerSettingsTest, TheRepeatFieldIsCheckedOnEveryChange)
         EXPECT_EQ(box.Icon(), MsgIcon::Warning);
         box.Click(IDOK);
     });
-    Run(
-        dlg,
+    RunModal(
+        dlg, "Player Settings",
         [](ModalWindow &w) {
             w.SetText(IDC_PS_REPEAT, "1000");
             EXPECT_EQ(w.Text(IDC_PS_REPEAT), "999");
@@ -111,29 +106,16 @@ TEST_F(PlayerSettingsTest, TheRepeatFieldIsCheckedOnEveryChange)
 TEST_F(PlayerSettingsTest, ADoubleClickActsAsOk)
 {
     KMacroListDlg dlg(nullptr, catalogue);
-    EXPECT_EQ(Run(dlg,
-                  [](ModalWindow &w) {
-                      Select(w, "two");
-                      KGridCtrl grid;
-                      grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
-                      RECT rc = {};
-                      rc.left = LVIR_BOUNDS;
-                      ::SendMessageA(grid.ListView(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
-                      ::SendMessageA(grid.ListView(), WM_LBUTTONDBLCLK, MK_LBUTTON,
-                                     MAKELPARAM(rc.left + 5, rc.top + 3));
-                  }),
+    EXPECT_EQ(RunModal(dlg, "Player Settings",
+                       [](ModalWindow &w) {
+                           HWND list = Select(w, "two").ListView();
+                           RECT rc = {LVIR_BOUNDS, 0, 0, 0};
+                           ::SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
+                           ::SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 5, rc.top + 3));
+                       }),
               IDOK);
     ASSERT_TRUE(dlg.GetChosenAction());
     EXPECT_EQ(dlg.GetRepeatCount(), dlg.GetChosenAction()->nRepeat);
-}
-
-TEST_F(PlayerSettingsTest, AnEmptyCatalogueChoosesNothing)
-{
-    ActionCatalogue empty;
-    KMacroListDlg dlg(nullptr, empty);
-    Run(dlg, [](ModalWindow &w) { w.Click(IDOK); });
-    EXPECT_EQ(Chosen(dlg), "<none>");
-    EXPECT_EQ(dlg.GetRepeatCount(), 1);
 }
 
 } // namespace

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <string>
 
 #include "core/Raii.h"
 #include "host/baseutil.h"
+#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "refhost/RefOptionsDialog.h"
 #include "tests/support/HostFixture.h"
@@ -45,25 +45,16 @@ class PreferencesTest : public HostFixture
 protected:
     void SetUp() override { catalogue.SetFramework(Framework()); }
 
-    void SetNumber(const char *name, DWORD value)
-    {
-        mimic::UniqueHKey key;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr,
-                                    0, KEY_WRITE, nullptr, key.put(), nullptr),
-                  ERROR_SUCCESS);
-        ::RegSetValueExA(key.get(), name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof(value));
-    }
-
+    mimic::UniqueHKey Key() { return mimic::UniqueHKey(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn)); }
+    void SetNumber(const char *name, DWORD value) { baseutil::WriteNumberToReg(Key().get(), name, value); }
     // The stored value as text, "#n" for a number.
     std::string Stored(const char *name)
     {
-        mimic::UniqueHKey key;
-        ::RegOpenKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, KEY_READ, key.put());
         DWORD number = 0;
-        if (baseutil::ReadNumberFromReg(key.get(), name, number))
-            return "#" + std::to_string(number);
         std::string text = "<absent>";
-        baseutil::ReadFromReg(key.get(), name, text);
+        if (baseutil::ReadNumberFromReg(Key().get(), name, number))
+            return "#" + std::to_string(number);
+        baseutil::ReadFromReg(Key().get(), name, text);
         return text;
     }
 
@@ -151,6 +142,7 @@ TEST_F(PreferencesTest, WithoutTheSettingsKeyTheBoxesStayEmptyAndApplyFails)
         EXPECT_EQ(dialog->RefusedApplies(), 1);
         EXPECT_TRUE(dialog->Modified());
     });
+    host->RefuseSettings(false);
     EXPECT_EQ(Stored("Global Path"), "D:\\kept");
 }
 
@@ -204,11 +196,7 @@ TEST_F(PreferencesTest, MacroMenuAppendsTheMacroBehindTheText)
         }
         EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "D:\\x$(DESIGNS)");
         EXPECT_TRUE(dialog->Modified());
-        {
-            PopupMenuDriver menu(p.Handle(), {VK_HOME, VK_RETURN});
-            p.Click(IDC_MP_MACRO);
-            Pump();
-        }
+        page->InsertMacro(1);
         EXPECT_EQ(p.Text(IDC_MP_GLOBAL), "D:\\x$(DESIGNS)$(VANTREL)");
 
         // A separator uses up its position; an entry without a macro and ids
@@ -346,8 +334,7 @@ TEST_F(PreferencesTest, PageWindowComesFromItsCreationData)
         const char *what;
         bool callback;
         UINT answer;
-        bool indirect;
-        bool created;
+        bool indirect, created;
     };
     const Case cases[] = {{"template resource", false, 0, false, true},
                           {"callback accepts", true, 1, false, true},

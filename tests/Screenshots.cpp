@@ -4,61 +4,69 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "library/ActionCatalogue.h"
+#include "refhost/RefOptionsDialog.h"
+#include "refhost/WindowPicture.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"
 #include "ui/HotkeyEdit.h"
 #include "ui/InsertFileDlg.h"
+#include "ui/MacroListDlg.h"
+#include "ui/MimicProperty.h"
 #include "ui/RecordMsg.h"
 #include "ui/ReplaceDlg.h"
-#include "ui/TaskProperties.h"
 #include "ui/TaskManager.h"
-#include "ui/MacroListDlg.h"
-#include "host/GridCtrl.h"
-#include "library/ActionCatalogue.h"
-#include "refhost/RefOptionsDialog.h"
-#include "refhost/WindowPicture.h"
-#include "ui/MimicProperty.h"
+#include "ui/TaskProperties.h"
 #include "ui/resource.h"
 
 using namespace testsupport;
 
 namespace {
 
-void SaveWindow(HWND hWnd, const std::string &name)
-{
-    const char *dir = std::getenv("MIMIC_SCREENSHOT_DIR");
-    ASSERT_TRUE(dir) << "MIMIC_SCREENSHOT_DIR names the folder for the pictures";
-    const std::string path = std::string(dir) + "\\" + name + ".bmp";
-    ASSERT_TRUE(refhost::SaveWindowPicture(hWnd, path)) << path;
-    std::printf("saved %s\n", path.c_str());
-}
-
 class Screenshots : public HostFixture
 {
+protected:
+    // The next window with the caption is made ready, pictured as <name>.bmp and closed.
+    void Shoot(const std::string &caption, const char *name, std::function<void(ModalWindow &)> prepare = {})
+    {
+        driver.Expect(caption, [=](ModalWindow &w) {
+            if (prepare)
+                prepare(w);
+            const char *dir = std::getenv("MIMIC_SCREENSHOT_DIR");
+            ASSERT_TRUE(dir) << "MIMIC_SCREENSHOT_DIR names the folder for the pictures";
+            const std::string path = std::string(dir) + "\\" + name + ".bmp";
+            EXPECT_TRUE(refhost::SaveWindowPicture(w.Handle(), path)) << path;
+            std::printf("saved %s\n", path.c_str());
+            if (w.Exists(IDCANCEL))
+                w.Click(IDCANCEL);
+            else
+                w.End(IDCANCEL);
+        });
+    }
+    mimic::ActionCatalogue &Catalogue()
+    {
+        catalogue.SetFramework(Framework());
+        return catalogue;
+    }
+
+    ModalDriver driver;
+    mimic::ActionCatalogue catalogue;
 };
 
 TEST_F(Screenshots, Record)
 {
-    ModalDriver driver;
-    driver.Expect("Record", [](ModalWindow &w) {
-        SaveWindow(w.Handle(), "record");
-        w.Click(IDCANCEL);
-    });
+    Shoot("Record", "record");
     mimic::CRecordMsg(Framework(), nullptr).DoModal();
 }
 
 TEST_F(Screenshots, ReplaceFile)
 {
-    ModalDriver driver;
-    driver.Expect("Replace File", [](ModalWindow &w) {
-        SaveWindow(w.Handle(), "replace_file");
-        w.Click(IDCANCEL);
-    });
+    Shoot("Replace File", "replace_file");
     mimic::CReplaceDlg(nullptr).DoModal();
 }
 
@@ -78,81 +86,41 @@ public:
 
 TEST_F(Screenshots, HotkeyField)
 {
-    ModalDriver driver;
-    driver.Expect("Hotkey Field", [](ModalWindow &w) {
-        w.TypeKey(VK_F5, true, true, true);
-        SaveWindow(w.Handle(), "hotkey_field");
-        w.End(IDOK);
-    });
+    Shoot("Hotkey Field", "hotkey_field", [](ModalWindow &w) { w.TypeKey(VK_F5, true, true, true); });
     HotkeyDialog().DoModal();
 }
 
 TEST_F(Screenshots, ActionPropertiesNew)
 {
-    mimic::ActionCatalogue catalogue;
-    catalogue.SetFramework(Framework());
-    mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
+    mimic::CTaskProperties dlg(Framework(), nullptr, Catalogue());
     mimic::ActionEntry initial;
     initial.strAccel = "Ctrl+3";
     dlg.SetInitialEntry(initial);
-    ModalDriver driver;
-    driver.Expect("Action Properties", [](ModalWindow &w) {
-        w.SetText(IDC_TP_NAME, "place_resistors");
-        SaveWindow(w.Handle(), "action_properties_new");
-        w.Click(IDCANCEL);
-    });
+    Shoot("Action Properties", "action_properties_new",
+          [](ModalWindow &w) { w.SetText(IDC_TP_NAME, "place_resistors"); });
     dlg.DoModal();
 }
 
 TEST_F(Screenshots, ActionPropertiesEdit)
 {
-    AddScript(localDir, "route_bus.pl");
-    WriteIni(localDir, "route_bus", "PlayMode", "12");
-    WriteIni(localDir, "route_bus", "Accel", "Ctrl+Shift+R");
-    WriteIni(localDir, "route_bus", "AddToMenu", "1");
+    AddAction(localDir, "route_bus", "12", "Ctrl+Shift+R", "1");
     host->BindKey(CLSID_EditorDocument, FCONTROL, 'P', "Print Preview");
-    mimic::ActionCatalogue catalogue;
-    catalogue.SetFramework(Framework());
-    mimic::ActionEntry edited = catalogue.Entries().at(0);
+    mimic::ActionEntry edited = Catalogue().Entries().at(0);
     mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
     dlg.SetEditEntry(&edited);
-    ModalDriver driver;
-    driver.Expect("Action Properties", [](ModalWindow &w) {
-        w.PressKey(IDC_TP_NEW, 'P', true);
-        SaveWindow(w.Handle(), "action_properties_edit");
-        w.Click(IDCANCEL);
-    });
+    Shoot("Action Properties", "action_properties_edit", [](ModalWindow &w) { w.PressKey(IDC_TP_NEW, 'P', true); });
     dlg.DoModal();
 }
 
 TEST_F(Screenshots, ActionManager)
 {
-    const struct
-    {
-        const char *folder, *name, *accel, *menu;
-    } actions[] = {{"l", "place_resistors", "Ctrl+1", "1"}, {"l", "route_bus", "", "0"},
-                   {"l", "rename_nets", "Ctrl+Shift+R", "1"}, {"g", "export_bom", "Alt+F7", "0"},
-                   {"g", "check_rules", "", "1"}};
-    for (const auto &a : actions)
-    {
-        const std::string &folder = a.folder[0] == 'l' ? localDir : globalDir;
-        AddScript(folder, std::string(a.name) + ".pl");
-        WriteIni(folder, a.name, "Accel", a.accel);
-        WriteIni(folder, a.name, "AddToMenu", a.menu);
-    }
-    mimic::ActionCatalogue catalogue;
-    catalogue.SetFramework(Framework());
-    ModalDriver driver;
-    driver.Expect("Action Manager", [](ModalWindow &w) {
-        KGridCtrl grid;
-        grid.Attach(::GetDlgItem(w.Handle(), IDC_TM_GRID));
-        auto it = grid.begin(GCRS_ALL);
-        ++it;
-        grid.SelectRow(*it, true);
-        SaveWindow(w.Handle(), "action_manager");
-        w.Click(IDCANCEL);
-    });
-    mimic::CTaskManager(Framework(), nullptr, catalogue).DoModal();
+    AddAction(localDir, "place_resistors", nullptr, "Ctrl+1", "1");
+    AddAction(localDir, "route_bus", nullptr, "", "0");
+    AddAction(localDir, "rename_nets", nullptr, "Ctrl+Shift+R", "1");
+    AddAction(globalDir, "export_bom", nullptr, "Alt+F7", "0");
+    AddAction(globalDir, "check_rules", nullptr, "", "1");
+    Shoot("Action Manager", "action_manager", [](ModalWindow &w) { SelectActions(w, {"route_bus"}); });
+    mimic::CTaskManager(Framework(), nullptr, Catalogue()).DoModal();
 }
 
 TEST_F(Screenshots, AddActionFiles)
@@ -164,11 +132,7 @@ TEST_F(Screenshots, AddActionFiles)
     ::SetCurrentDirectoryA(localDir.c_str());
     mimic::c_insertFileDlg dlg(nullptr);
     dlg.m_bCheckEnabled = 1;
-    ModalDriver driver;
-    driver.Expect("Add Files (" + localDir + ")", [](ModalWindow &w) {
-        SaveWindow(w.Handle(), "add_action_files");
-        w.Click(IDCANCEL);
-    });
+    Shoot("Add Files (" + localDir + ")", "add_action_files");
     dlg.DoModal();
     // The folder goes away with the fixture, which it cannot while it is current.
     ::SetCurrentDirectoryA(saved);
@@ -176,50 +140,24 @@ TEST_F(Screenshots, AddActionFiles)
 
 TEST_F(Screenshots, PlayerSettings)
 {
-    const struct
-    {
-        const char *name, *repeat, *accel;
-        bool global;
-    } actions[] = {{"place_resistors", "3", "Ctrl+1", false},
-                   {"route_bus", "1", "", false},
-                   {"export_bom", "12", "Alt+F7", true}};
-    for (const auto &a : actions)
-    {
-        const std::string &folder = a.global ? globalDir : localDir;
-        AddScript(folder, std::string(a.name) + ".pl");
-        WriteIni(folder, a.name, "PlayMode", a.repeat);
-        WriteIni(folder, a.name, "Accel", a.accel);
-    }
-    mimic::ActionCatalogue catalogue;
-    catalogue.SetFramework(Framework());
-    ModalDriver driver;
-    driver.Expect("Player Settings", [](ModalWindow &w) {
-        KGridCtrl grid;
-        grid.Attach(::GetDlgItem(w.Handle(), IDC_PS_GRID));
-        grid.SelectRow(*grid.begin(GCRS_ALL), true);
-        SaveWindow(w.Handle(), "player_settings");
-        w.Click(IDCANCEL);
-    });
-    mimic::KMacroListDlg(nullptr, catalogue).DoModal();
+    AddAction(localDir, "place_resistors", "3", "Ctrl+1", nullptr);
+    AddAction(localDir, "route_bus", "1", "", nullptr);
+    AddAction(globalDir, "export_bom", "12", "Alt+F7", nullptr);
+    Shoot("Player Settings", "player_settings", [](ModalWindow &w) { SelectActions(w, {GridNames(w).at(0)}); });
+    mimic::KMacroListDlg(nullptr, Catalogue()).DoModal();
 }
 
 TEST_F(Screenshots, Preferences)
 {
     SetSetting("Local Path", "Current design folder");
     SetSetting("Global Path", "$(DESIGNS)\\Shared\\Actions");
-    mimic::ActionCatalogue catalogue;
-    catalogue.SetFramework(Framework());
     std::unique_ptr<mimic::CMimicProperty> page;
     refhost::RefOptionsDialog options([&](HWND hParent) {
-        page = std::make_unique<mimic::CMimicProperty>(Framework(), hParent, catalogue);
+        page = std::make_unique<mimic::CMimicProperty>(Framework(), hParent, Catalogue());
         return mimic::CMimicProperty::CreatePageWindow(page.get(), hParent);
     });
-    ModalDriver driver;
-    driver.Expect(refhost::RefOptionsDialog::kCaption, [&](ModalWindow &w) {
-        ModalWindow(options.Page()).Click(IDC_MP_TEMPORARY);
-        SaveWindow(w.Handle(), "preferences");
-        w.Click(IDCANCEL);
-    });
+    Shoot(refhost::RefOptionsDialog::kCaption, "preferences",
+          [&](ModalWindow &) { ModalWindow(options.Page()).Click(IDC_MP_TEMPORARY); });
     options.DoModal();
 }
 

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 #include "core/Raii.h"
+#include "host/baseutil.h"
 #include "mimic.h"
 #include "refhost/RefFramework.h"
 #include "tests/support/TestFolders.h"
@@ -29,14 +31,33 @@ protected:
 
     IUnknown *Framework() const { return static_cast<IHostFramework *>(host.Get()); }
 
-    void SetSetting(const char *name, const std::string &value)
+    // The plug-in's settings key, straight from the registry: reachable even
+    // while the host refuses it to the plug-in.
+    mimic::UniqueHKey SettingsKey()
     {
         mimic::UniqueHKey key;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr,
-                                    0, KEY_WRITE, nullptr, key.put(), nullptr),
+        EXPECT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, host->SettingsKeyPath(CLSID_MimicPlugIn).c_str(), 0, nullptr,
+                                    0, KEY_READ | KEY_WRITE, nullptr, key.put(), nullptr),
                   ERROR_SUCCESS);
-        ::RegSetValueExA(key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE *>(value.c_str()),
-                         static_cast<DWORD>(value.size() + 1));
+        return key;
+    }
+    void SetSetting(const char *name, const std::string &value)
+    {
+        baseutil::WriteToReg(SettingsKey().get(), name, value.c_str());
+    }
+    void SetNumber(const char *name, DWORD value) { baseutil::WriteNumberToReg(SettingsKey().get(), name, value); }
+    // A text setting; empty when absent.
+    std::string Setting(const char *name)
+    {
+        std::string value;
+        baseutil::ReadFromReg(SettingsKey().get(), name, value);
+        return value;
+    }
+    std::optional<DWORD> Number(const char *name)
+    {
+        DWORD value = 0;
+        return baseutil::ReadNumberFromReg(SettingsKey().get(), name, value) ? std::optional<DWORD>(value)
+                                                                              : std::nullopt;
     }
 
     static std::string AddScript(const std::string &folder, const std::string &fileName,
@@ -50,6 +71,17 @@ protected:
     static void WriteIni(const std::string &folder, const char *section, const char *key, const char *value)
     {
         ::WritePrivateProfileStringA(section, key, value, (folder + "\\mimic.ini").c_str());
+    }
+
+    // A script "# <name>" with its section; a null value leaves its key out.
+    static void AddAction(const std::string &folder, const char *name, const char *repeat, const char *accel,
+                          const char *menu)
+    {
+        AddScript(folder, std::string(name) + ".pl", std::string("# ") + name + "\n");
+        const char *keys[] = {"PlayMode", "Accel", "AddToMenu"}, *values[] = {repeat, accel, menu};
+        for (int i = 0; i < 3; ++i)
+            if (values[i])
+                WriteIni(folder, name, keys[i], values[i]);
     }
 
     TempFolder temp;

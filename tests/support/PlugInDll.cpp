@@ -21,10 +21,8 @@ void PlugInDll::Load(const std::string &path)
     const std::string windowsPath = WindowsPathOf(path);
     m_module = ::LoadLibraryA(windowsPath.c_str());
     ASSERT_NE(m_module, nullptr) << windowsPath;
-    auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **)>(
-        reinterpret_cast<void *>(::GetProcAddress(m_module, "DllGetClassObject")));
-    m_canUnloadNow = reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
-        reinterpret_cast<void *>(::GetProcAddress(m_module, "DllCanUnloadNow")));
+    auto getClassObject = Export<HRESULT(STDAPICALLTYPE *)(REFCLSID, REFIID, void **)>("DllGetClassObject");
+    m_canUnloadNow = Export<HRESULT(STDAPICALLTYPE *)()>("DllCanUnloadNow");
     ASSERT_TRUE(getClassObject && m_canUnloadNow);
     ASSERT_EQ(getClassObject(CLSID_MimicPlugIn, IID_IClassFactory, factory.PutVoid()), S_OK);
 }

@@ -22,6 +22,12 @@ public:
     // Loads the module and takes the plug-in's class factory; failures are test failures.
     void Load(const std::string &path);
     bool CanUnloadNow() const { return !m_canUnloadNow || m_canUnloadNow() == S_OK; }
+    HMODULE Module() const { return m_module; }
+    template <typename F>
+    F Export(const char *name) const
+    {
+        return reinterpret_cast<F>(reinterpret_cast<void *>(::GetProcAddress(m_module, name)));
+    }
     // Lets go of the factory; the module is freed when it can unload, which is returned.
     bool Release();
 
