@@ -37,11 +37,6 @@ public:
     using StateProvider = std::function<std::string(const RunScriptCommand &)>;
 
     // perlLib: the folder of the stand-in modules, as perl sees it.
-    CommandInterpreter(std::string perlLib, std::string documentState)
-        : m_perlLib(std::move(perlLib)),
-          m_state([state = std::move(documentState)](const RunScriptCommand &) { return state; })
-    {
-    }
     CommandInterpreter(std::string perlLib, StateProvider state)
         : m_perlLib(std::move(perlLib)), m_state(std::move(state))
     {

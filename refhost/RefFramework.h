@@ -152,10 +152,6 @@ public:
     void ClearAccelCalls() { m_accelCalls.clear(); }
     const std::vector<std::string> &CommandLines() const { return m_commandLines; }
     // From now on runscript commands also run, with perl and the stand-in modules.
-    void RunScriptsWith(const std::string &perlLib, const std::string &documentState)
-    {
-        m_interpreter.reset(new CommandInterpreter(perlLib, documentState));
-    }
     void RunScriptsWith(const std::string &perlLib, CommandInterpreter::StateProvider state)
     {
         m_interpreter.reset(new CommandInterpreter(perlLib, std::move(state)));
