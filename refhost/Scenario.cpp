@@ -311,54 +311,8 @@ bool ScenarioRunner::RunLine(const std::string &line, std::string &error)
     {
         ModalDriver driver;
         for (const Answer &answer : m_answers)
-        {
-            driver.Expect(answer.caption, [this, answer, &failures](ModalWindow &w) {
-                std::string said = "  [" + answer.caption + "]";
-                const std::string message = w.MessageText();
-                if (!message.empty())
-                    said += " " + message;
-                for (const auto &field : answer.fields)
-                {
-                    said += " " + field.first + "=" + field.second;
-                    bool yes = false;
-                    const std::string &f = field.first, &v = field.second;
-                    if (answer.caption == "Action Properties")
-                    {
-                        if (f == "name")
-                            w.SetText(IDC_TP_NAME, v);
-                        else if (f == "repeat")
-                            w.SetText(IDC_TP_REPEAT, v);
-                        else if (f == "global" || f == "menu")
-                            SetCheck(w, f == "global" ? IDC_TP_GLOBAL : IDC_TP_MENU, IsYes(v, yes) && yes);
-                        else if (f == "hotkey")
-                        {
-                            KeyChord chord;
-                            ParseKeyChord(v, chord);
-                            w.PressKey(IDC_TP_NEW, chord.vk, chord.ctrl, chord.alt, chord.shift);
-                            if (!w.IsEnabled(IDC_TP_ASSIGN))
-                            {
-                                std::string taken = w.Text(IDC_TP_ASSIGNED);
-                                taken.erase(0, taken.find_first_not_of("\r\n"));
-                                failures.push_back("the hotkey " + v + " cannot be assigned: " + taken);
-                            }
-                            else
-                                w.Click(IDC_TP_ASSIGN);
-                        }
-                    }
-                    else if (answer.caption == "Player Settings")
-                    {
-                        if (f == "action" && !SelectAction(w, v))
-                            failures.push_back("Player Settings lists no action \"" + v + "\"");
-                        else if (f == "repeat")
-                            w.SetText(IDC_PS_REPEAT, v);
-                    }
-                    else if (answer.caption == "Record" && f == "dont-show")
-                        SetCheck(w, IDC_RECORD_DONTSHOW, IsYes(v, yes) && yes);
-                }
-                m_session.Say(said + " -> " + answer.button);
-                w.ClickButton(answer.button);
-            });
-        }
+            driver.Expect(answer.caption,
+                          [this, answer, &failures](ModalWindow &w) { AnswerWindow(answer, w, failures); });
         m_answers.clear();
         ok = Execute(words, rest, error);
     }
@@ -371,6 +325,55 @@ bool ScenarioRunner::RunLine(const std::string &line, std::string &error)
         return false;
     }
     return ok;
+}
+
+// Works a window the scenario answered: its fields, then its button, saying what it did.
+void ScenarioRunner::AnswerWindow(const Answer &answer, ModalWindow &w, std::vector<std::string> &failures)
+{
+    std::string said = "  [" + answer.caption + "]";
+    const std::string message = w.MessageText();
+    if (!message.empty())
+        said += " " + message;
+    for (const auto &field : answer.fields)
+    {
+        said += " " + field.first + "=" + field.second;
+        bool yes = false;
+        const std::string &f = field.first, &v = field.second;
+        if (answer.caption == "Action Properties")
+        {
+            if (f == "name")
+                w.SetText(IDC_TP_NAME, v);
+            else if (f == "repeat")
+                w.SetText(IDC_TP_REPEAT, v);
+            else if (f == "global" || f == "menu")
+                SetCheck(w, f == "global" ? IDC_TP_GLOBAL : IDC_TP_MENU, IsYes(v, yes) && yes);
+            else if (f == "hotkey")
+            {
+                KeyChord chord;
+                ParseKeyChord(v, chord);
+                w.PressKey(IDC_TP_NEW, chord.vk, chord.ctrl, chord.alt, chord.shift);
+                if (!w.IsEnabled(IDC_TP_ASSIGN))
+                {
+                    std::string taken = w.Text(IDC_TP_ASSIGNED);
+                    taken.erase(0, taken.find_first_not_of("\r\n"));
+                    failures.push_back("the hotkey " + v + " cannot be assigned: " + taken);
+                }
+                else
+                    w.Click(IDC_TP_ASSIGN);
+            }
+        }
+        else if (answer.caption == "Player Settings")
+        {
+            if (f == "action" && !SelectAction(w, v))
+                failures.push_back("Player Settings lists no action \"" + v + "\"");
+            else if (f == "repeat")
+                w.SetText(IDC_PS_REPEAT, v);
+        }
+        else if (answer.caption == "Record" && f == "dont-show")
+            SetCheck(w, IDC_RECORD_DONTSHOW, IsYes(v, yes) && yes);
+    }
+    m_session.Say(said + " -> " + answer.button);
+    w.ClickButton(answer.button);
 }
 
 bool ScenarioRunner::ParseAnswer(const std::vector<std::string> &words, std::string &error)

@@ -12,6 +12,8 @@
 
 namespace refhost {
 
+class ModalWindow;
+
 // The words of a scenario line: blanks separate them, double quotes keep
 // blanks inside one word. False, with the reason, for an unclosed quote.
 bool SplitWords(const std::string &line, std::vector<std::string> &words, std::string &error);
@@ -51,6 +53,7 @@ private:
     bool RunLine(const std::string &line, std::string &error);
     bool Execute(const std::vector<std::string> &words, const std::string &rest, std::string &error);
     bool ParseAnswer(const std::vector<std::string> &words, std::string &error);
+    void AnswerWindow(const Answer &answer, ModalWindow &w, std::vector<std::string> &failures);
     RefDocument *Document(const std::vector<std::string> &words, size_t index, std::string &error);
 
     HostSession &m_session;
