@@ -17,6 +17,6 @@ MIMIC_SCREENSHOT_DIR="$(win "$work")" "$WINELOADER" "$build/tests/screenshots.ex
 "$WINELOADER" "$build/mimichost.exe" --dir "$(win "$work")" "$(win "$root/refhost/scenarios/window.txt")" >/dev/null
 for bmp in "$work"/*.bmp; do
   name=$(basename "$bmp" .bmp)
-  convert "$bmp" "$out/$name.png"
+  convert "$bmp" -strip "$out/$name.png"  # no timestamps: unchanged dialogs give unchanged files
 done
 ls "$out"
