@@ -1,6 +1,7 @@
 #include "core/MacroRecorder.h"
 
 #include "core/Raii.h"
+#include "core/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
@@ -20,12 +21,11 @@ namespace {
 
 const char kTemporaryName[] = "temporary_action";
 
-// Registry values of the plug-in; "Defaul" is how they have always been spelled.
-const char kRecordTemporary[] = "Record Temporary Task";
-const char kDontConfirm[] = "Show confirmation dialog";
-const char kShortcutNumber[] = "Defaul ShortCut Number";
-const char kLastMacroPath[] = "Last Macro Path";
-const char kRepeatCount[] = "Defaul Repeat Count";
+using setting::kDontConfirm;
+using setting::kLastMacroPath;
+using setting::kRecordTemporary;
+using setting::kRepeatCount;
+using setting::kShortcutNumber;
 
 // A drive path or a network path; anything else is taken from wherever the
 // host happens to run.

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/Raii.h"
+#include "core/SettingNames.h"
 #include "core/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
@@ -39,8 +40,8 @@ HRESULT PlayLastMacro(IUnknown *pFramework, BSTR *ppFiles)
     UniqueHKey key(hostapi::GetPlugInRegKey(pFramework, CLSID_MimicPlugIn));
     if (key)
     {
-        baseutil::ReadFromReg(key.get(), "Last Macro Path", script);
-        if (!baseutil::ReadNumberFromReg(key.get(), "Defaul Repeat Count", repeat) || repeat == 0)
+        baseutil::ReadFromReg(key.get(), setting::kLastMacroPath, script);
+        if (!baseutil::ReadNumberFromReg(key.get(), setting::kRepeatCount, repeat) || repeat == 0)
             repeat = 1;
         key.reset();
     }

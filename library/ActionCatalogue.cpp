@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/Raii.h"
+#include "core/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "mimic.h"
@@ -65,8 +66,8 @@ void ActionCatalogue::Load()
         return;
     m_localFolder.clear();
     m_globalFolder.clear();
-    ReadFolderSetting(key.get(), "Local Path", "Current workspace folder", m_localFolder);
-    ReadFolderSetting(key.get(), "Global Path", "$(VANTREL)\\Script\\Actions", m_globalFolder);
+    ReadFolderSetting(key.get(), setting::kLocalPath, "Current workspace folder", m_localFolder);
+    ReadFolderSetting(key.get(), setting::kGlobalPath, "$(VANTREL)\\Script\\Actions", m_globalFolder);
     key.reset();
 
     m_entries.clear();
@@ -112,7 +113,7 @@ void ActionCatalogue::ReloadGlobalOnly()
         return;
     m_localFolder.clear();
     m_globalFolder.clear();
-    ReadFolderSetting(key.get(), "Global Path", "$(VANTREL)\\Script\\Actions", m_globalFolder);
+    ReadFolderSetting(key.get(), setting::kGlobalPath, "$(VANTREL)\\Script\\Actions", m_globalFolder);
     m_entries.clear();
     ScanFolder(m_globalFolder, true);
 }

@@ -1,6 +1,7 @@
 #include "ui/MimicProperty.h"
 
 #include "core/Raii.h"
+#include "core/SettingNames.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "mimic.h"
@@ -11,11 +12,10 @@ namespace mimic {
 
 namespace {
 
-const char kRecordTemporary[] = "Record Temporary Task";
-// Non-zero means the confirmation is NOT shown.
-const char kDontConfirm[] = "Show confirmation dialog";
-const char kLocalPath[] = "Local Path";
-const char kGlobalPath[] = "Global Path";
+using setting::kDontConfirm;
+using setting::kGlobalPath;
+using setting::kLocalPath;
+using setting::kRecordTemporary;
 
 const char kSeparator[] = "separator";
 

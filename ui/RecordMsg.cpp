@@ -1,6 +1,7 @@
 #include "ui/RecordMsg.h"
 
 #include "core/Raii.h"
+#include "core/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "mimic.h"
@@ -20,7 +21,7 @@ void CRecordMsg::OnYes()
     // Without the settings key the answer still stands; only the check box is lost.
     UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
     if (key)
-        baseutil::WriteNumberToReg(key.get(), "Show confirmation dialog", dontShow);
+        baseutil::WriteNumberToReg(key.get(), setting::kDontConfirm, dontShow);
     EndDialog(IDOK);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/TaskManager.h"
 
 #include "core/Raii.h"
+#include "core/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
@@ -178,8 +179,8 @@ void CTaskManager::ForgetLastMacroIf(const std::string &deletedPath)
 {
     UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
     std::string last;
-    if (key && baseutil::ReadFromReg(key.get(), "Last Macro Path", last) && FileUtils::equalPath(last, deletedPath))
-        baseutil::WriteToReg(key.get(), "Last Macro Path", "");
+    if (key && baseutil::ReadFromReg(key.get(), setting::kLastMacroPath, last) && FileUtils::equalPath(last, deletedPath))
+        baseutil::WriteToReg(key.get(), setting::kLastMacroPath, "");
 }
 
 void CTaskManager::Remove()
