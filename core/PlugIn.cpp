@@ -14,6 +14,7 @@
 #include "library/ActionCatalogue.h"
 #include "mimic.h"
 #include "module/ModuleLock.h"
+#include "script/DocumentEvents.h"
 #include "ui/Dialog.h"
 #include "ui/MimicProperty.h"
 
@@ -29,7 +30,7 @@ KComTypeInfoHolder &TypeInfo()
 }
 
 class MimicPlugIn final : public IPlugIn,
-                          public IDocumentEvents2,
+                          public DocumentEvents2Base,
                           public IHostPlugInNotify,
                           public IMimic,
                           public IHostPreferencesPage,
@@ -56,19 +57,8 @@ public:
     STDMETHODIMP Initialize(IUnknown *pFrameworkUnk, UINT nCookie) override;
     STDMETHODIMP Close() override;
 
-    // IDocumentEvents2: registered with the host's plug-in events, nothing to do here.
+    // IDocumentEvents2: registered with the host's plug-in events; the open notification is ignored too.
     STDMETHODIMP OnOpenEx(long, LPCSTR, LPCSTR, LPCSTR) override { return S_OK; }
-    STDMETHODIMP OnObjectAdded(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnObjectRemoved(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnObjectChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnSaved(long, long) override { return S_OK; }
-    STDMETHODIMP OnClosing(long, long) override { return S_OK; }
-    STDMETHODIMP OnLayerChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnPropertyChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnConnectionChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnSheetChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnUndo(long, long) override { return S_OK; }
-    STDMETHODIMP OnRedo(long, long) override { return S_OK; }
 
     // IHostPlugInNotify
     STDMETHODIMP OnPlugInOpened(REFCLSID rclsid, UINT nCookie) override;

@@ -8,12 +8,13 @@
 
 #include "HostServices.h"
 #include "mimic.h"
+#include "script/DocumentEvents.h"
 
 namespace mimic {
 
 class KMacroRecorder;
 
-class DocumentSink final : public IMimicEventSink, public IDocumentEvents, public IDocumentEvents2
+class DocumentSink final : public IMimicEventSink, public IDocumentEvents, public DocumentEvents2Base
 {
 public:
     // A new sink with a reference count of 0; the caller adds the first reference.
@@ -37,17 +38,6 @@ public:
 
     // IDocumentEvents2
     STDMETHODIMP OnOpenEx(long nValue, LPCSTR pszText1, LPCSTR pszText2, LPCSTR pszText3) override;
-    STDMETHODIMP OnObjectAdded(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnObjectRemoved(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnObjectChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnSaved(long, long) override { return S_OK; }
-    STDMETHODIMP OnClosing(long, long) override { return S_OK; }
-    STDMETHODIMP OnLayerChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnPropertyChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnConnectionChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnSheetChanged(long, long, long) override { return S_OK; }
-    STDMETHODIMP OnUndo(long, long) override { return S_OK; }
-    STDMETHODIMP OnRedo(long, long) override { return S_OK; }
 
     void Init(KMacroRecorder *pRecorder, int nIndex);
     bool Connect(REFCLSID rclsid, UINT nCookie);
