@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "mimic.h"
 #include "refhost/RefFramework.h"
 

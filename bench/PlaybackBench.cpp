@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "bench/BenchSupport.h"
-#include "core/Text.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 

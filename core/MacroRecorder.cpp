@@ -1,7 +1,7 @@
 #include "core/MacroRecorder.h"
 
-#include "core/Raii.h"
-#include "core/SettingNames.h"
+#include "base/Raii.h"
+#include "library/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
@@ -9,7 +9,8 @@
 #include "script/DocumentSink.h"
 #include "script/ScriptWriter.h"
 #include "ui/MessageBox.h"
-#include "core/Text.h"
+#include "base/Text.h"
+#include "ui/ActionsMenu.h"
 #include "ui/MacroListDlg.h"
 #include "ui/RecordMsg.h"
 #include "ui/TaskManager.h"
@@ -292,26 +293,7 @@ bool KMacroRecorder::GetDocumentObject(UINT nCookie, REFIID riid, void **ppv)
 
 bool KMacroRecorder::BuildActionsMenu(IUnknown **ppMenu, REFCLSID rclsid)
 {
-    if (!ppMenu)
-        return false;
-    if (!m_catalogue.CommandsAdded())
-        m_catalogue.Reload(false);
-    if (m_catalogue.Count() < 1 || !m_pFramework)
-        return false;
-    ComPtr<IHostMenuService> service;
-    ComPtr<IHostMenu> menu;
-    if (FAILED(m_pFramework->QueryInterface(IID_IHostMenuService, service.PutVoid())) || !service ||
-        FAILED(service->CreateMenu(menu.Put())) || !menu)
-        return false;
-    bool added = false;
-    for (const ActionEntry &entry : m_catalogue.Entries())
-    {
-        if (!entry.bMenu)
-            continue;
-        (void)menu->AddItem(0, entry.strName.c_str(), rclsid, static_cast<UINT>(entry.nCmdId));
-        added = true;
-    }
-    return added && SUCCEEDED(menu->QueryInterface(IID_IUnknown, reinterpret_cast<void **>(ppMenu)));
+    return mimic::BuildActionsMenu(m_pFramework, m_catalogue, ppMenu, rclsid);
 }
 
 void KMacroRecorder::ChooseActionToPlay(HWND hParent, long *nTimes, BSTR *pFileName)

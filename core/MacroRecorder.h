@@ -10,6 +10,7 @@
 #include <string>
 
 #include "library/ActionEntry.h"
+#include "script/RecordingTarget.h"
 
 namespace mimic {
 
@@ -24,7 +25,7 @@ enum RecorderState : int
     RecorderPaused = 2,
 };
 
-class KMacroRecorder
+class KMacroRecorder final : public IRecordingTarget
 {
 public:
     KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie);
@@ -38,13 +39,13 @@ public:
     void Stop();
     void GetState(long *pState, long *pCookie) const;
 
-    void RecordEvent(UINT nCookie, const char *pszCommand, const char *pszParams);
+    void RecordEvent(UINT nCookie, const char *pszCommand, const char *pszParams) override;
     void AttachDocument(REFCLSID rclsid, UINT nCookie);
     void DetachDocument(REFCLSID rclsid, UINT nCookie);
     void DetachAll();
     void WriteDocumentOpen(UINT nCookie);
-    void WriteDocumentEvent(UINT nCookie);
-    bool GetDocumentObject(UINT nCookie, REFIID riid, void **ppv);
+    void WriteDocumentEvent(UINT nCookie) override;
+    bool GetDocumentObject(UINT nCookie, REFIID riid, void **ppv) override;
 
     // Player Settings: a chosen action becomes the last action; the outputs
     // stay untouched when the user chose none.

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "core/Raii.h"
-#include "core/SettingNames.h"
-#include "core/Text.h"
+#include "base/Raii.h"
+#include "library/SettingNames.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"

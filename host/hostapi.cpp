@@ -1,7 +1,7 @@
 #include "host/hostapi.h"
 
-#include "core/Raii.h"
-#include "core/Text.h"
+#include "base/Raii.h"
+#include "base/Text.h"
 
 using mimic::ComPtr;
 using mimic::UniqueBstr;

@@ -3,12 +3,11 @@
 #include <cstdlib>
 #include <set>
 
-#include "core/Raii.h"
-#include "core/SettingNames.h"
+#include "base/Raii.h"
+#include "library/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "mimic.h"
-#include "ui/MessageBox.h"
 
 namespace mimic {
 
@@ -223,7 +222,7 @@ void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
     ::WritePrivateProfileStringA(section, nullptr, nullptr, ini.c_str());
 }
 
-bool ActionCatalogue::CopyIntoFolder(HWND hOwner, const ActionEntry &entry)
+bool ActionCatalogue::CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite)
 {
     const std::string folder = entry.bGlobal ? GetGlobalPath() : GetLocalPath();
     // Without a folder the target would be at the root of the current drive.
@@ -241,8 +240,7 @@ bool ActionCatalogue::CopyIntoFolder(HWND hOwner, const ActionEntry &entry)
 
     if (FileUtils::Exists(target))
     {
-        if (ShowMessage(hOwner, "File already exists in the local/global folder.\nDo you want to overwrite it?",
-                        "Warning", MB_YESNO | MB_ICONWARNING) != IDYES)
+        if (!confirmOverwrite || !confirmOverwrite())
         {
             // A refusal is no error: callers tell it from a failed copy by the last error.
             ::SetLastError(ERROR_SUCCESS);

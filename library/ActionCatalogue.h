@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <unknwn.h>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,10 @@ public:
 
     void SaveEntry(const ActionEntry &entry);
     void RemoveEntry(const ActionEntry &entry);
-    bool CopyIntoFolder(HWND hOwner, const ActionEntry &entry);
+    // Asked before a script of the same name in the target folder is replaced;
+    // true lets the copy overwrite it.
+    using ConfirmOverwrite = std::function<bool()>;
+    bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
     void ClearAccel(const ActionEntry &entry);
 
     bool CommandsAdded() const { return m_bCommandsAdded; }

@@ -2,8 +2,8 @@
 // and workspace or design forms a setting may hold.
 #include "library/ActionCatalogue.h"
 
-#include "core/Raii.h"
-#include "core/Text.h"
+#include "base/Raii.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "module/ModuleLock.h"
+#include "base/ModuleLock.h"
 
 namespace mimic {
 

@@ -4,7 +4,7 @@
 #include <oleauto.h>
 #include <string>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "module/Registrar.h"
 
 namespace mimic {

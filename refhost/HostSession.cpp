@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "refhost/PerlTrace.h"
 #include "refhost/RefOptionsDialog.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "mimic.h"
 #include "refhost/RefFramework.h"
 

@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "refhost/RefObject.h"
 
 namespace refhost {

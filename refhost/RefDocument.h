@@ -10,7 +10,7 @@
 #include <string>
 
 #include "HostServices.h"
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "mimic.h"
 
 namespace refhost {

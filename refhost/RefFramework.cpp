@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdio>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "refhost/RefConnectionPoint.h"
 
 using mimic::ComPtr;

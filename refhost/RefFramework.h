@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "HostServices.h"
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "refhost/CommandInterpreter.h"
 #include "refhost/RefDocument.h"
 #include "refhost/RefObject.h"

@@ -1,6 +1,6 @@
 #include "refhost/WindowPicture.h"
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 
 namespace refhost {
 

@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <new>
 
-#include "core/MacroRecorder.h"
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "host/hostapi.h"
-#include "module/ModuleLock.h"
+#include "base/ModuleLock.h"
 #include "script/PerlQuote.h"
 
 namespace mimic {
@@ -71,7 +70,7 @@ STDMETHODIMP_(ULONG) DocumentSink::Release()
     return n;
 }
 
-void DocumentSink::Init(KMacroRecorder *pRecorder, int nIndex)
+void DocumentSink::Init(IRecordingTarget *pRecorder, int nIndex)
 {
     m_pRecorder = pRecorder;
     m_nIndex = nIndex;
@@ -116,7 +115,7 @@ bool DocumentSink::Disconnect()
     // The recorder stops tracking this document now. A sink that stays
     // advised (the document could not be found or would not let go) must
     // neither speak for it again nor reach a recorder that may be gone.
-    KMacroRecorder *pRecorder = m_pRecorder;
+    IRecordingTarget *pRecorder = m_pRecorder;
     m_pRecorder = nullptr;
     ComPtr<IUnknown> document;
     if (!pRecorder || !pRecorder->GetDocumentObject(m_nCookie, IID_IUnknown, document.PutVoid()) || !document)

@@ -9,10 +9,9 @@
 #include "HostServices.h"
 #include "mimic.h"
 #include "script/DocumentEvents.h"
+#include "script/RecordingTarget.h"
 
 namespace mimic {
-
-class KMacroRecorder;
 
 class DocumentSink final : public IMimicEventSink, public IDocumentEvents, public DocumentEvents2Base
 {
@@ -39,7 +38,7 @@ public:
     // IDocumentEvents2
     STDMETHODIMP OnOpenEx(long nValue, LPCSTR pszText1, LPCSTR pszText2, LPCSTR pszText3) override;
 
-    void Init(KMacroRecorder *pRecorder, int nIndex);
+    void Init(IRecordingTarget *pRecorder, int nIndex);
     bool Connect(REFCLSID rclsid, UINT nCookie);
     bool Disconnect();
 
@@ -67,7 +66,7 @@ private:
     DWORD m_dwAdvise[kParts] = {};
     bool m_bConnected[kParts] = {};
     int m_nIndex = 0;
-    KMacroRecorder *m_pRecorder = nullptr; // not owned; forgotten at Disconnect
+    IRecordingTarget *m_pRecorder = nullptr; // not owned; forgotten at Disconnect
     std::string m_strParams;
     bool m_bHasParams = false;
 };

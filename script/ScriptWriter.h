@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <string>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 
 namespace mimic {
 

@@ -2,6 +2,7 @@
 #include <set>
 
 #include "library/ActionCatalogue.h"
+#include "ui/MessageBox.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 
@@ -381,14 +382,14 @@ protected:
 TEST_F(CopyIntoFolderTest, CopiesIntoAFolderItCreatesOrFailsWithTheSystemsReason)
 {
     RemoveTree(globalDir);
-    EXPECT_TRUE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_TRUE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
     EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), "# new\n");
     EXPECT_TRUE(FileExists(source));
 
     entry.strPath = temp / "missing.pl";
     entry.strName = "missing";
     ::SetLastError(0xdeadbeef);
-    EXPECT_FALSE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_FALSE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
     EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_FALSE(FileExists(globalDir + "\\missing.pl"));
 }
@@ -401,7 +402,7 @@ TEST_F(CopyIntoFolderTest, AsksBeforeOverwritingAndKeepsTheOldFileOnNo)
         AddScript(globalDir, "job.pl", "# old\n");
         ModalDriver driver;
         driver.Answer("Warning", answer);
-        bool copied = catalogue.CopyIntoFolder(nullptr, entry);
+        bool copied = catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); });
         ASSERT_EQ(driver.Seen().size(), 1u);
         const SeenWindow &box = driver.Seen()[0];
         EXPECT_EQ(box.text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
@@ -420,13 +421,13 @@ TEST_F(CopyIntoFolderTest, TheScriptItselfIsNeverDestroyed)
 {
     std::string target = AddScript(globalDir, "job.pl", "# in place\n");
     entry.strPath = target;
-    EXPECT_TRUE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_TRUE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
     EXPECT_EQ(ReadTextFile(target), "# in place\n");
 
     // The same file named another way is still the same file.
     std::string roundabout = globalDir + "\\..\\Actions\\job.pl";
     entry.strPath = roundabout;
-    EXPECT_TRUE(catalogue.CopyIntoFolder(nullptr, entry));
+    EXPECT_TRUE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
     EXPECT_EQ(ReadTextFile(target), "# in place\n");
 }
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "mimic.h"
 #include "tests/support/ModalDriver.h"

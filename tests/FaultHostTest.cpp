@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/Raii.h"
-#include "core/Text.h"
+#include "base/Raii.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "mimic.h"
 #include "tests/support/ModalDriver.h"

@@ -9,7 +9,7 @@
 
 #include "core/MacroRecorder.h"
 #include "core/Playback.h"
-#include "core/Text.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
 #include "refhost/RefOptionsDialog.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "refhost/CommandInterpreter.h"

@@ -4,13 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "core/Raii.h"
-#include "core/Text.h"
+#include "base/Raii.h"
+#include "base/Text.h"
 #include "host/ComTypeInfoHolder.h"
 #include "host/baseutil.h"
 #include "mimic.h"
 #include "module/ClassFactory.h"
-#include "module/ModuleLock.h"
+#include "base/ModuleLock.h"
 #include "module/Registration.h"
 #include "tests/support/PlugInDll.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/MacroRecorder.h"
 #include "core/Playback.h"
-#include "core/Text.h"
+#include "base/Text.h"
 #include "host/GridCtrl.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"

@@ -1,7 +1,7 @@
 // mimic.dll's plug-in object as a host drives it through its interfaces.
 #include <gtest/gtest.h>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "mimic.h"
 #include "tests/support/PlugInHost.h"
 #include "ui/resource.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"

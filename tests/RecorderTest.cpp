@@ -6,7 +6,7 @@
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
-#include "module/ModuleLock.h"
+#include "base/ModuleLock.h"
 #include "script/DocumentSink.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"

@@ -11,4 +11,10 @@ int ShowMessage(HWND hOwner, const char *pszText, const char *pszCaption, UINT u
     return ::MessageBoxA(hOwner, pszText ? pszText : "", pszCaption ? pszCaption : "", uFlags);
 }
 
+bool ConfirmFolderOverwrite(HWND hOwner)
+{
+    return ShowMessage(hOwner, "File already exists in the local/global folder.\nDo you want to overwrite it?",
+                       "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
 } // namespace mimic

@@ -8,4 +8,7 @@ namespace mimic {
 
 int ShowMessage(HWND hOwner, const char *pszText, const char *pszCaption, UINT uFlags);
 
+// The question before an action's script replaces one in the other folder.
+bool ConfirmFolderOverwrite(HWND hOwner);
+
 } // namespace mimic

@@ -1,7 +1,7 @@
 #include "ui/MimicProperty.h"
 
-#include "core/Raii.h"
-#include "core/SettingNames.h"
+#include "base/Raii.h"
+#include "library/SettingNames.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "mimic.h"

@@ -1,7 +1,7 @@
 #include "ui/RecordMsg.h"
 
-#include "core/Raii.h"
-#include "core/SettingNames.h"
+#include "base/Raii.h"
+#include "library/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "mimic.h"

@@ -1,7 +1,7 @@
 #include "ui/TaskManager.h"
 
-#include "core/Raii.h"
-#include "core/SettingNames.h"
+#include "base/Raii.h"
+#include "library/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"

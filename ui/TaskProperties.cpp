@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "core/Raii.h"
-#include "core/Text.h"
+#include "base/Raii.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
@@ -300,7 +300,7 @@ void CTaskProperties::OnOK()
 void CTaskProperties::MoveToOtherFolder()
 {
     ActionEntry &edited = *m_pEditEntry;
-    if (!m_catalogue.CopyIntoFolder(GetSafeHwnd(), m_entry))
+    if (!m_catalogue.CopyIntoFolder(m_entry, [this] { return ConfirmFolderOverwrite(GetSafeHwnd()); }))
     {
         const DWORD dwError = ::GetLastError();
         if (dwError != ERROR_SUCCESS)

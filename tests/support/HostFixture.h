@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "core/Raii.h"
+#include "base/Raii.h"
 #include "host/baseutil.h"
 #include "mimic.h"
 #include "refhost/RefFramework.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/PlugInDll.h"
 

@@ -1,4 +1,4 @@
-#include "module/ModuleLock.h"
+#include "base/ModuleLock.h"
 
 namespace mimic {
 

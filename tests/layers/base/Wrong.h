@@ -1,0 +1,2 @@
+#include "base/Raii.h"
+#include "host/hostapi.h"

@@ -1,0 +1,3 @@
+#include "base/Raii.h"
+#include "library/ActionEntry.h"
+#include "mimic.h"

@@ -1,0 +1,2 @@
+#include "script/ScriptWriter.h"
+  #  include "ui/Dialog.h"

@@ -1,0 +1,2 @@
+#include "refhost/Right.h"
+#include "core/PlugIn.h"
