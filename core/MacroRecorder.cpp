@@ -133,7 +133,6 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
                     MB_YESNO | MB_ICONWARNING) != IDYES)
         return;
 
-    m_catalogue.ClearAccel(entry);
     entry.strPath = path;
     m_entry = entry;
     m_pWriter.reset(new ScriptWriter(m_catalogue));
@@ -143,6 +142,8 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
         m_pWriter.reset();
         return;
     }
+    // Only a recording that really starts takes its hotkey from the others.
+    m_catalogue.ClearAccel(m_entry);
 
     if (key && bNamed)
     {

@@ -1,5 +1,6 @@
 #include "core/PlugIn.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <vector>
@@ -21,6 +22,16 @@
 namespace mimic {
 
 namespace {
+
+class MimicPlugIn;
+
+// The initialised plug-in objects of the process, oldest first: they share
+// the one catalogue, which must outlive each one's Close but the last.
+std::vector<MimicPlugIn *> &InitializedObjects()
+{
+    static std::vector<MimicPlugIn *> s_objects;
+    return s_objects;
+}
 
 // IDispatch for every plug-in object of the module, from its own type library.
 KComTypeInfoHolder &TypeInfo()
@@ -127,7 +138,7 @@ public:
     STDMETHODIMP ReloadList() override
     {
         if (m_pRecorder)
-            ActionCatalogue::Instance().Reload(false);
+            ActionCatalogue::Instance().RequestReload(ActionCatalogue::ReloadRequest::Rescan);
         return S_OK;
     }
     STDMETHODIMP GetCommandFileNameToPlay(HWND pParent, long *nTimes, BSTR *pFileName) override
@@ -142,13 +153,19 @@ public:
         WithRecorder([&](KMacroRecorder &recorder) { recorder.ShowActionManager(pParent); });
         return S_OK;
     }
+    // An object that is not initialised knows no actions, even while another
+    // object of the process has the catalogue loaded.
     STDMETHODIMP GetCommandIdFromAccel(LPWSTR _pcszAccel, int *pCmdId) override
     {
+        if (pCmdId && !m_pRecorder)
+            return S_FALSE;
         return mimic::GetCommandIdFromAccel(ActionCatalogue::Instance(), reinterpret_cast<const char *>(_pcszAccel),
                                             pCmdId);
     }
     STDMETHODIMP GetTaskPlayInfoFromCmdId(UINT nCmdId, long *nTimes, BSTR *pFileName) override
     {
+        if (nTimes && pFileName && !m_pRecorder)
+            return S_FALSE;
         return mimic::GetTaskPlayInfoFromCmdId(ActionCatalogue::Instance(), nCmdId, nTimes, pFileName);
     }
     STDMETHODIMP GetMimicMenu(IUnknown **menu, REFCLSID rclsid) override
@@ -174,8 +191,7 @@ public:
     STDMETHODIMP PlayLastMacro(BSTR *ppFiles) override { return mimic::PlayLastMacro(m_pFramework.Get(), ppFiles); }
     STDMETHODIMP OnChangeActiveDesign() override
     {
-        ActionCatalogue::Instance().Reload(false);
-        ActionCatalogue::Instance().Load();
+        ActionCatalogue::Instance().RequestReload(ActionCatalogue::ReloadRequest::NewFolders);
         return S_OK;
     }
 
@@ -209,12 +225,14 @@ private:
 
     ~MimicPlugIn()
     {
+        LeaveCatalogue();
         m_pRecorder.reset();
         TypeInfo().Release();
         ModuleUnlock();
     }
 
     HRESULT InnerQueryInterface(REFIID riid, void **ppv);
+    void LeaveCatalogue();
     ComPtr<IConnectionPoint> NotifyPoint() const;
 
     // A call that may show a dialog or a message box runs the host's message
@@ -228,7 +246,12 @@ private:
             return;
         ComPtr<IUnknown> self(static_cast<IPlugIn *>(this));
         ++m_nDialogCalls;
-        call(*m_pRecorder);
+        {
+            // Reloads asked for meanwhile wait for the dialogs, and run while
+            // a recorder closed meanwhile still keeps its framework.
+            ActionCatalogue::DialogScope dialogs(ActionCatalogue::Instance());
+            call(*m_pRecorder);
+        }
         if (--m_nDialogCalls == 0)
         {
             for (Closed &closed : m_closed)
@@ -253,8 +276,6 @@ private:
         ComPtr<IUnknown> framework;
     };
     std::vector<Closed> m_closed; // by Close during a dialog call
-    // Pages given to the host; one stays while its window lives.
-    std::vector<std::unique_ptr<CMimicProperty>> m_pages;
     hostapi::KPlugInSink m_plugInSink;
 };
 
@@ -295,6 +316,11 @@ ComPtr<IConnectionPoint> MimicPlugIn::NotifyPoint() const
 
 STDMETHODIMP MimicPlugIn::Initialize(IUnknown *pFrameworkUnk, UINT nCookie)
 {
+    // Once is the contract: a second Initialize, from inside a dialog or
+    // during a recording, would pull the recorder from under its own callers.
+    if (m_pRecorder || m_pFramework)
+        return HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
+    InitializedObjects().push_back(this);
     m_pFramework = ComPtr<IUnknown>(pFrameworkUnk);
     m_nCookie = nCookie;
     m_pRecorder.reset(new (std::nothrow) KMacroRecorder(pFrameworkUnk, nCookie));
@@ -333,12 +359,26 @@ STDMETHODIMP MimicPlugIn::Close()
         (void)hostapi::UnregisterCommandSink(m_pFramework.Get(), m_nCookie);
         m_bCommandSinkRegistered = false;
     }
-    // The catalogue outlives this object; it must not keep a framework that
-    // is about to be released.
-    if (m_pFramework)
-        ActionCatalogue::Instance().SetFramework(nullptr);
+    LeaveCatalogue();
     m_pFramework.Reset();
     return S_OK;
+}
+
+void MimicPlugIn::LeaveCatalogue()
+{
+    // The catalogue outlives this object; it must not keep a framework that
+    // is about to be released. Another object still initialised takes it
+    // over; after the last one the host's commands for the actions go.
+    std::vector<MimicPlugIn *> &objects = InitializedObjects();
+    const auto self = std::find(objects.begin(), objects.end(), this);
+    if (self == objects.end())
+        return;
+    objects.erase(self);
+    ActionCatalogue &catalogue = ActionCatalogue::Instance();
+    if (objects.empty())
+        catalogue.RequestReload(ActionCatalogue::ReloadRequest::Withdraw);
+    else if (catalogue.Framework() == m_pFramework.Get())
+        catalogue.HandOverFramework(objects.front()->m_pFramework.Get());
 }
 
 STDMETHODIMP MimicPlugIn::OnPlugInOpened(REFCLSID rclsid, UINT nCookie)
@@ -357,8 +397,7 @@ STDMETHODIMP MimicPlugIn::OnPlugInClosed(REFCLSID rclsid, UINT nCookie)
     if (IsEqualCLSID(rclsid, CLSID_HostPlugIn))
     {
         (void)m_plugInSink.Unregister(m_pFramework.Get());
-        ActionCatalogue::Instance().Reload(true);
-        ActionCatalogue::Instance().ReloadGlobalOnly();
+        ActionCatalogue::Instance().RequestReload(ActionCatalogue::ReloadRequest::GlobalOnly);
     }
     return S_OK;
 }
@@ -370,15 +409,11 @@ STDMETHODIMP MimicPlugIn::CreatePage(IUnknown *pFrameworkUnk, HWND hParent, long
     *phPage = nullptr;
     if (nFlags != 0)
         return S_OK;
-    // A page whose window is gone is no longer needed; one still shown must stay.
-    for (auto it = m_pages.begin(); it != m_pages.end();)
-        it = ::IsWindow((*it)->GetSafeHwnd()) ? it + 1 : m_pages.erase(it);
+    // The host may keep showing the page after it has released this object.
     std::unique_ptr<CMimicProperty> page(new (std::nothrow) CMimicProperty(pFrameworkUnk, hParent));
     if (!page)
         return E_OUTOFMEMORY;
-    *phPage = CPropertyPage::CreatePageWindow(page.get(), hParent);
-    if (*phPage)
-        m_pages.push_back(std::move(page));
+    *phPage = CPropertyPage::CreateOwnedPageWindow(std::move(page), hParent);
     return S_OK;
 }
 

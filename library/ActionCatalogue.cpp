@@ -105,6 +105,52 @@ void ActionCatalogue::Reload(bool bClearOnly)
     ScanFolder(m_globalFolder, true);
 }
 
+void ActionCatalogue::RequestReload(ReloadRequest request)
+{
+    if (m_nDialogs == 0)
+        RunReload(request);
+    else if (m_pending.empty() || m_pending.back() != request)
+        m_pending.push_back(request);
+}
+
+void ActionCatalogue::RunReload(ReloadRequest request)
+{
+    switch (request)
+    {
+    case ReloadRequest::Rescan:
+        Reload(false);
+        break;
+    case ReloadRequest::NewFolders:
+        Reload(false);
+        Load();
+        break;
+    case ReloadRequest::GlobalOnly:
+        Reload(true);
+        ReloadGlobalOnly();
+        break;
+    case ReloadRequest::Withdraw:
+        Reload(true);
+        m_pFramework = nullptr;
+        break;
+    }
+}
+
+ActionCatalogue::DialogScope::DialogScope(ActionCatalogue &catalogue) : m_catalogue(catalogue)
+{
+    ++m_catalogue.m_nDialogs;
+}
+
+ActionCatalogue::DialogScope::~DialogScope()
+{
+    if (--m_catalogue.m_nDialogs > 0)
+        return;
+    // A reload may itself be asked for again meanwhile; take the list first.
+    std::vector<ReloadRequest> pending;
+    pending.swap(m_catalogue.m_pending);
+    for (ReloadRequest request : pending)
+        m_catalogue.RunReload(request);
+}
+
 void ActionCatalogue::ReloadGlobalOnly()
 {
     UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
@@ -255,10 +301,10 @@ void ActionCatalogue::ClearAccel(const ActionEntry &entry)
 {
     // The given record may be an element of the list: compare against a copy,
     // or clearing it would stop the later matches.
-    const std::string accel = entry.strAccel;
+    const std::string accel = entry.strAccel, self = entry.strPath;
     for (ActionEntry &other : m_entries)
     {
-        if (other.strAccel != accel)
+        if (other.strAccel != accel || (!self.empty() && FileUtils::equalPath(other.strPath, self)))
             continue;
         other.strAccel.clear();
         SaveEntry(other);

@@ -42,12 +42,41 @@ public:
     ActionEntry *FindByAccel(const char *pszAccel);
     ActionEntry *FindByCommandId(int nCmdId);
 
+    // The reloads that the host asks for through the plug-in. While one of the
+    // plug-in's dialogs runs, it holds pointers into the list, and the host's
+    // message loop runs under it: such a reload waits until the last dialog
+    // has closed, then runs in the order asked.
+    enum class ReloadRequest
+    {
+        Rescan,     // both folders again
+        NewFolders, // the folder settings read again, then both folders
+        GlobalOnly, // the host plug-in closed: the local actions go
+        Withdraw,   // no plug-in object uses the catalogue any more
+    };
+    void RequestReload(ReloadRequest request);
+    class DialogScope
+    {
+    public:
+        explicit DialogScope(ActionCatalogue &catalogue);
+        ~DialogScope();
+        DialogScope(const DialogScope &) = delete;
+        DialogScope &operator=(const DialogScope &) = delete;
+
+    private:
+        ActionCatalogue &m_catalogue;
+    };
+    IUnknown *Framework() const { return m_pFramework; }
+    // Another plug-in object's framework takes over; the list stays as it is.
+    void HandOverFramework(IUnknown *pFramework) { m_pFramework = pFramework; }
+
     void SaveEntry(const ActionEntry &entry);
     void RemoveEntry(const ActionEntry &entry);
     // Asked before a script of the same name in the target folder is replaced;
     // true lets the copy overwrite it.
     using ConfirmOverwrite = std::function<bool()>;
     bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
+    // Every other action with the entry's hotkey loses it and is saved; the
+    // action of the entry's own script keeps it.
     void ClearAccel(const ActionEntry &entry);
 
     bool CommandsAdded() const { return m_bCommandsAdded; }
@@ -63,7 +92,11 @@ private:
     void ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault, std::string &folder);
     std::string IniPathFor(const ActionEntry &entry);
 
+    void RunReload(ReloadRequest request);
+
     std::vector<ActionEntry> m_entries;
+    int m_nDialogs = 0;
+    std::vector<ReloadRequest> m_pending;
     std::string m_localFolder;
     std::string m_globalFolder;
     IUnknown *m_pFramework = nullptr; // not owned

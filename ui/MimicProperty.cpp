@@ -1,5 +1,6 @@
 #include "ui/MimicProperty.h"
 
+#include "base/ModuleLock.h"
 #include "base/Raii.h"
 #include "library/SettingNames.h"
 #include "host/hostapi.h"
@@ -48,6 +49,23 @@ HWND CPropertyPage::CreatePageWindow(CPropertyPage *pPage, HWND hParent)
     return ::CreateDialogParamA(psp.hInstance, psp.pszTemplate, hParent, psp.pfnDlgProc, param);
 }
 
+HWND CPropertyPage::CreateOwnedPageWindow(std::unique_ptr<CPropertyPage> page, HWND hParent)
+{
+    if (!page)
+        return nullptr;
+    page->m_bOwnedByWindow = true;
+    ModuleLock();
+    HWND hWnd = CreatePageWindow(page.get(), hParent);
+    if (!hWnd)
+    {
+        // No window was made, so none will destroy the page.
+        ModuleUnlock();
+        return nullptr;
+    }
+    page.release();
+    return hWnd;
+}
+
 BOOL CPropertyPage::OnInitDialog()
 {
     return TRUE;
@@ -77,11 +95,25 @@ void CPropertyPage::SetModified(bool bChanged)
 
 INT_PTR CALLBACK CPropertyPage::PageProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    CPropertyPage *owned = nullptr;
+    if (uMsg == WM_NCDESTROY)
+    {
+        owned = reinterpret_cast<CPropertyPage *>(::GetWindowLongPtrA(hWnd, DWLP_USER));
+        if (owned && !owned->m_bOwnedByWindow)
+            owned = nullptr;
+    }
     // The dialog's parameter is the creation data, as a property sheet passes it.
-    return RouteDialogMessage<CPropertyPage>(hWnd, uMsg, wParam, lParam, [](LPARAM param) {
+    const INT_PTR result = RouteDialogMessage<CPropertyPage>(hWnd, uMsg, wParam, lParam, [](LPARAM param) {
         const PROPSHEETPAGEA *psp = reinterpret_cast<const PROPSHEETPAGEA *>(param);
         return psp ? reinterpret_cast<CPropertyPage *>(psp->lParam) : nullptr;
     });
+    if (owned)
+    {
+        ::SetWindowLongPtrA(hWnd, DWLP_USER, 0);
+        delete owned;
+        ModuleUnlock();
+    }
+    return result;
 }
 
 INT_PTR CPropertyPage::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)

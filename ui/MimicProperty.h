@@ -3,6 +3,8 @@
 // stores in the plug-in's settings key when the host applies the page.
 #pragma once
 
+#include <memory>
+
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -34,6 +36,10 @@ public:
     // when the callback refuses or the window cannot be made. The window
     // goes with its parent; the page object stays the caller's.
     static HWND CreatePageWindow(CPropertyPage *pPage, HWND hParent);
+    // The same for a page that its window owns: the page lives until the
+    // window is destroyed, and keeps the module loaded until then, whoever
+    // made it and whenever they let go.
+    static HWND CreateOwnedPageWindow(std::unique_ptr<CPropertyPage> page, HWND hParent);
 
     HWND GetSafeHwnd() const { return m_hWnd; }
 
@@ -59,6 +65,7 @@ private:
     friend INT_PTR RouteDialogMessage(HWND, UINT, WPARAM, LPARAM, T *(*)(LPARAM));
 
     HWND m_hWnd = nullptr;
+    bool m_bOwnedByWindow = false;
 };
 
 // A drop-down list as the page works it.

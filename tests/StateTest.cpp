@@ -1,0 +1,335 @@
+// mimic.dll when the host changes things under it: the catalogue reloaded
+// while one of its dialogs is open, Initialize again while it is busy, a
+// Preferences page that outlives the object, a start that cannot create its
+// script, many Initialize/Close cycles and two objects in one process.
+#include <windows.h>
+#include <prsht.h>
+#include <gtest/gtest.h>
+#include <functional>
+
+#include "base/Raii.h"
+#include "base/Text.h"
+#include "host/baseutil.h"
+#include "mimic.h"
+#include "tests/support/ModalDriver.h"
+#include "tests/support/PlugInHost.h"
+#include "ui/resource.h"
+
+using mimic::ComPtr;
+using mimic::UniqueBstr;
+using namespace testsupport;
+
+namespace {
+
+const HRESULT kAlreadyInitialized = HRESULT_FROM_WIN32(ERROR_ALREADY_INITIALIZED);
+
+class StateTest : public PlugInHost
+{
+protected:
+    void SetUp() override
+    {
+        AddAction(localDir, "mine", "1", "", "0");
+        AddAction(globalDir, "shared", "1", "", "0");
+        PlugInHost::SetUp();
+        ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    }
+    void TearDown() override
+    {
+        if (plugIn)
+            plugIn->Close();
+        PlugInHost::TearDown();
+    }
+
+    std::string Ini(const std::string &folder, const char *section, const char *key)
+    {
+        return baseutil::GetPrivateProfileStringA(section, key, "?", (folder + "\\mimic.ini").c_str());
+    }
+    HRESULT IdOf(IMimic *object, const char *accel, int *id)
+    {
+        return object->GetCommandIdFromAccel(Narrow(accel), id);
+    }
+};
+
+// The ways the host's message loop reaches the plug-in while a dialog of it
+// runs modally, each of which rebuilds the catalogue.
+struct Reload
+{
+    const char *what;
+    std::function<void()> run;
+};
+
+class ReloadUnderDialogTest : public StateTest
+{
+protected:
+    std::vector<Reload> Reloads()
+    {
+        return {
+            {"the host plug-in closes",
+             [this] {
+                 host->ClosePlugIn(CLSID_HostPlugIn);
+                 host->NotifyPlugInClosed(CLSID_HostPlugIn, 5);
+             }},
+            {"ReloadList brings forty new scripts",
+             [this] {
+                 for (int i = 0; i < 40; ++i)
+                     AddScript(globalDir, "new" + std::to_string(i) + ".pl");
+                 EXPECT_EQ(mimic->ReloadList(), S_OK);
+             }},
+            {"the active design changes", [this] { EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK); }},
+        };
+    }
+    // Back to both actions, freshly loaded, with the host plug-in open.
+    void Reset()
+    {
+        host->OpenPlugIn(CLSID_HostPlugIn);
+        AddAction(localDir, "mine", "1", "", "0");
+        AddAction(globalDir, "shared", "1", "", "0");
+        for (int i = 0; i < 40; ++i)
+            ::DeleteFileA((globalDir + "\\new" + std::to_string(i) + ".pl").c_str());
+        ASSERT_EQ(mimic->OnChangeActiveDesign(), S_OK);
+    }
+};
+
+TEST_F(ReloadUnderDialogTest, TheActionManagerActsOnTheActionTheUserChose)
+{
+    for (const Reload &reload : Reloads())
+    {
+        SCOPED_TRACE(reload.what);
+        ASSERT_NO_FATAL_FAILURE(Reset());
+        ModalDriver driver;
+        driver.Expect("Action Manager", [&](ModalWindow &w) {
+            SelectActions(w, {"mine"});
+            reload.run();
+            w.Click(IDC_TM_REMOVE);
+            w.Click(IDCANCEL);
+        });
+        driver.Answer("Warning", IDYES);
+        EXPECT_EQ(mimic->GetTaskManager(nullptr), S_OK);
+        EXPECT_EQ(driver.Pending(), 0u);
+        EXPECT_FALSE(FileExists(localDir + "\\mine.pl")) << "the chosen action is removed";
+        EXPECT_TRUE(FileExists(globalDir + "\\shared.pl")) << "no other action is touched";
+        EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
+    }
+}
+
+TEST_F(ReloadUnderDialogTest, ActionPropertiesSaveIntoTheActionTheyShow)
+{
+    for (const Reload &reload : Reloads())
+    {
+        SCOPED_TRACE(reload.what);
+        ASSERT_NO_FATAL_FAILURE(Reset());
+        ModalDriver driver;
+        driver.Expect("Action Manager", [&](ModalWindow &w) {
+            SelectActions(w, {"mine"});
+            w.Click(IDC_TM_PROPERTIES);
+            w.Click(IDCANCEL);
+        });
+        driver.Expect("Action Properties", [&](ModalWindow &p) {
+            reload.run();
+            p.SetText(IDC_TP_REPEAT, "7");
+            p.Click(IDOK);
+        });
+        EXPECT_EQ(mimic->GetTaskManager(nullptr), S_OK);
+        EXPECT_EQ(driver.Pending(), 0u);
+        EXPECT_EQ(Ini(localDir, "mine", "PlayMode"), "7");
+        EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
+        EXPECT_EQ(Ini(globalDir, "mine", "PlayMode"), "?");
+    }
+}
+
+TEST_F(ReloadUnderDialogTest, PlayerSettingsHandBackTheChosenScript)
+{
+    for (const Reload &reload : Reloads())
+    {
+        SCOPED_TRACE(reload.what);
+        ASSERT_NO_FATAL_FAILURE(Reset());
+        ModalDriver driver;
+        driver.Expect("Player Settings", [&](ModalWindow &w) {
+            SelectActions(w, {"mine"});
+            reload.run();
+            w.Click(IDOK);
+        });
+        long times = 0;
+        UniqueBstr chosen;
+        EXPECT_EQ(mimic->GetCommandFileNameToPlay(nullptr, &times, chosen.put()), S_OK);
+        EXPECT_EQ(mimic::NarrowFromBstr(chosen.get()), localDir + "\\mine.pl");
+        EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\mine.pl");
+    }
+}
+
+TEST_F(StateTest, ASecondInitializeIsRefusedAndChangesNothing)
+{
+    host->OpenDocument(1, "start.bde");
+    const size_t notifySinks = host->NotifySinkCount(), commandSinks = host->CommandSinkCount();
+    const std::string job = localDir + "\\job.pl";
+    auto expectJobRecorded = [&] {
+        EXPECT_EQ(Record(1, "Place", "R1"), S_OK);
+        EXPECT_EQ(mimic->StopRecording(), S_OK);
+        EXPECT_NE(ReadTextFile(job).find("\t$Nexo0->ExecuteCommand('Place', 'R1');\n}\n"), std::string::npos);
+    };
+
+    // From inside each dialog, whose caller is still on the stack.
+    {
+        ModalDriver driver;
+        driver.Expect("Action Properties", [&](ModalWindow &p) {
+            EXPECT_EQ(plugIn->Initialize(Framework(), 9), kAlreadyInitialized);
+            p.SetText(IDC_TP_NAME, "job");
+            p.Click(IDOK);
+        });
+        EXPECT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+        ASSERT_EQ(State(), 1);
+        expectJobRecorded();
+    }
+    long times = 0;
+    UniqueBstr chosen;
+    const std::pair<const char *, std::function<HRESULT()>> dialogs[] = {
+        {"Action Manager", [&] { return mimic->GetTaskManager(nullptr); }},
+        {"Player Settings", [&] { return mimic->GetCommandFileNameToPlay(nullptr, &times, chosen.put()); }},
+    };
+    for (const auto &dialog : dialogs)
+    {
+        SCOPED_TRACE(dialog.first);
+        ModalDriver driver;
+        driver.Expect(dialog.first, [&](ModalWindow &w) {
+            EXPECT_EQ(plugIn->Initialize(Framework(), 9), kAlreadyInitialized);
+            w.Click(IDCANCEL);
+        });
+        EXPECT_EQ(dialog.second(), S_OK);
+        EXPECT_EQ(driver.Pending(), 0u);
+    }
+
+    // During a recording: the recording goes on and ends whole.
+    ::DeleteFileA(job.c_str());
+    {
+        ModalDriver driver;
+        driver.Expect("Action Properties", [&](ModalWindow &p) {
+            p.SetText(IDC_TP_NAME, "job");
+            p.Click(IDOK);
+        });
+        EXPECT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+    }
+    ASSERT_EQ(State(), 1);
+    EXPECT_EQ(plugIn->Initialize(Framework(), 9), kAlreadyInitialized);
+    EXPECT_EQ(State(), 1);
+    expectJobRecorded();
+    EXPECT_EQ(host->NotifySinkCount(), notifySinks);
+    EXPECT_EQ(host->CommandSinkCount(), commandSinks);
+}
+
+TEST_F(StateTest, APreferencesPageOutlivesTheObjectAndHoldsTheModule)
+{
+    HWND parent = ::CreateWindowExA(0, "STATIC", "options", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
+                                    nullptr, nullptr);
+    HWND page = nullptr;
+    {
+        ComPtr<IHostPreferencesPage> pages;
+        ASSERT_EQ(plugIn.As(IID_IHostPreferencesPage, pages), S_OK);
+        ASSERT_EQ(pages->CreatePage(Framework(), parent, 0, &page), S_OK);
+        ASSERT_NE(page, nullptr);
+    }
+    plugIn->Close();
+    mimic.Reset();
+    plugIn.Reset();
+    EXPECT_FALSE(dll.CanUnloadNow()) << "a window of the module still runs its code";
+
+    // The page keeps working as the user goes on with the host's settings.
+    ::SendMessageA(::GetDlgItem(page, IDC_MP_TEMPORARY), BM_CLICK, 0, 0);
+    PSHNOTIFY apply = {};
+    apply.hdr.hwndFrom = parent;
+    apply.hdr.code = PSN_APPLY;
+    ::SendMessageA(page, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply));
+    ::UpdateWindow(page);
+    EXPECT_TRUE(Number("Record Temporary Task").has_value());
+
+    ::DestroyWindow(parent);
+    EXPECT_FALSE(::IsWindow(page));
+    EXPECT_TRUE(dll.CanUnloadNow());
+}
+
+TEST_F(StateTest, AStartThatCannotCreateItsScriptTakesNoHotkey)
+{
+    AddAction(localDir, "other", "1", "Ctrl+5", "0");
+    ASSERT_EQ(mimic->ReloadList(), S_OK);
+    MakeFolder(localDir + "\\taken.pl");
+    for (const std::string &name : {std::string("taken"), std::string(300, 'n')})
+    {
+        SCOPED_TRACE(name.size() > 10 ? "a name too long for a path" : "a folder has the script's name");
+        ModalDriver driver;
+        driver.Expect("Action Properties", [&](ModalWindow &p) {
+            p.SetText(IDC_TP_NAME, name);
+            p.PressKey(IDC_TP_NEW, '5', true);
+            p.Click(IDC_TP_ASSIGN);
+            EXPECT_EQ(p.Text(IDC_TP_CURRENT), "Ctrl+5");
+            p.Click(IDOK);
+        });
+        EXPECT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+        EXPECT_EQ(State(), 0);
+        EXPECT_EQ(Ini(localDir, "other", "Accel"), "Ctrl+5");
+        int id = 0;
+        ASSERT_EQ(IdOf(mimic.Get(), "Ctrl+5", &id), S_OK) << "the other action keeps it in memory too";
+        long times = 0;
+        UniqueBstr path;
+        EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()), S_OK);
+        EXPECT_EQ(mimic::NarrowFromBstr(path.get()), localDir + "\\other.pl");
+    }
+
+    // Recording again over the action that holds the hotkey keeps it there.
+    host->OpenDocument(1, "start.bde");
+    ModalDriver driver;
+    driver.Expect("Action Properties", [&](ModalWindow &p) {
+        p.SetText(IDC_TP_NAME, "other");
+        p.PressKey(IDC_TP_NEW, '5', true);
+        p.Click(IDC_TP_ASSIGN);
+        p.Click(IDOK);
+    });
+    driver.Answer("Warning", IDYES);
+    EXPECT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
+    ASSERT_EQ(State(), 1);
+    EXPECT_EQ(mimic->StopRecording(), S_OK);
+    EXPECT_EQ(Ini(localDir, "other", "Accel"), "Ctrl+5");
+}
+
+TEST_F(StateTest, InitializeAndCloseCyclesLeaveTheHostOneCommandPerAction)
+{
+    const size_t editor = host->CommandCount(CLSID_EditorDocument), plugIns = host->CommandCount(CLSID_HostPlugIn);
+    ASSERT_EQ(editor, 2u);
+    for (int i = 0; i < 500; ++i)
+    {
+        ASSERT_EQ(plugIn->Close(), S_OK);
+        ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    }
+    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), editor);
+    EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), plugIns);
+    EXPECT_EQ(Offered().size(), 2u) << "the actions still answer under their ids";
+    plugIn->Close();
+    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), 0u) << "the last Close withdraws them";
+}
+
+TEST_F(StateTest, EachObjectsCloseLeavesTheOthersWorking)
+{
+    ComPtr<IPlugIn> second;
+    ComPtr<IMimic> secondMimic;
+    ASSERT_EQ(dll.factory->CreateInstance(nullptr, IID_IPlugIn, second.PutVoid()), S_OK);
+    ASSERT_EQ(second.As(IID_IMimic, secondMimic), S_OK);
+    int id = 0;
+    EXPECT_EQ(IdOf(secondMimic.Get(), "", &id), S_FALSE) << "before Initialize nothing is known";
+    ASSERT_EQ(second->Initialize(Framework(), 10), S_OK);
+
+    ASSERT_EQ(plugIn->Close(), S_OK);
+    AddAction(globalDir, "late", "3", "Ctrl+7", "1");
+    EXPECT_EQ(secondMimic->ReloadList(), S_OK);
+    ASSERT_EQ(IdOf(secondMimic.Get(), "Ctrl+7", &id), S_OK);
+    EXPECT_TRUE(host->KnowsCommand(CLSID_EditorDocument, static_cast<UINT>(id))) << "its hotkey is registered";
+    long times = 0;
+    UniqueBstr path;
+    EXPECT_EQ(secondMimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()), S_OK);
+    EXPECT_EQ(times, 3);
+
+    // The closed object answers as it did before Initialize.
+    int closedId = 0;
+    EXPECT_EQ(IdOf(mimic.Get(), "Ctrl+7", &closedId), S_FALSE);
+    EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()), S_FALSE);
+    EXPECT_EQ(second->Close(), S_OK);
+}
+
+} // namespace
