@@ -10,9 +10,15 @@
 
 #include "base/Raii.h"
 #include "mimic.h"
-#include "refhost/RefFramework.h"
+#include "support/Files.h"
+#include "support/PlugInModule.h"
+#include "support/ScratchHost.h"
 
 namespace bench {
+
+using support::Narrow;
+using support::ReadTextFile;
+using support::WriteTextFile;
 
 // Seconds, from the performance counter.
 double Now();
@@ -35,36 +41,20 @@ std::string Format(const char *fmt, ...);
 // everything a benchmark prints.
 void Row(const std::string &name, const std::string &figure, const std::string &unit, const std::string &notes);
 
-// The host passes narrow text where the type library says LPWSTR.
-inline LPWSTR NarrowArg(const std::string &text)
-{
-    return reinterpret_cast<LPWSTR>(const_cast<char *>(text.c_str()));
-}
-
-void MakeFolder(const std::string &path); // with its parents
-void RemoveTree(const std::string &path);
-void WriteBytes(const std::string &path, const std::string &bytes);
-std::string ReadBytes(const std::string &path);
-
-// An installation with its global action folder and an open workspace with
-// its local one, in a scratch folder under %TEMP% that goes with the object.
-// The plug-in's folder settings stay at their defaults, which name exactly
-// these two folders.
-class BenchHost
+// The reference host on scratch folders (support/ScratchHost.h), ready for
+// the plug-in, in a folder named after the benchmark.
+class BenchHost : public support::ScratchHost
 {
 public:
-    explicit BenchHost(const char *tag);
-    ~BenchHost();
-    BenchHost(const BenchHost &) = delete;
-    BenchHost &operator=(const BenchHost &) = delete;
+    explicit BenchHost(const char *tag) : ScratchHost(tag) { ReadyForPlugIn(); }
 
     // A fresh framework on the same folders: no settings, no commands known.
-    void NewHost();
-    IUnknown *Framework() const { return static_cast<IHostFramework *>(host.Get()); }
+    void NewHost()
+    {
+        ScratchHost::NewHost();
+        ReadyForPlugIn();
+    }
     void SetNumber(const char *name, DWORD value);
-
-    std::string root, install, work, local, global;
-    mimic::ComPtr<refhost::RefFramework> host;
 };
 
 // The ini files as MakeActions wrote them, to put back between runs that
@@ -84,28 +74,18 @@ IniFiles MakeActions(const BenchHost &where, int count, bool bothFolders, int se
 void LetIniSettle();
 
 // mimic.dll, loaded and asked for its object as a host does.
-class PlugInDll
+class PlugInDll : public support::PlugInModule
 {
 public:
-    PlugInDll() = default;
-    ~PlugInDll();
-    PlugInDll(const PlugInDll &) = delete;
-    PlugInDll &operator=(const PlugInDll &) = delete;
-
     static std::string Path();
-    bool Load();
+    bool Load() { return PlugInModule::Load(Path()); }
     bool Create();
-    // Releases the object (the caller has closed it) and frees the library;
-    // false when the module did not agree to unload.
+    // Releases the object (the caller has closed it) and the library; false
+    // when the module did not agree to unload.
     bool Unload();
 
     mimic::ComPtr<IPlugIn> plugIn;
     mimic::ComPtr<IMimic> mimic;
-
-private:
-    HMODULE m_dll = nullptr;
-    HRESULT(STDAPICALLTYPE *m_getClassObject)(REFCLSID, REFIID, void **) = nullptr;
-    HRESULT(STDAPICALLTYPE *m_canUnloadNow)() = nullptr;
 };
 
 } // namespace bench

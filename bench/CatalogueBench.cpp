@@ -68,12 +68,12 @@ int main()
             size->catalogue.Reload(true);
 
             t0 = Now();
-            const int found = Enumerate(size->where.local) + Enumerate(size->where.global);
+            const int found = Enumerate(size->where.localDir) + Enumerate(size->where.globalDir);
             size->enumerate.push_back(Now() - t0);
             size->complete = size->complete && found == size->count;
 
             // What each of the three reads per action costs on its own.
-            const std::string ini = size->where.local + "\\mimic.ini";
+            const std::string ini = size->where.localDir + "\\mimic.ini";
             for (int i = 0; i < 41; ++i)
             {
                 char value[64];

@@ -26,7 +26,7 @@ int main()
         std::printf("cannot start %s\n", PlugInDll::Path().c_str());
         return 1;
     }
-    const std::string script = where.local + "\\fix.pl";
+    const std::string script = where.localDir + "\\fix.pl";
     {
         mimic::UniqueHKey key(hostapi::GetPlugInRegKey(where.Framework(), CLSID_MimicPlugIn));
         baseutil::WriteToReg(key.get(), "Last Macro Path", script.c_str());

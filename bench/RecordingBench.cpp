@@ -56,11 +56,11 @@ int main()
     std::vector<std::string> lines;
     {
         mimic::ScriptWriter probe(catalogue);
-        probe.Open((where.root + "\\probe.pl").c_str(), 0);
+        probe.Open((where.temp / "probe.pl").c_str(), 0);
         for (const std::string &p : params)
             probe.WriteCommand("v", kCommand, p.c_str());
         probe.Close();
-        lines = CommandLines(ReadBytes(where.root + "\\probe.pl"));
+        lines = CommandLines(ReadTextFile(where.temp / "probe.pl"));
     }
 
     where.SetNumber("Record Temporary Task", 2); // no dialog before the recording
@@ -80,8 +80,8 @@ int main()
         return 1;
     }
     mimic::ScriptWriter writer(catalogue);
-    writer.Open((where.root + "\\writer.pl").c_str(), 0);
-    mimic::UniqueFile raw(::CreateFileA((where.root + "\\raw.pl").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    writer.Open((where.temp / "writer.pl").c_str(), 0);
+    mimic::UniqueFile raw(::CreateFileA((where.temp / "raw.pl").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
 
     std::vector<double> viaMimic, viaSink, viaWriter, viaRaw;
@@ -89,7 +89,7 @@ int main()
     {
         Batch(viaMimic, [&] {
             for (const std::string &p : params)
-                dll.mimic->RecordEvent(1, NarrowArg(kCommand), NarrowArg(p));
+                dll.mimic->RecordEvent(1, Narrow(kCommand), Narrow(p));
         });
         Batch(viaSink, [&] {
             for (const std::string &p : params)
@@ -114,7 +114,7 @@ int main()
     dll.Unload();
 
     // The recording holds every command, and its lines are the ones written raw.
-    const std::vector<std::string> recorded = CommandLines(ReadBytes(where.local + "\\temporary_action.pl"));
+    const std::vector<std::string> recorded = CommandLines(ReadTextFile(where.localDir + "\\temporary_action.pl"));
     bool same = recorded.size() == static_cast<size_t>(2 * kBatch * kReps) && lines.size() == params.size();
     for (size_t i = 0; same && i < recorded.size(); ++i)
         same = recorded[i] == lines[i % lines.size()];

@@ -4,12 +4,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh" benchmarks
 . "$root/scripts/wine-session.sh"
+mimic_lock_build
+"$root/scripts/build.sh" benchmarks
 mimic_session_start
 
 rows=$(mktemp)
-trap 'rm -f "$rows" "$rows.dll"; mimic_session_stop' EXIT
+mimic_on_exit 'rm -f "$rows" "$rows.dll"'
 failed=
 for b in recording_bench catalogue_bench save_bench playback_bench startup_bench; do
   echo "== $b"

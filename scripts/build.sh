@@ -3,6 +3,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+. "$root/scripts/wine-session.sh"
+mimic_lock_build # not while another run builds here or runs what was built
 "$root/scripts/bootstrap.sh"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \

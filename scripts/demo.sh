@@ -5,12 +5,12 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
+. "$root/scripts/wine-session.sh"
+mimic_lock_build
 echo "Building mimic.dll and the reference host..."
 "$root/scripts/build.sh" mimichost >/dev/null
-. "$root/scripts/wine-session.sh"
 mimic_session_start
 
 demo=$(mktemp -d)
-trap 'rm -rf "$demo"; mimic_session_stop' EXIT
-win() { echo "Z:$(echo "$1" | tr / '\\')"; }
-"$WINELOADER" "$build/mimichost.exe" --dir "$(win "$demo")" "$(win "$root/refhost/scenarios/demo.txt")"
+mimic_on_exit 'rm -rf "$demo"'
+"$WINELOADER" "$build/mimichost.exe" --dir "$(mimic_win_path "$demo")" "$(mimic_win_path "$root/refhost/scenarios/demo.txt")"

@@ -6,15 +6,15 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh" mimichost >/dev/null
-win() { echo "Z:$(echo "$1" | tr / '\\')"; }
 user_display=${DISPLAY:-}
 . "$root/scripts/wine-session.sh"
+mimic_lock_build
+"$root/scripts/build.sh" mimichost >/dev/null
 
 if [ $# -eq 0 ]; then
   [ -n "$user_display" ] || { echo "scripts/host.sh: the main window needs a display (DISPLAY is not set)" >&2; exit 2; }
   export DISPLAY=$user_display
-  exec "$WINELOADER" "$build/mimichost.exe"
+  exec "$WINELOADER" "$build/mimichost.exe" # the build folder stays taken until the window closes
 fi
 
 scenario=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
@@ -25,6 +25,6 @@ if [ $# -ge 2 ]; then
   dir=$(cd "$2" && pwd)
 else
   dir=$(mktemp -d)
-  trap 'rm -rf "$dir"; mimic_session_stop' EXIT
+  mimic_on_exit 'rm -rf "$dir"'
 fi
-"$WINELOADER" "$build/mimichost.exe" --dir "$(win "$dir")" "$(win "$scenario")"
+"$WINELOADER" "$build/mimichost.exe" --dir "$(mimic_win_path "$dir")" "$(mimic_win_path "$scenario")"

@@ -4,17 +4,18 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
-"$root/scripts/build.sh" screenshots mimichost >/dev/null
 . "$root/scripts/wine-session.sh"
+mimic_lock_build
+"$root/scripts/build.sh" screenshots mimichost >/dev/null
 mimic_session_start
 out="$root/docs/screenshots"
 work=$(mktemp -d)
-trap 'rm -rf "$work"; mimic_session_stop' EXIT
-win() { echo "Z:$(echo "$1" | tr / '\\')"; }
+mimic_on_exit 'rm -rf "$work"'
 mkdir -p "$out"
 rm -f "$out"/*.png
-MIMIC_SCREENSHOT_DIR="$(win "$work")" "$WINELOADER" "$build/tests/screenshots.exe" >/dev/null
-"$WINELOADER" "$build/mimichost.exe" --dir "$(win "$work")" "$(win "$root/refhost/scenarios/window.txt")" >/dev/null
+MIMIC_SCREENSHOT_DIR="$(mimic_win_path "$work")" "$WINELOADER" "$build/tests/screenshots.exe" >/dev/null
+"$WINELOADER" "$build/mimichost.exe" --dir "$(mimic_win_path "$work")" \
+  "$(mimic_win_path "$root/refhost/scenarios/window.txt")" >/dev/null
 for bmp in "$work"/*.bmp; do
   name=$(basename "$bmp" .bmp)
   convert "$bmp" -strip "$out/$name.png"  # no timestamps: unchanged dialogs give unchanged files

@@ -1,5 +1,5 @@
-// A reference host with real folders: an installation, a designs folder and
-// an open workspace, and the plug-in's own settings key in the registry.
+// The reference host on scratch folders (support/ScratchHost.h), as a test
+// fixture with the plug-in's own settings key in the registry.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,27 +9,15 @@
 #include "base/Raii.h"
 #include "host/baseutil.h"
 #include "mimic.h"
-#include "refhost/RefFramework.h"
+#include "support/ScratchHost.h"
 #include "tests/support/TestFolders.h"
 
 namespace testsupport {
 
-class HostFixture : public ::testing::Test
+class HostFixture : public ::testing::Test, public support::ScratchHost
 {
 protected:
-    HostFixture()
-        : host(refhost::RefFramework::Create()), installDir(temp / "inst"), designsDir(temp / "designs"),
-          workDir(temp / "work"), localDir(workDir + "\\Actions"), globalDir(installDir + "\\Script\\Actions")
-    {
-        MakeFolder(localDir);
-        MakeFolder(globalDir);
-        MakeFolder(designsDir);
-        host->SetInstallDir(installDir + "\\");
-        host->SetDesignsDir(designsDir + "\\");
-        host->OpenWorkspace(workDir + "\\proj.wsp");
-    }
-
-    IUnknown *Framework() const { return static_cast<IHostFramework *>(host.Get()); }
+    HostFixture() : ScratchHost("test") { EXPECT_TRUE(temp.Made()) << temp.Path(); }
 
     // The plug-in's settings key, straight from the registry: reachable even
     // while the host refuses it to the plug-in.
@@ -83,10 +71,6 @@ protected:
             if (values[i])
                 WriteIni(folder, name, keys[i], values[i]);
     }
-
-    TempFolder temp;
-    mimic::ComPtr<refhost::RefFramework> host;
-    std::string installDir, designsDir, workDir, localDir, globalDir;
 };
 
 } // namespace testsupport

@@ -1,41 +1,27 @@
-// The built mimic.dll as a host meets it: loaded by path, its class factory,
-// and its answer to whether it can unload.
+// The built mimic.dll as a host meets it (support/PlugInModule.h), with a
+// module that does not load reported as a fatal test failure.
 #pragma once
 
-#include <windows.h>
+#include <gtest/gtest.h>
 #include <string>
 
-#include "base/Raii.h"
+#include "support/Files.h"
+#include "support/PlugInModule.h"
 
 namespace testsupport {
 
-// A path from the build (a Unix path under Wine) as Windows programs name it.
-std::string WindowsPathOf(std::string path);
+using support::Narrow;
+using support::WindowsPathOf;
 
-class PlugInDll
+class PlugInDll : public support::PlugInModule
 {
 public:
-    PlugInDll() = default;
-    PlugInDll(const PlugInDll &) = delete;
-    PlugInDll &operator=(const PlugInDll &) = delete;
-
-    // Loads the module and takes the plug-in's class factory; failures are test failures.
-    void Load(const std::string &path);
-    bool CanUnloadNow() const { return !m_canUnloadNow || m_canUnloadNow() == S_OK; }
-    HMODULE Module() const { return m_module; }
-    template <typename F>
-    F Export(const char *name) const
+    // Loads the module and takes the plug-in's class factory.
+    void Load(const std::string &path)
     {
-        return reinterpret_cast<F>(reinterpret_cast<void *>(::GetProcAddress(m_module, name)));
+        ASSERT_TRUE(PlugInModule::Load(path)) << WindowsPathOf(path);
+        ASSERT_EQ(TakeFactory(), S_OK);
     }
-    // Lets go of the factory; the module is freed when it can unload, which is returned.
-    bool Release();
-
-    mimic::ComPtr<IClassFactory> factory;
-
-private:
-    HMODULE m_module = nullptr;
-    HRESULT(STDAPICALLTYPE *m_canUnloadNow)() = nullptr;
 };
 
 } // namespace testsupport

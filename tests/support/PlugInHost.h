@@ -17,19 +17,12 @@
 
 namespace testsupport {
 
-// The interfaces declare LPWSTR where the host passes narrow text.
-inline LPWSTR Narrow(const std::string &text)
-{
-    return reinterpret_cast<LPWSTR>(const_cast<char *>(text.c_str()));
-}
-
 class PlugInHost : public HostFixture
 {
 protected:
     void SetUp() override
     {
-        host->OpenPlugIn(CLSID_HostPlugIn);
-        host->RegisterDocumentClass(CLSID_EditorDocument, "Vantrel.Editor.1");
+        ReadyForPlugIn();
         ASSERT_NO_FATAL_FAILURE(dll.Load(MIMIC_DLL_PATH));
         NewPlugIn();
     }

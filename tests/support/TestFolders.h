@@ -1,30 +1,24 @@
-// Scratch folders and files on the real file system, removed afterwards.
+// Scratch folders and files on the real file system (support/Files.h), with
+// a folder or file that cannot be made reported as a test failure.
 #pragma once
 
 #include <string>
 
+#include "support/Files.h"
+
 namespace testsupport {
 
-class TempFolder
+using support::FileExists;
+using support::MakeFolder;
+using support::ReadTextFile;
+using support::RemoveTree;
+
+class TempFolder : public support::ScratchFolder
 {
 public:
     TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder &) = delete;
-    TempFolder &operator=(const TempFolder &) = delete;
-
-    const std::string &Path() const { return m_path; }
-    // A path below the folder; "a\\b" style.
-    std::string operator/(const std::string &relative) const { return m_path + "\\" + relative; }
-
-private:
-    std::string m_path;
 };
 
-void MakeFolder(const std::string &path); // with its parents
 void WriteTextFile(const std::string &path, const std::string &text);
-std::string ReadTextFile(const std::string &path);
-bool FileExists(const std::string &path);
-void RemoveTree(const std::string &path);
 
 } // namespace testsupport
