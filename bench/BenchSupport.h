@@ -10,7 +10,7 @@
 
 #include "base/Raii.h"
 #include "mimic.h"
-#include "refhost/RefFramework.h"
+#include "refhost/com/RefFramework.h"
 
 namespace bench {
 

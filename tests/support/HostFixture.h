@@ -9,7 +9,7 @@
 #include "base/Raii.h"
 #include "host/baseutil.h"
 #include "mimic.h"
-#include "refhost/RefFramework.h"
+#include "refhost/com/RefFramework.h"
 #include "tests/support/TestFolders.h"
 
 namespace testsupport {

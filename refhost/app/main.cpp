@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "refhost/HostSession.h"
-#include "refhost/HostWindow.h"
-#include "refhost/Scenario.h"
+#include "refhost/app/HostSession.h"
+#include "refhost/app/HostWindow.h"
+#include "refhost/app/Scenario.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "refhost/HostWindow.h"
+#include "refhost/app/HostWindow.h"
 
 #include <commdlg.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "refhost/HostSession.h"
+#include "refhost/app/HostSession.h"
 
 namespace refhost {
 

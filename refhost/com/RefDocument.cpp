@@ -1,6 +1,6 @@
-#include "refhost/RefDocument.h"
+#include "refhost/com/RefDocument.h"
 
-#include "refhost/RefConnectionPoint.h"
+#include "refhost/com/RefConnectionPoint.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "refhost/ModalDriver.h"
+#include "refhost/driver/ModalDriver.h"
 
 #include <commctrl.h>
 #include <cstdio>

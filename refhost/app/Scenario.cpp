@@ -1,17 +1,13 @@
-#include "refhost/Scenario.h"
+#include "refhost/app/Scenario.h"
 
-#include <commctrl.h>
 #include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
-#include <set>
 
-#include "refhost/ModalDriver.h"
-#include "refhost/PerlRunner.h"
-#include "refhost/WindowPicture.h"
-#include "ui/resource.h"
+#include "refhost/driver/Files.h"
+#include "refhost/driver/ModalDriver.h"
+#include "refhost/driver/WindowPicture.h"
 
 namespace refhost {
 
@@ -48,70 +44,6 @@ const char *const ScenarioRunner::kHelp =
 
 namespace {
 
-bool IsYes(const std::string &value, bool &yes)
-{
-    if (value == "yes" || value == "1" || value == "on")
-        yes = true;
-    else if (value == "no" || value == "0" || value == "off")
-        yes = false;
-    else
-        return false;
-    return true;
-}
-
-std::string Lower(std::string text)
-{
-    for (char &c : text)
-        c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// The fields each window's answer may carry.
-const std::map<std::string, std::set<std::string>> &KnownFields()
-{
-    static const std::map<std::string, std::set<std::string>> fields = {
-        {"Action Properties", {"name", "repeat", "global", "menu", "hotkey"}},
-        {"Player Settings", {"action", "repeat"}},
-        {"Record", {"dont-show"}},
-    };
-    return fields;
-}
-
-void SetCheck(ModalWindow &w, int id, bool checked)
-{
-    if (w.IsChecked(id) != checked)
-        w.Click(id);
-}
-
-// Player Settings lists the actions in the grid's list view, the action's name in the second column.
-bool SelectAction(ModalWindow &w, const std::string &name)
-{
-    HWND list = w.FindChild(WC_LISTVIEWA);
-    if (!list)
-        return false;
-    LVITEMA none = {};
-    none.stateMask = LVIS_SELECTED;
-    ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i)
-    {
-        char text[MAX_PATH] = "";
-        LVITEMA item = {};
-        item.iSubItem = 1;
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-        if (_stricmp(text, name.c_str()) == 0)
-        {
-            LVITEMA select = {};
-            select.state = select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            ::SendMessageA(list, LVM_SETITEMSTATE, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&select));
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string Unescape(const std::string &text)
 {
     std::string out;
@@ -126,23 +58,6 @@ std::string Unescape(const std::string &text)
             out += text[i];
     }
     return out;
-}
-
-bool WriteWholeFile(const std::string &path, const std::string &text)
-{
-    mimic::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    return f && ::WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
-}
-
-bool MakeFolders(const std::string &path)
-{
-    for (size_t i = 3; i <= path.size(); ++i)
-        if (i == path.size() || path[i] == '\\')
-            ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 } // namespace
@@ -223,43 +138,10 @@ bool SplitWords(const std::string &line, std::vector<std::string> &words, std::s
     return true;
 }
 
-bool ParseKeyChord(const std::string &text, KeyChord &chord)
-{
-    chord = KeyChord();
-    size_t start = 0;
-    for (;;)
-    {
-        size_t plus = text.find('+', start);
-        // A last "+" that ends the text is the key itself.
-        if (plus == std::string::npos || plus + 1 == text.size())
-            break;
-        const std::string modifier = Lower(text.substr(start, plus - start));
-        if (modifier == "ctrl" || modifier == "control")
-            chord.ctrl = true;
-        else if (modifier == "alt")
-            chord.alt = true;
-        else if (modifier == "shift")
-            chord.shift = true;
-        else
-            return false;
-        start = plus + 1;
-    }
-    const std::string key = text.substr(start);
-    if (key.size() == 1 && ::isalnum(static_cast<unsigned char>(key[0])))
-        chord.vk = static_cast<UINT>(::toupper(static_cast<unsigned char>(key[0])));
-    else if (key.size() >= 2 && (key[0] == 'F' || key[0] == 'f') && key.find_first_not_of("0123456789", 1) == std::string::npos &&
-             std::atoi(key.c_str() + 1) >= 1 && std::atoi(key.c_str() + 1) <= 24)
-        chord.vk = VK_F1 + static_cast<UINT>(std::atoi(key.c_str() + 1) - 1);
-    else
-        return false;
-    return true;
-}
-
 bool ScenarioRunner::RunFile(const std::string &path, const std::string &name)
 {
     const std::string shown = name.empty() ? path : name;
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!IsFile(path))
     {
         m_error = shown + ": cannot read the scenario";
         return false;
@@ -310,9 +192,10 @@ bool ScenarioRunner::RunLine(const std::string &line, std::string &error)
     bool ok;
     {
         ModalDriver driver;
-        for (const Answer &answer : m_answers)
-            driver.Expect(answer.caption,
-                          [this, answer, &failures](ModalWindow &w) { AnswerWindow(answer, w, failures); });
+        for (const WindowAnswer &answer : m_answers)
+            driver.Expect(answer.caption, [this, answer, &failures](ModalWindow &w) {
+                AnswerWindow(answer, w, failures, [this](const std::string &line) { m_session.Say(line); });
+            });
         m_answers.clear();
         ok = Execute(words, rest, error);
     }
@@ -327,99 +210,11 @@ bool ScenarioRunner::RunLine(const std::string &line, std::string &error)
     return ok;
 }
 
-// Works a window the scenario answered: its fields, then its button, saying what it did.
-void ScenarioRunner::AnswerWindow(const Answer &answer, ModalWindow &w, std::vector<std::string> &failures)
-{
-    std::string said = "  [" + answer.caption + "]";
-    const std::string message = w.MessageText();
-    if (!message.empty())
-        said += " " + message;
-    for (const auto &field : answer.fields)
-    {
-        said += " " + field.first + "=" + field.second;
-        bool yes = false;
-        const std::string &f = field.first, &v = field.second;
-        if (answer.caption == "Action Properties")
-        {
-            if (f == "name")
-                w.SetText(IDC_TP_NAME, v);
-            else if (f == "repeat")
-                w.SetText(IDC_TP_REPEAT, v);
-            else if (f == "global" || f == "menu")
-                SetCheck(w, f == "global" ? IDC_TP_GLOBAL : IDC_TP_MENU, IsYes(v, yes) && yes);
-            else if (f == "hotkey")
-            {
-                KeyChord chord;
-                ParseKeyChord(v, chord);
-                w.PressKey(IDC_TP_NEW, chord.vk, chord.ctrl, chord.alt, chord.shift);
-                if (!w.IsEnabled(IDC_TP_ASSIGN))
-                {
-                    std::string taken = w.Text(IDC_TP_ASSIGNED);
-                    taken.erase(0, taken.find_first_not_of("\r\n"));
-                    failures.push_back("the hotkey " + v + " cannot be assigned: " + taken);
-                }
-                else
-                    w.Click(IDC_TP_ASSIGN);
-            }
-        }
-        else if (answer.caption == "Player Settings")
-        {
-            if (f == "action" && !SelectAction(w, v))
-                failures.push_back("Player Settings lists no action \"" + v + "\"");
-            else if (f == "repeat")
-                w.SetText(IDC_PS_REPEAT, v);
-        }
-        else if (answer.caption == "Record" && f == "dont-show")
-            SetCheck(w, IDC_RECORD_DONTSHOW, IsYes(v, yes) && yes);
-    }
-    m_session.Say(said + " -> " + answer.button);
-    w.ClickButton(answer.button);
-}
-
 bool ScenarioRunner::ParseAnswer(const std::vector<std::string> &words, std::string &error)
 {
-    if (words.size() < 2)
-    {
-        error = "answer needs the window's caption";
+    WindowAnswer answer;
+    if (!ParseWindowAnswer(words, answer, error))
         return false;
-    }
-    Answer answer;
-    answer.caption = words[1];
-    answer.button = "OK";
-    auto known = KnownFields().find(answer.caption);
-    for (size_t i = 2; i < words.size(); ++i)
-    {
-        const size_t eq = words[i].find('=');
-        if (eq == std::string::npos)
-        {
-            if (i + 1 != words.size())
-            {
-                error = "the button (" + words[i] + ") comes last in an answer";
-                return false;
-            }
-            answer.button = words[i];
-            continue;
-        }
-        const std::string field = words[i].substr(0, eq), value = words[i].substr(eq + 1);
-        if (known == KnownFields().end() || !known->second.count(field))
-        {
-            error = "\"" + answer.caption + "\" has no field " + field;
-            return false;
-        }
-        bool yes;
-        KeyChord chord;
-        if ((field == "global" || field == "menu" || field == "dont-show") && !IsYes(value, yes))
-        {
-            error = field + " takes yes or no, not \"" + value + "\"";
-            return false;
-        }
-        if (field == "hotkey" && !ParseKeyChord(value, chord))
-        {
-            error = "\"" + value + "\" is not a hotkey (write it as Ctrl+1, Ctrl+Shift+K, Alt+F5)";
-            return false;
-        }
-        answer.fields.emplace_back(field, value);
-    }
     answer.line = m_line;
     m_answers.push_back(answer);
     return true;
@@ -463,7 +258,7 @@ bool ScenarioRunner::Execute(const std::vector<std::string> &words, const std::s
     {
         if (!needs(1, SIZE_MAX, "write FILE TEXT"))
             return false;
-        if (!WriteWholeFile(s.FullPath(words[1]), Unescape(rest) + (rest.empty() ? "" : "\r\n")))
+        if (!WriteWhole(s.FullPath(words[1]), Unescape(rest) + (rest.empty() ? "" : "\r\n")))
         {
             error = "cannot write " + words[1];
             return false;
@@ -589,7 +384,7 @@ bool ScenarioRunner::Execute(const std::vector<std::string> &words, const std::s
             return false;
         if (!ParseKeyChord(words[1], chord))
         {
-            error = "\"" + words[1] + "\" is not a hotkey (write it as Ctrl+1, Ctrl+Shift+K, Alt+F5)";
+            error = NotAHotkey(words[1]);
             return false;
         }
         RefDocument *doc = Document(words, 2, error);
@@ -663,8 +458,7 @@ bool ScenarioRunner::Execute(const std::vector<std::string> &words, const std::s
                 return false;
             }
         }
-        DWORD attributes = ::GetFileAttributesA(path.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        if (!IsFile(path))
         {
             error = "no file " + words[1];
             return false;

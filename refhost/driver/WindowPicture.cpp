@@ -1,4 +1,4 @@
-#include "refhost/WindowPicture.h"
+#include "refhost/driver/WindowPicture.h"
 
 #include "base/Raii.h"
 

@@ -11,9 +11,9 @@
 
 #include "HostServices.h"
 #include "base/Raii.h"
-#include "refhost/CommandInterpreter.h"
-#include "refhost/RefDocument.h"
-#include "refhost/RefObject.h"
+#include "refhost/com/CommandInterpreter.h"
+#include "refhost/com/RefDocument.h"
+#include "refhost/com/RefObject.h"
 
 namespace refhost {
 

@@ -5,26 +5,16 @@
 #pragma once
 
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "refhost/HostSession.h"
+#include "refhost/app/HostSession.h"
+#include "refhost/driver/DialogAnswers.h"
 
 namespace refhost {
-
-class ModalWindow;
 
 // The words of a scenario line: blanks separate them, double quotes keep
 // blanks inside one word. False, with the reason, for an unclosed quote.
 bool SplitWords(const std::string &line, std::vector<std::string> &words, std::string &error);
-
-// "Ctrl+Shift+K" as a virtual key and its modifiers; false for text that names no key.
-struct KeyChord
-{
-    UINT vk = 0;
-    bool ctrl = false, alt = false, shift = false;
-};
-bool ParseKeyChord(const std::string &text, KeyChord &chord);
 
 class ScenarioRunner
 {
@@ -42,22 +32,13 @@ public:
     static const char *const kHelp;
 
 private:
-    struct Answer
-    {
-        std::string caption;
-        std::vector<std::pair<std::string, std::string>> fields;
-        std::string button;
-        int line = 0;
-    };
-
     bool RunLine(const std::string &line, std::string &error);
     bool Execute(const std::vector<std::string> &words, const std::string &rest, std::string &error);
     bool ParseAnswer(const std::vector<std::string> &words, std::string &error);
-    void AnswerWindow(const Answer &answer, ModalWindow &w, std::vector<std::string> &failures);
     RefDocument *Document(const std::vector<std::string> &words, size_t index, std::string &error);
 
     HostSession &m_session;
-    std::vector<Answer> m_answers; // for the windows of the next command
+    std::vector<WindowAnswer> m_answers; // for the windows of the next command
     std::string m_error;
     int m_line = 0;
 };

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/Raii.h"
-#include "refhost/RefObject.h"
+#include "refhost/com/RefObject.h"
 
 namespace refhost {
 

@@ -18,9 +18,6 @@ struct PerlResult
     std::string output; // standard output and standard error, interleaved
 };
 
-// A file's whole contents; empty when it cannot be read.
-std::string ReadWhole(const std::string &path);
-
 // A path as perl sees it: the Unix path under Wine, unchanged on Windows.
 std::string PerlPath(const std::string &windowsPath);
 

@@ -1,10 +1,10 @@
-#include "refhost/RefFramework.h"
+#include "refhost/com/RefFramework.h"
 
 #include <atomic>
 #include <cstdio>
 
 #include "base/Text.h"
-#include "refhost/RefConnectionPoint.h"
+#include "refhost/com/RefConnectionPoint.h"
 
 using mimic::ComPtr;
 

@@ -1,6 +1,8 @@
-#include "refhost/PerlRunner.h"
+#include "refhost/driver/PerlRunner.h"
 
-#include <cstdio>
+#include <cstdlib>
+
+#include "refhost/driver/Files.h"
 
 namespace refhost {
 
@@ -33,12 +35,7 @@ std::string QuoteArg(const std::string &arg)
 
 std::string TempFolder()
 {
-    char temp[MAX_PATH];
-    DWORD n = ::GetTempPathA(MAX_PATH, temp);
-    static unsigned s_next = 0;
-    char name[64];
-    std::snprintf(name, sizeof(name), "perlrun-%lu-%u", static_cast<unsigned long>(::GetCurrentProcessId()), s_next++);
-    std::string dir = std::string(temp, n) + name;
+    const std::string dir = TempName("perlrun");
     ::CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
@@ -139,21 +136,6 @@ PerlResult RunOnWindows(const std::vector<std::string> &perlArgs, DWORD timeoutM
 }
 
 } // namespace
-
-std::string ReadWhole(const std::string &path)
-{
-    std::string out;
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return out;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
-        out.append(buf, got);
-    ::CloseHandle(h);
-    return out;
-}
 
 std::string PerlPath(const std::string &windowsPath)
 {
