@@ -18,12 +18,14 @@ void Usage(FILE *to)
 {
     std::fprintf(to,
                  "usage: mimichost [--dir DIR] [--plugin DLL] [SCENARIO]\n"
+                 "       mimichost --help | --help-markdown\n"
                  "Without a scenario the host opens its main window. With one it runs the scenario's\n"
                  "commands in order and prints what happened; it ends with status 0 when every command\n"
                  "went through and 1 at the first error, which it reports with the line number.\n"
-                 "  --dir DIR     the folder that relative file names are taken from (default: current folder)\n"
-                 "  --plugin DLL  the plug-in to load (default: mimic.dll beside mimichost.exe)\n\n%s",
-                 refhost::ScenarioRunner::kHelp);
+                 "  --dir DIR        the folder that relative file names are taken from (default: current folder)\n"
+                 "  --plugin DLL     the plug-in to load (default: mimic.dll beside mimichost.exe)\n"
+                 "  --help-markdown  the scenario commands as a markdown table, as the README has them\n\n%s",
+                 refhost::ScenarioHelp().c_str());
 }
 
 std::string CurrentFolder()
@@ -44,6 +46,11 @@ int main(int argc, char **argv)
         if (arg == "--help" || arg == "-h")
         {
             Usage(stdout);
+            return 0;
+        }
+        if (arg == "--help-markdown")
+        {
+            std::fputs(refhost::ScenarioTable().c_str(), stdout);
             return 0;
         }
         if (arg == "--dir" || arg == "--plugin")

@@ -1,0 +1,25 @@
+# Fails unless the README's table of scenario commands is the one that the
+# reference host makes from its own command table.
+#   cmake -DHOST=<mimichost.exe> -DRUNNER=<wine-run.sh> -DREADME=<README.md> -P CheckScenarioTable.cmake
+cmake_minimum_required(VERSION 3.20)
+execute_process(COMMAND ${RUNNER} ${HOST} --help-markdown OUTPUT_VARIABLE made RESULT_VARIABLE rc)
+string(REPLACE "\r" "" made "${made}")
+if(NOT rc EQUAL 0 OR NOT made MATCHES "^\\| command \\|")
+    message(FATAL_ERROR "mimichost --help-markdown ended with ${rc}:\n${made}")
+endif()
+
+file(READ ${README} readme)
+string(FIND "${readme}" "\n| command | what it does |\n" start)
+set(table "")
+if(start GREATER_EQUAL 0)
+    math(EXPR start "${start} + 1")
+    string(SUBSTRING "${readme}" ${start} -1 readme)
+    string(FIND "${readme}" "\n\n" end)
+    math(EXPR end "${end} + 1")
+    string(SUBSTRING "${readme}" 0 ${end} table)
+endif()
+if(NOT table STREQUAL made)
+    message(NOTICE "${made}")
+    message(FATAL_ERROR "The README's table of scenario commands is not the host's above")
+endif()
+message(STATUS "The README's scenario commands are the host's")
