@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "base/RaiiMore.h"
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "refhost/com/RefOptionsDialog.h"
@@ -167,16 +168,16 @@ bool HostSession::StartPlugIn(std::string &error)
     if (!m_bRegistered)
     {
         // What regsvr32 does, as a host's installer would.
-        HMODULE dll = ::LoadLibraryA(m_dllPath.c_str());
+        mimic::UniqueHModule dll(::LoadLibraryA(m_dllPath.c_str()));
         if (!dll)
         {
             error = "cannot load " + m_dllPath;
             return false;
         }
         auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
-            reinterpret_cast<void *>(::GetProcAddress(dll, "DllRegisterServer")));
+            reinterpret_cast<void *>(::GetProcAddress(dll.get(), "DllRegisterServer")));
         HRESULT hr = registerServer ? registerServer() : E_NOTIMPL;
-        ::FreeLibrary(dll);
+        dll.reset();
         if (FAILED(hr))
         {
             error = "registering " + m_dllPath + " failed (" + HResultText(hr) + ")";

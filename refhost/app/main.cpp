@@ -28,6 +28,25 @@ void Usage(FILE *to)
                  refhost::ScenarioHelp().c_str());
 }
 
+// OLE for the whole run: the plug-in comes through COM, and the file dialogs
+// want OLE on this thread.
+class OleSession
+{
+public:
+    OleSession() : m_hr(::OleInitialize(nullptr)) {}
+    ~OleSession()
+    {
+        if (SUCCEEDED(m_hr))
+            ::OleUninitialize();
+    }
+    OleSession(const OleSession &) = delete;
+    OleSession &operator=(const OleSession &) = delete;
+    bool Ok() const { return SUCCEEDED(m_hr); }
+
+private:
+    HRESULT m_hr;
+};
+
 std::string CurrentFolder()
 {
     char folder[MAX_PATH];
@@ -77,7 +96,8 @@ int main(int argc, char **argv)
         }
     }
 
-    if (FAILED(::OleInitialize(nullptr)))
+    OleSession ole;
+    if (!ole.Ok())
     {
         std::fprintf(stderr, "mimichost: COM cannot be initialized\n");
         return 1;
@@ -104,7 +124,6 @@ int main(int argc, char **argv)
         if (!mainWindow.Create())
         {
             std::fprintf(stderr, "mimichost: the main window cannot be created\n");
-            ::OleUninitialize();
             return 1;
         }
         window = &mainWindow;
@@ -137,6 +156,5 @@ int main(int argc, char **argv)
         session.SetChangeListener(nullptr);
         window = nullptr;
     }
-    ::OleUninitialize();
     return rc;
 }

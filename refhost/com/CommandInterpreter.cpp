@@ -41,12 +41,11 @@ bool CommandInterpreter::Run(const std::string &line, PlayRun &run) const
     const std::string state = base + ".state", trace = base + ".trace";
     WriteWhole(state, m_state(run.command));
     WriteWhole(trace, "");
-    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", PerlPath(state).c_str());
-    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", PerlPath(trace).c_str());
-    run.result = RunPerl(m_perlLib, {PerlPath(run.command.script), run.command.cookie, run.command.file,
-                                     run.command.count});
-    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", nullptr);
-    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", nullptr);
+    {
+        ScopedEnvironment host({{"MIMIC_HOST_STATE", PerlPath(state)}, {"MIMIC_HOST_TRACE", PerlPath(trace)}});
+        run.result = RunPerl(m_perlLib, {PerlPath(run.command.script), run.command.cookie, run.command.file,
+                                         run.command.count});
+    }
     run.trace = ReadWhole(trace);
     ::DeleteFileA(state.c_str());
     ::DeleteFileA(trace.c_str());

@@ -21,16 +21,14 @@ RefDocument::RefDocument(UINT nCookie, const std::string &file, REFCLSID rclsid)
     : m_nCookie(nCookie), m_file(file), m_clsid(rclsid)
 {
     for (int i = 0; i < 3; ++i)
-        m_points[i] = new RefConnectionPoint(this, *kPointIids[i]);
+        m_points[i] = ComPtr<RefConnectionPoint>::Attach(new RefConnectionPoint(this, *kPointIids[i]));
 }
 
 RefDocument::~RefDocument()
 {
-    for (RefConnectionPoint *p : m_points)
-    {
+    // A sink may still hold a point; it must not reach a document that is gone.
+    for (const ComPtr<RefConnectionPoint> &p : m_points)
         p->Orphan();
-        p->Release();
-    }
 }
 
 STDMETHODIMP RefDocument::QueryInterface(REFIID riid, void **ppv)
@@ -69,7 +67,7 @@ RefConnectionPoint *RefDocument::Point(REFIID riid) const
 {
     for (int i = 0; i < 3; ++i)
         if (IsEqualIID(riid, *kPointIids[i]))
-            return m_points[i];
+            return m_points[i].Get();
     return nullptr;
 }
 

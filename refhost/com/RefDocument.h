@@ -52,7 +52,7 @@ private:
     UINT m_nCookie;
     std::string m_file;
     CLSID m_clsid;
-    RefConnectionPoint *m_points[3];
+    mimic::ComPtr<RefConnectionPoint> m_points[3];
 };
 
 } // namespace refhost

@@ -124,7 +124,8 @@ ComPtr<RefFramework> RefFramework::Create()
 }
 
 RefFramework::RefFramework()
-    : m_pNotifyPoint(new RefConnectionPoint(static_cast<IConnectionPointContainer *>(this), IID_IHostPlugInNotify))
+    : m_pNotifyPoint(ComPtr<RefConnectionPoint>::Attach(
+          new RefConnectionPoint(static_cast<IConnectionPointContainer *>(this), IID_IHostPlugInNotify)))
 {
     char root[96];
     std::snprintf(root, sizeof(root), "Software\\VantrelRefHost\\Run-%lu-%lu-%u",
@@ -136,7 +137,6 @@ RefFramework::RefFramework()
 RefFramework::~RefFramework()
 {
     m_pNotifyPoint->Orphan();
-    m_pNotifyPoint->Release();
     for (const std::string &key : m_registeredKeys)
     {
         ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
@@ -283,7 +283,7 @@ STDMETHODIMP RefFramework::FindConnectionPoint(REFIID riid, IConnectionPoint **p
     *ppCP = nullptr;
     if (!IsEqualIID(riid, IID_IHostPlugInNotify))
         return CONNECT_E_NOCONNECTION;
-    *ppCP = m_pNotifyPoint;
+    *ppCP = m_pNotifyPoint.Get();
     m_pNotifyPoint->AddRef();
     return S_OK;
 }

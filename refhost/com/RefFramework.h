@@ -17,6 +17,8 @@
 
 namespace refhost {
 
+class RefConnectionPoint;
+
 // One call the plug-in made on the accelerator service.
 struct AccelCall
 {
@@ -186,7 +188,7 @@ private:
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
-    class RefConnectionPoint *m_pNotifyPoint = nullptr; // owned
+    mimic::ComPtr<RefConnectionPoint> m_pNotifyPoint;
     std::vector<mimic::ComPtr<IPlugIn>> m_plugInSinks;
     std::vector<std::string> m_registeredKeys; // below HKEY_CLASSES_ROOT
 };

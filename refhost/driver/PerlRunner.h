@@ -6,7 +6,9 @@
 #pragma once
 
 #include <windows.h>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace refhost {
@@ -23,5 +25,19 @@ std::string PerlPath(const std::string &windowsPath);
 
 // perl -I<lib> <args...>; the environment is this process's.
 PerlResult RunPerl(const std::string &libFolder, const std::vector<std::string> &args, DWORD timeoutMs = 120000);
+
+// Variables of this process's environment, which a child started meanwhile
+// inherits; they are removed again when the object goes.
+class ScopedEnvironment
+{
+public:
+    explicit ScopedEnvironment(std::initializer_list<std::pair<const char *, std::string>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
+
+private:
+    std::vector<std::string> m_names;
+};
 
 } // namespace refhost

@@ -1,6 +1,6 @@
 #include "refhost/driver/WindowPicture.h"
 
-#include "base/Raii.h"
+#include "base/RaiiMore.h"
 
 namespace refhost {
 
@@ -24,8 +24,8 @@ bool SaveWindowPicture(HWND hWnd, const std::string &bmpPath)
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0)
         return false;
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
+    mimic::UniqueWindowDc screen(nullptr);
+    mimic::UniqueMemoryDc mem(::CreateCompatibleDC(screen.get()));
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -33,28 +33,23 @@ bool SaveWindowPicture(HWND hWnd, const std::string &bmpPath)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     void *bits = nullptr;
-    HBITMAP bmp = ::CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool saved = false;
-    if (bmp)
+    mimic::UniqueGdiObj bmp(::CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bmp)
+        return false;
     {
-        HGDIOBJ old = ::SelectObject(mem, bmp);
-        ::BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY);
-        ::SelectObject(mem, old);
-        const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(h);
-        BITMAPFILEHEADER fh = {};
-        fh.bfType = 0x4D42; // "BM"
-        fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
-        fh.bfSize = fh.bfOffBits + size;
-        mimic::UniqueFile f(::CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        DWORD a = 0, b = 0, c = 0;
-        saved = f && ::WriteFile(f.get(), &fh, sizeof(fh), &a, nullptr) &&
-                ::WriteFile(f.get(), &bi.bmiHeader, sizeof(bi.bmiHeader), &b, nullptr) &&
-                ::WriteFile(f.get(), bits, size, &c, nullptr) && c == size;
-        ::DeleteObject(bmp);
+        mimic::ScopedSelection selected(mem.get(), bmp.get());
+        ::BitBlt(mem.get(), 0, 0, w, h, screen.get(), rc.left, rc.top, SRCCOPY);
     }
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
-    return saved;
+    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER fh = {};
+    fh.bfType = 0x4D42; // "BM"
+    fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+    fh.bfSize = fh.bfOffBits + size;
+    mimic::UniqueFile f(::CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD a = 0, b = 0, c = 0;
+    return f && ::WriteFile(f.get(), &fh, sizeof(fh), &a, nullptr) &&
+           ::WriteFile(f.get(), &bi.bmiHeader, sizeof(bi.bmiHeader), &b, nullptr) &&
+           ::WriteFile(f.get(), bits, size, &c, nullptr) && c == size;
 }
 
 } // namespace refhost
