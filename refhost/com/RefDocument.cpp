@@ -31,29 +31,9 @@ RefDocument::~RefDocument()
         p->Orphan();
 }
 
-STDMETHODIMP RefDocument::QueryInterface(REFIID riid, void **ppv)
+IUnknown *RefDocument::Interface(REFIID riid)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IConnectionPointContainer))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IConnectionPointContainer *>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) RefDocument::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
-
-STDMETHODIMP_(ULONG) RefDocument::Release()
-{
-    LONG n = ::InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return static_cast<ULONG>(n);
+    return Find(riid, {{IID_IUnknown, this}, {IID_IConnectionPointContainer, this}});
 }
 
 STDMETHODIMP RefDocument::EnumConnectionPoints(IEnumConnectionPoints **ppEnum)

@@ -13,7 +13,7 @@
 #include "base/Raii.h"
 #include "refhost/com/CommandInterpreter.h"
 #include "refhost/com/RefDocument.h"
-#include "refhost/com/RefObject.h"
+#include "refhost/com/RefUnknown.h"
 
 namespace refhost {
 
@@ -37,34 +37,28 @@ struct MenuItem
     UINT nCmdId;
 };
 
-class RefMenu final : public RefObject<IHostMenu>
+class RefMenu final : public RefUnknown<IHostMenu>
 {
 public:
-    RefMenu() : RefObject<IHostMenu>(IID_IHostMenu) {}
+    RefMenu() = default;
     STDMETHODIMP AddItem(long nValue, LPCSTR pszText, REFCLSID rclsid, UINT nCmdId) override;
 
     const std::vector<MenuItem> &Items() const { return m_items; }
 
 private:
+    ~RefMenu() override = default;
+    IUnknown *Interface(REFIID riid) override { return Find(riid, {{IID_IUnknown, this}, {IID_IHostMenu, this}}); }
+
     std::vector<MenuItem> m_items;
 };
 
-class RefFramework final : public IHostFramework,
-                           public IHostAccelerators,
-                           public IHostMainWindow,
-                           public IHostDocumentLookup,
-                           public IHostMenuService,
-                           public IConnectionPointContainer
+class RefFramework final : public RefUnknown<IHostFramework, IHostAccelerators, IHostMainWindow,
+                                              IHostDocumentLookup, IHostMenuService, IConnectionPointContainer>
 {
 public:
     // A new framework with its own settings root under HKEY_CURRENT_USER;
     // the root is removed when the framework goes.
     static mimic::ComPtr<RefFramework> Create();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IHostFramework
     STDMETHODIMP GetPlugInSettingsKey(REFCLSID rclsidPlugIn, BSTR *pbstrKeyPath) override;
@@ -164,9 +158,10 @@ public:
 
 private:
     RefFramework();
-    ~RefFramework();
+    ~RefFramework() override;
+    // Services can be withheld: the plug-in then runs without them.
+    IUnknown *Interface(REFIID riid) override;
 
-    LONG m_cRef = 1;
     std::string m_settingsRoot;
     std::string m_installDir;
     std::string m_designsDir;
