@@ -8,5 +8,6 @@ file(READ ${README} readme)
 string(REGEX MATCH "\n(\\| command \\| what it does \\|\n(\\|[^\n]*\n)*)" table "${readme}")
 if(NOT rc EQUAL 0 OR made STREQUAL "" OR NOT CMAKE_MATCH_1 STREQUAL made)
     message(NOTICE "${made}")
-    message(FATAL_ERROR "The README's table of scenario commands is not the one above, from mimichost --help-markdown (status ${rc})")
+    message(FATAL_ERROR "The README's table of scenario commands is not the one above, "
+                        "from mimichost --help-markdown (status ${rc})")
 endif()

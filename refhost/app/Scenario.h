@@ -29,7 +29,7 @@ struct ScenarioLine
     const std::vector<std::string> &words; // the command's name first
     const std::string &rest;               // the line after the command's fixed words, as it stands
     std::vector<WindowAnswer> &answers;    // for the windows of the next command
-    int number;
+    int number;                            // the line's, counted from 1
 
     size_t Count() const { return words.size() - 1; }
     // The document the word at index names, or the active one when the line has no such word.
@@ -48,7 +48,7 @@ struct ScenarioCommand
     std::string what;
     size_t least, most; // how many words may follow the name
     bool (*run)(const ScenarioLine &line, std::string &error);
-    size_t fixedWords = 1; // where the rest of the line begins
+    size_t fixedWords = 1; // the words before the rest of the line
 };
 
 // Every command, in the order the help lists them.

@@ -11,8 +11,6 @@
 
 namespace refhost {
 
-using Line = ScenarioLine;
-
 RefDocument *ScenarioLine::Document(size_t index, std::string &error) const
 {
     RefDocument *doc = index < words.size() ? session.FindDocument(words[index]) : session.ActiveDocument();
@@ -28,6 +26,8 @@ bool ScenarioLine::Usage(std::string &error) const
 }
 
 namespace {
+
+using Line = ScenarioLine;
 
 bool Fail(std::string &error, const std::string &what)
 {
@@ -74,13 +74,13 @@ bool Write(const Line &l, std::string &error)
            Fail(error, "cannot write " + l.words[1]);
 }
 
-bool HostFolder(const Line &l, std::string &)
+bool InstallOrDesigns(const Line &l, std::string &)
 {
     l.words[0] == "install" ? l.session.SetInstallDir(l.words[1]) : l.session.SetDesignsDir(l.words[1]);
     return true;
 }
 
-bool Manager(const Line &l, std::string &)
+bool WorkspaceOrDesign(const Line &l, std::string &)
 {
     HostSession &s = l.session;
     const bool none = l.words[1] == "none";
@@ -91,7 +91,7 @@ bool Manager(const Line &l, std::string &)
     return true;
 }
 
-bool SetText(const Line &l, std::string &error)
+bool SetValue(const Line &l, std::string &error)
 {
     return l.session.SetSetting(l.words[1], l.words[2], error);
 }
@@ -195,7 +195,7 @@ bool Hotkey(const Line &l, std::string &error)
     return doc && l.session.PlayHotkey(l.words[1], doc, error);
 }
 
-bool Menu(const Line &l, std::string &)
+bool ShowMenu(const Line &l, std::string &)
 {
     const std::vector<MenuItem> items = l.session.ActionsMenu();
     if (items.empty())
@@ -205,7 +205,7 @@ bool Menu(const Line &l, std::string &)
     return true;
 }
 
-bool MenuItemCommand(const Line &l, std::string &error)
+bool PlayMenuItem(const Line &l, std::string &error)
 {
     for (const MenuItem &item : l.session.ActionsMenu())
     {
@@ -290,9 +290,9 @@ const std::vector<ScenarioCommand> &ScenarioCommands()
 {
     const size_t any = ScenarioCommand::kAny;
     static const std::vector<ScenarioCommand> commands = {
-        {"install DIR | designs DIR", "the host's installation and designs folders", 1, 1, HostFolder},
-        {"workspace FILE|none | design DIR|none", "open (or close) a workspace or a design", 1, 1, Manager},
-        {"set NAME TEXT", "a text value in the plug-in's registry key", 2, 2, SetText},
+        {"install DIR | designs DIR", "the host's installation and designs folders", 1, 1, InstallOrDesigns},
+        {"workspace FILE|none | design DIR|none", "open (or close) a workspace or a design", 1, 1, WorkspaceOrDesign},
+        {"set NAME TEXT", "a text value in the plug-in's registry key", 2, 2, SetValue},
         {"set-number NAME N", "a number value in the plug-in's registry key", 2, 2, SetNumber},
         {"folder DIR", "make a folder and its parents", 1, 1, Folder},
         {"write FILE TEXT",
@@ -318,9 +318,9 @@ const std::vector<ScenarioCommand> &ScenarioCommands()
         {"play FILE...", "play the last action over the files", 1, any, Play},
         {"hotkey KEYS [FILE]", "press a hotkey (Ctrl+1, Ctrl+Shift+K, Alt+F5) in the active document (or FILE)", 1,
          2, Hotkey},
-        {"menu", "the actions menu as the host sees it", 0, 0, Menu},
+        {"menu", "the actions menu as the host sees it", 0, 0, ShowMenu},
         {"menu-item NAME [FILE]", "play an item of the actions menu in the active document (or FILE)", 1, 2,
-         MenuItemCommand},
+         PlayMenuItem},
         {"list", "the actions as the host sees them", 0, 0, List},
         {"print FILE | script NAME", "print a file, or the script of an action", 1, 1, PrintOrScript},
         {"manager", "the Action Manager", 0, 0, ActionManager},

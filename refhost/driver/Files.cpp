@@ -20,8 +20,8 @@ bool WriteAll(HANDLE h, const std::string &text)
 std::string ReadWhole(const std::string &path)
 {
     std::string out;
-    mimic::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr));
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    mimic::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
     if (!f)
         return out;
     char buf[65536];
