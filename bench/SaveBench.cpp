@@ -15,7 +15,7 @@
 #include "host/GridCtrl.h"
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
-#include "refhost/ModalDriver.h"
+#include "refhost/driver/ModalDriver.h"
 #include "ui/TaskManager.h"
 #include "ui/resource.h"
 

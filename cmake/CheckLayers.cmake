@@ -3,12 +3,13 @@
 # The product's folders, lowest first, are the layers of cmake/Layers.cmake;
 # the headers generated from the IDL files are the host's interfaces. base/
 # includes nothing of ours at all. The reference host sees base/, host/ and
-# itself, and one file of it (DIALOG_ANSWERS) the plug-in's control ids.
+# its own folders up to its file's (MIMIC_REFHOST_LAYERS), and one file of it
+# (DIALOG_ANSWERS) the plug-in's control ids.
 cmake_minimum_required(VERSION 3.20)
 include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
 set(generated mimic.h HostServices.h mimic_i.c HostServices_i.c)
 if(NOT DEFINED DIALOG_ANSWERS)
-    set(DIALOG_ANSWERS refhost/Scenario.cpp)
+    set(DIALOG_ANSWERS refhost/driver/DialogAnswers.cpp)
 endif()
 
 set(faults "")
@@ -36,8 +37,18 @@ foreach(layer IN LISTS MIMIC_LAYERS ITEMS refhost)
                     set(allowed FALSE)
                 endif()
             elseif(layer STREQUAL "refhost")
-                if(NOT folder MATCHES "^(base|host|refhost)$" AND
-                   NOT (header STREQUAL "ui/resource.h" AND file STREQUAL DIALOG_ANSWERS))
+                if(header MATCHES "^refhost/([^/]+)/")
+                    list(FIND MIMIC_REFHOST_LAYERS ${CMAKE_MATCH_1} target)
+                    # A file straight in refhost/ stands above its folders.
+                    list(LENGTH MIMIC_REFHOST_LAYERS own)
+                    if(file MATCHES "^refhost/([^/]+)/")
+                        list(FIND MIMIC_REFHOST_LAYERS ${CMAKE_MATCH_1} own)
+                    endif()
+                    if(target LESS 0 OR target GREATER own)
+                        set(allowed FALSE)
+                    endif()
+                elseif(NOT folder MATCHES "^(base|host|refhost)$" AND
+                       NOT (header STREQUAL "ui/resource.h" AND file STREQUAL DIALOG_ANSWERS))
                     set(allowed FALSE)
                 endif()
             else()
@@ -47,7 +58,8 @@ foreach(layer IN LISTS MIMIC_LAYERS ITEMS refhost)
                 endif()
             endif()
             if(NOT allowed)
-                string(APPEND faults "${file}: includes \"${header}\", which ${layer}/ may not include\n")
+                get_filename_component(where ${file} DIRECTORY)
+                string(APPEND faults "${file}: includes \"${header}\", which ${where}/ may not include\n")
             endif()
         endforeach()
     endforeach()

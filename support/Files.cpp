@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "base/Raii.h"
+#include "refhost/driver/Files.h"
 
 namespace support {
 
@@ -26,9 +27,7 @@ ScratchFolder::~ScratchFolder()
 
 void MakeFolder(const std::string &path)
 {
-    for (size_t pos = path.find('\\', 3); pos != std::string::npos; pos = path.find('\\', pos + 1))
-        ::CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
-    ::CreateDirectoryA(path.c_str(), nullptr);
+    (void)refhost::MakeFolders(path);
 }
 
 void RemoveTree(const std::string &path)
@@ -55,30 +54,17 @@ void RemoveTree(const std::string &path)
 
 bool WriteTextFile(const std::string &path, const std::string &text)
 {
-    mimic::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    return file && ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
+    return refhost::WriteWhole(path, text);
 }
 
 std::string ReadTextFile(const std::string &path)
 {
-    std::string out;
-    mimic::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, 0, nullptr));
-    char buffer[65536];
-    DWORD got = 0;
-    while (file && ::ReadFile(file.get(), buffer, sizeof(buffer), &got, nullptr) && got)
-        out.append(buffer, got);
-    return out;
+    return refhost::ReadWhole(path);
 }
 
 bool FileExists(const std::string &path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return refhost::IsFile(path);
 }
 
 std::string WindowsPathOf(std::string path)

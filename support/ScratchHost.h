@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/Raii.h"
-#include "refhost/RefFramework.h"
+#include "refhost/com/RefFramework.h"
 #include "support/Files.h"
 
 namespace support {

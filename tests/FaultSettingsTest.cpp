@@ -12,7 +12,7 @@
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
-#include "refhost/RefOptionsDialog.h"
+#include "refhost/com/RefOptionsDialog.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/MimicProperty.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "refhost/HostSession.h"
-#include "refhost/HostWindow.h"
-#include "refhost/PerlRunner.h"
-#include "refhost/Scenario.h"
+#include "refhost/app/HostSession.h"
+#include "refhost/app/HostWindow.h"
+#include "refhost/driver/PerlRunner.h"
+#include "refhost/app/Scenario.h"
 #include "tests/support/PlugInDll.h"
 #include "tests/support/TestFolders.h"
 

@@ -3,7 +3,7 @@
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
-#include "refhost/CommandInterpreter.h"
+#include "refhost/com/CommandInterpreter.h"
 #include "tests/support/HostFixture.h"
 
 using namespace testsupport;

@@ -8,7 +8,7 @@
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
-#include "refhost/RefOptionsDialog.h"
+#include "refhost/com/RefOptionsDialog.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/Dialog.h"

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "library/ActionCatalogue.h"
-#include "refhost/RefOptionsDialog.h"
-#include "refhost/WindowPicture.h"
+#include "refhost/com/RefOptionsDialog.h"
+#include "refhost/driver/WindowPicture.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"

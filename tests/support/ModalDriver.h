@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "refhost/ModalDriver.h"
+#include "refhost/driver/ModalDriver.h"
 
 namespace testsupport {
 

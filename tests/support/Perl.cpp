@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "refhost/PerlRunner.h"
+#include "refhost/driver/PerlRunner.h"
 #include "tests/support/TestFolders.h"
 
 #ifndef MIMIC_PERL_LIB

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "refhost/PerlTrace.h"
+#include "refhost/driver/PerlTrace.h"
 
 namespace testsupport {
 

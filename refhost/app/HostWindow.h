@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "refhost/HostSession.h"
+#include "base/Raii.h"
+#include "refhost/app/HostSession.h"
 
 namespace refhost {
 
@@ -18,10 +19,9 @@ public:
     explicit HostWindow(HostSession &session) : m_session(session) {}
     HostWindow(const HostWindow &) = delete;
     HostWindow &operator=(const HostWindow &) = delete;
-    ~HostWindow();
 
     bool Create();
-    HWND Handle() const { return m_hWnd; }
+    HWND Handle() const { return m_window.get(); }
     void Log(const std::string &line);
     // The documents and the recorder's state as they are now.
     void Refresh();
@@ -39,7 +39,6 @@ private:
     void Report(bool ok, const std::string &error);
 
     HostSession &m_session;
-    HWND m_hWnd = nullptr;
     HWND m_hDocs = nullptr;
     HWND m_hLog = nullptr;
     HWND m_hCommand = nullptr;
@@ -47,6 +46,8 @@ private:
     HWND m_hPrompt = nullptr;
     HMENU m_hActions = nullptr; // owned by the window's menu
     std::vector<MenuItem> m_actionItems;
+    // Last, so that the window goes first, while what its messages use is still there.
+    mimic::UniqueHwnd m_window;
 };
 
 } // namespace refhost

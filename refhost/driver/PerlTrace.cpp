@@ -1,4 +1,4 @@
-#include "refhost/PerlTrace.h"
+#include "refhost/driver/PerlTrace.h"
 
 #include <windows.h>
 

@@ -1,8 +1,10 @@
-#include "refhost/ModalDriver.h"
+#include "refhost/driver/ModalDriver.h"
 
 #include <commctrl.h>
 #include <cstdio>
 #include <set>
+
+#include "base/Raii.h"
 
 namespace refhost {
 
@@ -29,7 +31,7 @@ const UINT_PTR kSubclassId = 0x3A3;
 
 struct ThreadState
 {
-    HHOOK hHook = nullptr;
+    mimic::UniqueHHook hHook;
     std::vector<ModalDriver *> drivers; // the newest one answers
     std::set<HWND> tracked;
 };
@@ -115,7 +117,7 @@ LRESULT CALLBACK CbtHook(int code, WPARAM wParam, LPARAM lParam)
             ::SetTimer(hWnd, kWatchdogTimer, t_state.drivers.back()->Timeout(), nullptr);
         }
     }
-    return ::CallNextHookEx(t_state.hHook, code, wParam, lParam);
+    return ::CallNextHookEx(t_state.hHook.get(), code, wParam, lParam);
 }
 
 } // namespace
@@ -360,7 +362,7 @@ void ModalWindow::End(INT_PTR result)
 ModalDriver::ModalDriver(DWORD timeoutMs) : m_timeoutMs(timeoutMs)
 {
     if (t_state.drivers.empty())
-        t_state.hHook = ::SetWindowsHookExA(WH_CBT, CbtHook, nullptr, ::GetCurrentThreadId());
+        t_state.hHook.reset(::SetWindowsHookExA(WH_CBT, CbtHook, nullptr, ::GetCurrentThreadId()));
     t_state.drivers.push_back(this);
 }
 
@@ -370,11 +372,8 @@ ModalDriver::~ModalDriver()
         Fail("expected window \"" + p.caption + "\" never appeared");
     if (!t_state.drivers.empty() && t_state.drivers.back() == this)
         t_state.drivers.pop_back();
-    if (t_state.drivers.empty() && t_state.hHook)
-    {
-        ::UnhookWindowsHookEx(t_state.hHook);
-        t_state.hHook = nullptr;
-    }
+    if (t_state.drivers.empty())
+        t_state.hHook.reset();
 }
 
 ModalDriver &ModalDriver::Expect(const std::string &caption, Step step)

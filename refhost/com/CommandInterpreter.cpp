@@ -1,6 +1,8 @@
-#include "refhost/CommandInterpreter.h"
+#include "refhost/com/CommandInterpreter.h"
 
 #include <windows.h>
+
+#include "refhost/driver/Files.h"
 
 namespace refhost {
 
@@ -8,17 +10,6 @@ namespace {
 
 const char kPrefix[] = "runscript -perl {";
 const char kMiddle[] = "} ";
-
-bool WriteFile(const std::string &path, const std::string &text)
-{
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    ::WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-    ::CloseHandle(h);
-    return written == text.size();
-}
 
 } // namespace
 
@@ -46,20 +37,15 @@ bool CommandInterpreter::Run(const std::string &line, PlayRun &run) const
 {
     if (!ParseRunScript(line, run.command))
         return false;
-    char temp[MAX_PATH];
-    DWORD n = ::GetTempPathA(MAX_PATH, temp);
-    static unsigned s_next = 0;
-    const std::string base = std::string(temp, n) + "refhost-run-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(s_next++);
+    const std::string base = TempName("refhost-run");
     const std::string state = base + ".state", trace = base + ".trace";
-    WriteFile(state, m_state(run.command));
-    WriteFile(trace, "");
-    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", PerlPath(state).c_str());
-    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", PerlPath(trace).c_str());
-    run.result = RunPerl(m_perlLib, {PerlPath(run.command.script), run.command.cookie, run.command.file,
-                                     run.command.count});
-    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", nullptr);
-    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", nullptr);
+    WriteWhole(state, m_state(run.command));
+    WriteWhole(trace, "");
+    {
+        ScopedEnvironment host({{"MIMIC_HOST_STATE", PerlPath(state)}, {"MIMIC_HOST_TRACE", PerlPath(trace)}});
+        run.result = RunPerl(m_perlLib, {PerlPath(run.command.script), run.command.cookie, run.command.file,
+                                         run.command.count});
+    }
     run.trace = ReadWhole(trace);
     ::DeleteFileA(state.c_str());
     ::DeleteFileA(trace.c_str());

@@ -12,19 +12,17 @@
 #include "HostServices.h"
 #include "base/Raii.h"
 #include "mimic.h"
+#include "refhost/com/RefUnknown.h"
 
 namespace refhost {
 
 class RefConnectionPoint;
 
-class RefDocument final : public IConnectionPointContainer
+class RefDocument final : public RefUnknown<IConnectionPointContainer>
 {
 public:
     static mimic::ComPtr<RefDocument> Create(UINT nCookie, const std::string &file, REFCLSID rclsid);
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **ppEnum) override;
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint **ppCP) override;
 
@@ -45,14 +43,14 @@ public:
 
 private:
     RefDocument(UINT nCookie, const std::string &file, REFCLSID rclsid);
-    ~RefDocument();
+    ~RefDocument() override;
+    IUnknown *Interface(REFIID riid) override;
     RefConnectionPoint *Point(REFIID riid) const;
 
-    LONG m_cRef = 1;
     UINT m_nCookie;
     std::string m_file;
     CLSID m_clsid;
-    RefConnectionPoint *m_points[3];
+    mimic::ComPtr<RefConnectionPoint> m_points[3];
 };
 
 } // namespace refhost

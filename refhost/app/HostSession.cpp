@@ -1,13 +1,15 @@
-#include "refhost/HostSession.h"
+#include "refhost/app/HostSession.h"
 
 #include <cstdio>
 #include <map>
 #include <set>
 
+#include "base/RaiiMore.h"
 #include "base/Text.h"
 #include "host/baseutil.h"
-#include "refhost/PerlTrace.h"
-#include "refhost/RefOptionsDialog.h"
+#include "refhost/com/RefOptionsDialog.h"
+#include "refhost/driver/Files.h"
+#include "refhost/driver/PerlTrace.h"
 
 using mimic::ComPtr;
 using mimic::UniqueBstr;
@@ -25,22 +27,6 @@ std::string ModuleFolder()
     DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string folder(path, n);
     return folder.substr(0, folder.find_last_of('\\'));
-}
-
-bool FileExists(const std::string &path)
-{
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool AppendLine(const std::string &path, const std::string &line)
-{
-    mimic::UniqueFile f(::CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0,
-                                      nullptr));
-    const std::string text = line + "\r\n";
-    DWORD written = 0;
-    return f && ::WriteFile(f.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
 }
 
 std::string HResultText(HRESULT hr)
@@ -182,16 +168,16 @@ bool HostSession::StartPlugIn(std::string &error)
     if (!m_bRegistered)
     {
         // What regsvr32 does, as a host's installer would.
-        HMODULE dll = ::LoadLibraryA(m_dllPath.c_str());
+        mimic::UniqueHModule dll(::LoadLibraryA(m_dllPath.c_str()));
         if (!dll)
         {
             error = "cannot load " + m_dllPath;
             return false;
         }
         auto registerServer = reinterpret_cast<HRESULT(STDAPICALLTYPE *)()>(
-            reinterpret_cast<void *>(::GetProcAddress(dll, "DllRegisterServer")));
+            reinterpret_cast<void *>(::GetProcAddress(dll.get(), "DllRegisterServer")));
         HRESULT hr = registerServer ? registerServer() : E_NOTIMPL;
-        ::FreeLibrary(dll);
+        dll.reset();
         if (FAILED(hr))
         {
             error = "registering " + m_dllPath + " failed (" + HResultText(hr) + ")";
@@ -276,7 +262,7 @@ RefDocument *HostSession::OpenDocument(const std::string &name, std::string &err
         m_nActive = open->Cookie();
         return open;
     }
-    if (!FileExists(path))
+    if (!IsFile(path))
     {
         mimic::UniqueFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
         if (!f)
@@ -597,7 +583,7 @@ std::string HostSession::PlayState(const RunScriptCommand &command) const
         names.insert(literal);
     }
     for (const std::string &name : names)
-        if (!name.empty() && FileExists(name))
+        if (!name.empty() && IsFile(name))
             state += "file\t" + EncodeField(name) + "\n";
     return state;
 }
@@ -627,7 +613,7 @@ void HostSession::ReportRuns(size_t firstRun)
                 // What the script opens or closes, the host opens or closes too.
                 files[call.result] = call.args[2];
                 std::string error;
-                if (!FindDocument(call.args[2]) && FileExists(call.args[2]))
+                if (!FindDocument(call.args[2]) && IsFile(call.args[2]))
                 {
                     const UINT active = m_nActive;
                     m_bQuiet = true;

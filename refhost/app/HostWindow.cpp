@@ -1,4 +1,4 @@
-#include "refhost/HostWindow.h"
+#include "refhost/app/HostWindow.h"
 
 #include <commdlg.h>
 
@@ -77,12 +77,6 @@ bool IsModifier(UINT vk)
 
 } // namespace
 
-HostWindow::~HostWindow()
-{
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
-}
-
 bool HostWindow::Create()
 {
     WNDCLASSEXA wc = {};
@@ -95,14 +89,11 @@ bool HostWindow::Create()
     wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     if (!::RegisterClassExA(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
         return false;
-    HMENU menu = BuildMenu(m_hActions);
-    m_hWnd = ::CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 760, 480,
-                               nullptr, menu, wc.hInstance, this);
-    if (!m_hWnd)
-    {
-        ::DestroyMenu(menu);
+    mimic::UniqueHMenu menu(BuildMenu(m_hActions));
+    if (!::CreateWindowExA(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 40, 40, 760, 480, nullptr,
+                           menu.get(), wc.hInstance, this))
         return false;
-    }
+    menu.release(); // the window's now
     return true;
 }
 
@@ -121,7 +112,7 @@ void HostWindow::Log(const std::string &line)
 
 void HostWindow::Refresh()
 {
-    if (!m_hWnd)
+    if (!Handle())
         return;
     ::SendMessageA(m_hDocs, LB_RESETCONTENT, 0, 0);
     RefDocument *active = m_session.ActiveDocument();
@@ -140,7 +131,7 @@ void HostWindow::Refresh()
         title += " - plug-in not started";
     else if (state >= 0 && state <= 2)
         title += states[state];
-    ::SetWindowTextA(m_hWnd, title.c_str());
+    ::SetWindowTextA(Handle(), title.c_str());
 }
 
 int HostWindow::RunMessageLoop()
@@ -155,7 +146,7 @@ int HostWindow::RunMessageLoop()
             RunTypedCommand();
             continue;
         }
-        if (!::IsDialogMessageA(m_hWnd, &msg))
+        if (!::IsDialogMessageA(Handle(), &msg))
         {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
@@ -199,7 +190,7 @@ LRESULT CALLBACK HostWindow::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPA
     if (uMsg == WM_NCCREATE)
     {
         auto *self = static_cast<HostWindow *>(reinterpret_cast<CREATESTRUCTA *>(lParam)->lpCreateParams);
-        self->m_hWnd = hWnd;
+        self->m_window.reset(hWnd);
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto *self = reinterpret_cast<HostWindow *>(::GetWindowLongPtrA(hWnd, GWLP_USERDATA));
@@ -209,7 +200,7 @@ LRESULT CALLBACK HostWindow::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPA
     if (uMsg == WM_NCDESTROY)
     {
         ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        self->m_hWnd = nullptr;
+        (void)self->m_window.release(); // destroyed already
     }
     return result;
 }
@@ -222,7 +213,7 @@ LRESULT HostWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
         HINSTANCE instance = ::GetModuleHandleA(nullptr);
         auto child = [&](DWORD exStyle, const char *cls, const char *text, DWORD style, UINT id) {
-            HWND h = ::CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, m_hWnd,
+            HWND h = ::CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, Handle(),
                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
             ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
             return h;
@@ -261,19 +252,19 @@ LRESULT HostWindow::HandleMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         OnCommand(LOWORD(wParam));
         return 0;
     case WM_CLOSE:
-        ::DestroyWindow(m_hWnd);
+        ::DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     }
-    return ::DefWindowProcA(m_hWnd, uMsg, wParam, lParam);
+    return ::DefWindowProcA(Handle(), uMsg, wParam, lParam);
 }
 
 void HostWindow::Layout()
 {
     RECT rc;
-    ::GetClientRect(m_hWnd, &rc);
+    ::GetClientRect(Handle(), &rc);
     const int w = rc.right, h = rc.bottom;
     const int top = kMargin, bottom = h - kMargin - kRowHeight - kMargin;
     ::MoveWindow(m_hDocs, kMargin, top, kDocsWidth, bottom - top, TRUE);
@@ -312,7 +303,7 @@ void HostWindow::OpenDocumentFromDialog()
     char file[MAX_PATH] = {};
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof(ofn);
-    ofn.hwndOwner = m_hWnd;
+    ofn.hwndOwner = Handle();
     ofn.lpstrFilter = "Design documents (*.bde;*.txt)\0*.bde;*.txt\0All files\0*.*\0";
     ofn.lpstrFile = file;
     ofn.nMaxFile = sizeof(file);
@@ -353,7 +344,7 @@ void HostWindow::OnCommand(UINT id)
             ok = false, error = "no document is open";
         break;
     case ID_FILE_EXIT:
-        ::DestroyWindow(m_hWnd);
+        ::DestroyWindow(Handle());
         return;
     case ID_PLUGIN_START:
         ok = m_session.StartPlugIn(error);

@@ -9,19 +9,16 @@
 #include <vector>
 
 #include "base/Raii.h"
-#include "refhost/RefObject.h"
+#include "refhost/com/RefUnknown.h"
 
 namespace refhost {
 
 using mimic::ComPtr;
 
-class RefConnectionPoint final : public RefObject<IConnectionPoint>
+class RefConnectionPoint final : public RefUnknown<IConnectionPoint>
 {
 public:
-    RefConnectionPoint(IConnectionPointContainer *pContainer, REFIID riid)
-        : RefObject<IConnectionPoint>(IID_IConnectionPoint), m_pContainer(pContainer), m_iid(riid)
-    {
-    }
+    RefConnectionPoint(IConnectionPointContainer *pContainer, REFIID riid) : m_pContainer(pContainer), m_iid(riid) {}
 
     STDMETHODIMP GetConnectionInterface(IID *piid) override
     {
@@ -81,6 +78,12 @@ public:
     std::map<DWORD, ComPtr<IUnknown>> m_sinks;
 
 private:
+    ~RefConnectionPoint() override = default;
+    IUnknown *Interface(REFIID riid) override
+    {
+        return Find(riid, {{IID_IUnknown, this}, {IID_IConnectionPoint, this}});
+    }
+
     IConnectionPointContainer *m_pContainer; // weak: the container owns the point
     IID m_iid;
     DWORD m_nNextCookie = 0;

@@ -1,4 +1,4 @@
-#include "refhost/RefOptionsDialog.h"
+#include "refhost/com/RefOptionsDialog.h"
 
 #include <commctrl.h>
 #include <prsht.h>

@@ -1,6 +1,9 @@
-#include "refhost/PerlRunner.h"
+#include "refhost/driver/PerlRunner.h"
 
-#include <cstdio>
+#include <cstdlib>
+
+#include "base/RaiiMore.h"
+#include "refhost/driver/Files.h"
 
 namespace refhost {
 
@@ -33,17 +36,17 @@ std::string QuoteArg(const std::string &arg)
 
 std::string TempFolder()
 {
-    char temp[MAX_PATH];
-    DWORD n = ::GetTempPathA(MAX_PATH, temp);
-    static unsigned s_next = 0;
-    char name[64];
-    std::snprintf(name, sizeof(name), "perlrun-%lu-%u", static_cast<unsigned long>(::GetCurrentProcessId()), s_next++);
-    std::string dir = std::string(temp, n) + name;
+    const std::string dir = TempName("perlrun");
     ::CreateDirectoryA(dir.c_str(), nullptr);
     return dir;
 }
 
-bool Start(std::string commandLine, HANDLE hOutput, PROCESS_INFORMATION &pi)
+struct Child
+{
+    mimic::UniqueHandle process, thread;
+};
+
+bool Start(std::string commandLine, HANDLE hOutput, Child &child)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
@@ -55,8 +58,13 @@ bool Start(std::string commandLine, HANDLE hOutput, PROCESS_INFORMATION &pi)
         si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
     }
     commandLine.push_back('\0');
-    return ::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, hOutput != nullptr, CREATE_NO_WINDOW, nullptr,
-                            nullptr, &si, &pi) != FALSE;
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, hOutput != nullptr, CREATE_NO_WINDOW, nullptr,
+                          nullptr, &si, &pi))
+        return false;
+    child.process.reset(pi.hProcess);
+    child.thread.reset(pi.hThread);
+    return true;
 }
 
 PerlResult RunUnderWine(const std::vector<std::string> &perlArgs, DWORD timeoutMs)
@@ -70,18 +78,14 @@ PerlResult RunUnderWine(const std::vector<std::string> &perlArgs, DWORD timeoutM
                       " /usr/bin/perl";
     for (const std::string &a : perlArgs)
         cmd += " " + QuoteArg(a);
-    ::SetEnvironmentVariableA("OUT", PerlPath(out).c_str());
-    ::SetEnvironmentVariableA("RC", PerlPath(rc).c_str());
-    ::SetEnvironmentVariableA("RCTMP", PerlPath(rcTmp).c_str());
-    PROCESS_INFORMATION pi = {};
-    bool started = Start(cmd, nullptr, pi);
-    ::SetEnvironmentVariableA("OUT", nullptr);
-    ::SetEnvironmentVariableA("RC", nullptr);
-    ::SetEnvironmentVariableA("RCTMP", nullptr);
+    Child child; // no handle of it tells us anything under Wine
+    bool started;
+    {
+        ScopedEnvironment files({{"OUT", PerlPath(out)}, {"RC", PerlPath(rc)}, {"RCTMP", PerlPath(rcTmp)}});
+        started = Start(cmd, nullptr, child);
+    }
     if (started)
     {
-        ::CloseHandle(pi.hProcess);
-        ::CloseHandle(pi.hThread);
         const DWORD start = ::GetTickCount();
         while (::GetFileAttributesA(rc.c_str()) == INVALID_FILE_ATTRIBUTES)
         {
@@ -111,49 +115,32 @@ PerlResult RunOnWindows(const std::vector<std::string> &perlArgs, DWORD timeoutM
     for (const std::string &a : perlArgs)
         cmd += " " + QuoteArg(a);
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &sa, 0))
+    mimic::UniqueHandle readEnd, writeEnd;
+    if (!::CreatePipe(readEnd.put(), writeEnd.put(), &sa, 0))
         return result;
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    PROCESS_INFORMATION pi = {};
-    bool started = Start(cmd, writeEnd, pi);
-    ::CloseHandle(writeEnd);
+    ::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+    Child child;
+    const bool started = Start(cmd, writeEnd.get(), child);
+    // The child has its own copy; reading ends when it closes that.
+    writeEnd.reset();
     if (started)
     {
         char buf[4096];
         DWORD got = 0;
-        while (::ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got)
+        while (::ReadFile(readEnd.get(), buf, sizeof(buf), &got, nullptr) && got)
             result.output.append(buf, got);
-        if (::WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0)
+        if (::WaitForSingleObject(child.process.get(), timeoutMs) == WAIT_OBJECT_0)
         {
             DWORD code = 0;
-            ::GetExitCodeProcess(pi.hProcess, &code);
+            ::GetExitCodeProcess(child.process.get(), &code);
             result.finished = true;
             result.exitCode = static_cast<int>(code);
         }
-        ::CloseHandle(pi.hProcess);
-        ::CloseHandle(pi.hThread);
     }
-    ::CloseHandle(readEnd);
     return result;
 }
 
 } // namespace
-
-std::string ReadWhole(const std::string &path)
-{
-    std::string out;
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return out;
-    char buf[65536];
-    DWORD got = 0;
-    while (::ReadFile(h, buf, sizeof(buf), &got, nullptr) && got)
-        out.append(buf, got);
-    ::CloseHandle(h);
-    return out;
-}
 
 std::string PerlPath(const std::string &windowsPath)
 {
@@ -165,12 +152,8 @@ std::string PerlPath(const std::string &windowsPath)
     int len = ::MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, nullptr, 0);
     std::wstring wide(static_cast<size_t>(len > 0 ? len : 1), L'\0');
     ::MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, &wide[0], len);
-    char *unix = toUnix(wide.c_str());
-    if (!unix)
-        return windowsPath;
-    std::string out = unix;
-    ::HeapFree(::GetProcessHeap(), 0, unix);
-    return out;
+    mimic::UniqueProcessHeapPtr<char> unix(toUnix(wide.c_str()));
+    return unix ? std::string(unix.get()) : windowsPath;
 }
 
 PerlResult RunPerl(const std::string &libFolder, const std::vector<std::string> &args, DWORD timeoutMs)
@@ -178,6 +161,21 @@ PerlResult RunPerl(const std::string &libFolder, const std::vector<std::string> 
     std::vector<std::string> perlArgs{"-I" + libFolder};
     perlArgs.insert(perlArgs.end(), args.begin(), args.end());
     return UnderWine() ? RunUnderWine(perlArgs, timeoutMs) : RunOnWindows(perlArgs, timeoutMs);
+}
+
+ScopedEnvironment::ScopedEnvironment(std::initializer_list<std::pair<const char *, std::string>> values)
+{
+    for (const auto &value : values)
+    {
+        ::SetEnvironmentVariableA(value.first, value.second.c_str());
+        m_names.push_back(value.first);
+    }
+}
+
+ScopedEnvironment::~ScopedEnvironment()
+{
+    for (const std::string &name : m_names)
+        ::SetEnvironmentVariableA(name.c_str(), nullptr);
 }
 
 } // namespace refhost

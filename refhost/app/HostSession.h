@@ -11,7 +11,7 @@
 
 #include "base/Raii.h"
 #include "mimic.h"
-#include "refhost/RefFramework.h"
+#include "refhost/com/RefFramework.h"
 
 namespace refhost {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "refhost/PerlRunner.h"
+#include "refhost/driver/PerlRunner.h"
 
 namespace refhost {
 

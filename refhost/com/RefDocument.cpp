@@ -1,6 +1,6 @@
-#include "refhost/RefDocument.h"
+#include "refhost/com/RefDocument.h"
 
-#include "refhost/RefConnectionPoint.h"
+#include "refhost/com/RefConnectionPoint.h"
 
 #include <vector>
 
@@ -21,41 +21,19 @@ RefDocument::RefDocument(UINT nCookie, const std::string &file, REFCLSID rclsid)
     : m_nCookie(nCookie), m_file(file), m_clsid(rclsid)
 {
     for (int i = 0; i < 3; ++i)
-        m_points[i] = new RefConnectionPoint(this, *kPointIids[i]);
+        m_points[i] = ComPtr<RefConnectionPoint>::Attach(new RefConnectionPoint(this, *kPointIids[i]));
 }
 
 RefDocument::~RefDocument()
 {
-    for (RefConnectionPoint *p : m_points)
-    {
+    // A sink may still hold a point; it must not reach a document that is gone.
+    for (const ComPtr<RefConnectionPoint> &p : m_points)
         p->Orphan();
-        p->Release();
-    }
 }
 
-STDMETHODIMP RefDocument::QueryInterface(REFIID riid, void **ppv)
+IUnknown *RefDocument::Interface(REFIID riid)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IConnectionPointContainer))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IConnectionPointContainer *>(this);
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) RefDocument::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
-
-STDMETHODIMP_(ULONG) RefDocument::Release()
-{
-    LONG n = ::InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return static_cast<ULONG>(n);
+    return Find(riid, {{IID_IUnknown, this}, {IID_IConnectionPointContainer, this}});
 }
 
 STDMETHODIMP RefDocument::EnumConnectionPoints(IEnumConnectionPoints **ppEnum)
@@ -69,7 +47,7 @@ RefConnectionPoint *RefDocument::Point(REFIID riid) const
 {
     for (int i = 0; i < 3; ++i)
         if (IsEqualIID(riid, *kPointIids[i]))
-            return m_points[i];
+            return m_points[i].Get();
     return nullptr;
 }
 

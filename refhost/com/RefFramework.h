@@ -11,11 +11,13 @@
 
 #include "HostServices.h"
 #include "base/Raii.h"
-#include "refhost/CommandInterpreter.h"
-#include "refhost/RefDocument.h"
-#include "refhost/RefObject.h"
+#include "refhost/com/CommandInterpreter.h"
+#include "refhost/com/RefDocument.h"
+#include "refhost/com/RefUnknown.h"
 
 namespace refhost {
+
+class RefConnectionPoint;
 
 // One call the plug-in made on the accelerator service.
 struct AccelCall
@@ -35,34 +37,28 @@ struct MenuItem
     UINT nCmdId;
 };
 
-class RefMenu final : public RefObject<IHostMenu>
+class RefMenu final : public RefUnknown<IHostMenu>
 {
 public:
-    RefMenu() : RefObject<IHostMenu>(IID_IHostMenu) {}
+    RefMenu() = default;
     STDMETHODIMP AddItem(long nValue, LPCSTR pszText, REFCLSID rclsid, UINT nCmdId) override;
 
     const std::vector<MenuItem> &Items() const { return m_items; }
 
 private:
+    ~RefMenu() override = default;
+    IUnknown *Interface(REFIID riid) override { return Find(riid, {{IID_IUnknown, this}, {IID_IHostMenu, this}}); }
+
     std::vector<MenuItem> m_items;
 };
 
-class RefFramework final : public IHostFramework,
-                           public IHostAccelerators,
-                           public IHostMainWindow,
-                           public IHostDocumentLookup,
-                           public IHostMenuService,
-                           public IConnectionPointContainer
+class RefFramework final : public RefUnknown<IHostFramework, IHostAccelerators, IHostMainWindow,
+                                              IHostDocumentLookup, IHostMenuService, IConnectionPointContainer>
 {
 public:
     // A new framework with its own settings root under HKEY_CURRENT_USER;
     // the root is removed when the framework goes.
     static mimic::ComPtr<RefFramework> Create();
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IHostFramework
     STDMETHODIMP GetPlugInSettingsKey(REFCLSID rclsidPlugIn, BSTR *pbstrKeyPath) override;
@@ -162,9 +158,10 @@ public:
 
 private:
     RefFramework();
-    ~RefFramework();
+    ~RefFramework() override;
+    // Services can be withheld: the plug-in then runs without them.
+    IUnknown *Interface(REFIID riid) override;
 
-    LONG m_cRef = 1;
     std::string m_settingsRoot;
     std::string m_installDir;
     std::string m_designsDir;
@@ -186,7 +183,7 @@ private:
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
-    class RefConnectionPoint *m_pNotifyPoint = nullptr; // owned
+    mimic::ComPtr<RefConnectionPoint> m_pNotifyPoint;
     std::vector<mimic::ComPtr<IPlugIn>> m_plugInSinks;
     std::vector<std::string> m_registeredKeys; // below HKEY_CLASSES_ROOT
 };

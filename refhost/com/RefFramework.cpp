@@ -1,10 +1,10 @@
-#include "refhost/RefFramework.h"
+#include "refhost/com/RefFramework.h"
 
 #include <atomic>
 #include <cstdio>
 
 #include "base/Text.h"
-#include "refhost/RefConnectionPoint.h"
+#include "refhost/com/RefConnectionPoint.h"
 
 using mimic::ComPtr;
 
@@ -22,96 +22,70 @@ std::string GuidText(REFGUID rguid)
     return buf;
 }
 
-class HostCommand final : public RefObject<IUnknown>
+// A new BSTR of the text for an out-parameter, which the caller frees.
+HRESULT NewBstr(const std::string &text, BSTR *pbstr)
 {
-public:
-    HostCommand() : RefObject<IUnknown>(IID_IUnknown) {}
+    if (!pbstr)
+        return E_POINTER;
+    *pbstr = mimic::BstrFromNarrow(text);
+    return *pbstr ? S_OK : E_OUTOFMEMORY;
+}
+
+// What the accelerator service hands out for a command it knows.
+class HostCommand final : public RefUnknown<IUnknown>
+{
+    IUnknown *Interface(REFIID riid) override { return Find(riid, {{IID_IUnknown, this}}); }
 };
 
-// An open host plug-in: answers the host's plug-in interface and, for the
-// managers, its own service interface.
-template <typename Itf>
-class OpenPlugInObject : public IPlugIn, public Itf
+// A plug-in of the host's own, open beside ours; the managers among them
+// also answer their service interface.
+template <typename... Services>
+class HostPlugIn : public RefUnknown<IPlugIn, Services...>
 {
 public:
-    explicit OpenPlugInObject(REFIID riid) : m_iid(riid) {}
-    virtual ~OpenPlugInObject() = default;
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override
-    {
-        if (!ppv)
-            return E_POINTER;
-        *ppv = nullptr;
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IPlugIn))
-            *ppv = static_cast<IPlugIn *>(this);
-        else if (IsEqualIID(riid, m_iid))
-            *ppv = static_cast<Itf *>(this);
-        else
-            return E_NOINTERFACE;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(++m_cRef); }
-    STDMETHODIMP_(ULONG) Release() override
-    {
-        LONG n = --m_cRef;
-        if (n == 0)
-            delete this;
-        return static_cast<ULONG>(n);
-    }
     STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
     STDMETHODIMP Initialize(IUnknown *, UINT) override { return S_OK; }
     STDMETHODIMP Close() override { return S_OK; }
-
-private:
-    std::atomic<LONG> m_cRef{1};
-    IID m_iid;
 };
 
-class WorkspaceManagerObject final : public OpenPlugInObject<IWorkspaceManager>
+class GenericPlugIn final : public HostPlugIn<>
+{
+    IUnknown *Interface(REFIID riid) override { return Find(riid, {{IID_IUnknown, this}, {IID_IPlugIn, this}}); }
+};
+
+// A manager of the host's that tells the plug-in its current workspace or design.
+template <typename Service>
+class ManagerObject : public HostPlugIn<Service>
 {
 public:
-    explicit WorkspaceManagerObject(std::string path)
-        : OpenPlugInObject<IWorkspaceManager>(IID_IWorkspaceManager), m_path(std::move(path))
-    {
-    }
-    STDMETHODIMP GetCurrentWorkspacePath(BSTR *pbstrPath) override
-    {
-        if (!pbstrPath)
-            return E_POINTER;
-        *pbstrPath = mimic::BstrFromNarrow(m_path);
-        return *pbstrPath ? S_OK : E_OUTOFMEMORY;
-    }
+    explicit ManagerObject(std::string path) : m_path(std::move(path)) {}
+
+protected:
+    HRESULT CurrentPath(BSTR *pbstrPath) const { return NewBstr(m_path, pbstrPath); }
 
 private:
+    IUnknown *Interface(REFIID riid) override
+    {
+        IPlugIn *plugIn = this;
+        Service *service = this;
+        return this->Find(riid, {{IID_IUnknown, plugIn}, {IID_IPlugIn, plugIn}, {__uuidof(Service), service}});
+    }
+
     std::string m_path;
 };
 
-class DesignManagerObject final : public OpenPlugInObject<IDesignManager>
+class WorkspaceManagerObject final : public ManagerObject<IWorkspaceManager>
 {
 public:
-    explicit DesignManagerObject(std::string folder)
-        : OpenPlugInObject<IDesignManager>(IID_IDesignManager), m_folder(std::move(folder))
-    {
-    }
-    STDMETHODIMP GetCurrentDesignFolder(BSTR *pbstrFolder) override
-    {
-        if (!pbstrFolder)
-            return E_POINTER;
-        *pbstrFolder = mimic::BstrFromNarrow(m_folder);
-        return *pbstrFolder ? S_OK : E_OUTOFMEMORY;
-    }
-
-private:
-    std::string m_folder;
+    using ManagerObject::ManagerObject;
+    STDMETHODIMP GetCurrentWorkspacePath(BSTR *pbstrPath) override { return CurrentPath(pbstrPath); }
 };
 
-class GenericPlugIn final : public RefObject<IPlugIn>
+class DesignManagerObject final : public ManagerObject<IDesignManager>
 {
 public:
-    GenericPlugIn() : RefObject<IPlugIn>(IID_IPlugIn) {}
-    STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
-    STDMETHODIMP Initialize(IUnknown *, UINT) override { return S_OK; }
-    STDMETHODIMP Close() override { return S_OK; }
+    using ManagerObject::ManagerObject;
+    STDMETHODIMP GetCurrentDesignFolder(BSTR *pbstrFolder) override { return CurrentPath(pbstrFolder); }
 };
 
 std::atomic<unsigned> g_nextRoot{0};
@@ -124,7 +98,8 @@ ComPtr<RefFramework> RefFramework::Create()
 }
 
 RefFramework::RefFramework()
-    : m_pNotifyPoint(new RefConnectionPoint(static_cast<IConnectionPointContainer *>(this), IID_IHostPlugInNotify))
+    : m_pNotifyPoint(ComPtr<RefConnectionPoint>::Attach(
+          new RefConnectionPoint(static_cast<IConnectionPointContainer *>(this), IID_IHostPlugInNotify)))
 {
     char root[96];
     std::snprintf(root, sizeof(root), "Software\\VantrelRefHost\\Run-%lu-%lu-%u",
@@ -136,7 +111,6 @@ RefFramework::RefFramework()
 RefFramework::~RefFramework()
 {
     m_pNotifyPoint->Orphan();
-    m_pNotifyPoint->Release();
     for (const std::string &key : m_registeredKeys)
     {
         ::RegDeleteTreeA(HKEY_CLASSES_ROOT, key.c_str());
@@ -146,40 +120,16 @@ RefFramework::~RefFramework()
     ::RegDeleteKeyA(HKEY_CURRENT_USER, m_settingsRoot.c_str());
 }
 
-STDMETHODIMP RefFramework::QueryInterface(REFIID riid, void **ppv)
+IUnknown *RefFramework::Interface(REFIID riid)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IHostFramework))
-        *ppv = static_cast<IHostFramework *>(this);
-    else if (IsEqualIID(riid, IID_IHostAccelerators) && m_bAccelerators)
-        *ppv = static_cast<IHostAccelerators *>(this);
-    else if (IsEqualIID(riid, IID_IHostMainWindow) && m_bMainWindowService)
-        *ppv = static_cast<IHostMainWindow *>(this);
-    else if (IsEqualIID(riid, IID_IHostDocumentLookup))
-        *ppv = static_cast<IHostDocumentLookup *>(this);
-    else if (IsEqualIID(riid, IID_IHostMenuService) && m_bMenuService)
-        *ppv = static_cast<IHostMenuService *>(this);
-    else if (IsEqualIID(riid, IID_IConnectionPointContainer))
-        *ppv = static_cast<IConnectionPointContainer *>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) RefFramework::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
-
-STDMETHODIMP_(ULONG) RefFramework::Release()
-{
-    LONG n = ::InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return static_cast<ULONG>(n);
+    IHostFramework *framework = this;
+    return Find(riid, {{IID_IUnknown, framework},
+                       {IID_IHostFramework, framework},
+                       {IID_IHostAccelerators, m_bAccelerators ? static_cast<IHostAccelerators *>(this) : nullptr},
+                       {IID_IHostMainWindow, m_bMainWindowService ? static_cast<IHostMainWindow *>(this) : nullptr},
+                       {IID_IHostDocumentLookup, static_cast<IHostDocumentLookup *>(this)},
+                       {IID_IHostMenuService, m_bMenuService ? static_cast<IHostMenuService *>(this) : nullptr},
+                       {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer *>(this)}});
 }
 
 std::string RefFramework::SettingsKeyPath(REFCLSID rclsidPlugIn) const
@@ -200,10 +150,7 @@ STDMETHODIMP RefFramework::GetPlugInSettingsKey(REFCLSID rclsidPlugIn, BSTR *pbs
 
 STDMETHODIMP RefFramework::GetInstallDir(BSTR *pbstrDir)
 {
-    if (!pbstrDir)
-        return E_POINTER;
-    *pbstrDir = mimic::BstrFromNarrow(m_installDir);
-    return *pbstrDir ? S_OK : E_OUTOFMEMORY;
+    return NewBstr(m_installDir, pbstrDir);
 }
 
 STDMETHODIMP RefFramework::GetConfigString(long nIndex, BSTR *pbstrValue)
@@ -283,7 +230,7 @@ STDMETHODIMP RefFramework::FindConnectionPoint(REFIID riid, IConnectionPoint **p
     *ppCP = nullptr;
     if (!IsEqualIID(riid, IID_IHostPlugInNotify))
         return CONNECT_E_NOCONNECTION;
-    *ppCP = m_pNotifyPoint;
+    *ppCP = m_pNotifyPoint.Get();
     m_pNotifyPoint->AddRef();
     return S_OK;
 }

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <windows.h>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace refhost {
@@ -18,13 +20,24 @@ struct PerlResult
     std::string output; // standard output and standard error, interleaved
 };
 
-// A file's whole contents; empty when it cannot be read.
-std::string ReadWhole(const std::string &path);
-
 // A path as perl sees it: the Unix path under Wine, unchanged on Windows.
 std::string PerlPath(const std::string &windowsPath);
 
 // perl -I<lib> <args...>; the environment is this process's.
 PerlResult RunPerl(const std::string &libFolder, const std::vector<std::string> &args, DWORD timeoutMs = 120000);
+
+// Variables of this process's environment, which a child started meanwhile
+// inherits; they are removed again when the object goes.
+class ScopedEnvironment
+{
+public:
+    explicit ScopedEnvironment(std::initializer_list<std::pair<const char *, std::string>> values);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment &) = delete;
+    ScopedEnvironment &operator=(const ScopedEnvironment &) = delete;
+
+private:
+    std::vector<std::string> m_names;
+};
 
 } // namespace refhost

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <string>
 
-#include "refhost/HostSession.h"
-#include "refhost/HostWindow.h"
-#include "refhost/Scenario.h"
+#include "refhost/app/HostSession.h"
+#include "refhost/app/HostWindow.h"
+#include "refhost/app/Scenario.h"
 
 namespace {
 
@@ -18,13 +18,34 @@ void Usage(FILE *to)
 {
     std::fprintf(to,
                  "usage: mimichost [--dir DIR] [--plugin DLL] [SCENARIO]\n"
+                 "       mimichost --help | --help-markdown\n"
                  "Without a scenario the host opens its main window. With one it runs the scenario's\n"
                  "commands in order and prints what happened; it ends with status 0 when every command\n"
                  "went through and 1 at the first error, which it reports with the line number.\n"
-                 "  --dir DIR     the folder that relative file names are taken from (default: current folder)\n"
-                 "  --plugin DLL  the plug-in to load (default: mimic.dll beside mimichost.exe)\n\n%s",
-                 refhost::ScenarioRunner::kHelp);
+                 "  --dir DIR        the folder that relative file names are taken from (default: current folder)\n"
+                 "  --plugin DLL     the plug-in to load (default: mimic.dll beside mimichost.exe)\n"
+                 "  --help-markdown  the scenario commands as a markdown table, as the README has them\n\n%s",
+                 refhost::ScenarioHelp().c_str());
 }
+
+// OLE for the whole run: the plug-in comes through COM, and the file dialogs
+// want OLE on this thread.
+class OleSession
+{
+public:
+    OleSession() : m_hr(::OleInitialize(nullptr)) {}
+    ~OleSession()
+    {
+        if (SUCCEEDED(m_hr))
+            ::OleUninitialize();
+    }
+    OleSession(const OleSession &) = delete;
+    OleSession &operator=(const OleSession &) = delete;
+    bool Ok() const { return SUCCEEDED(m_hr); }
+
+private:
+    HRESULT m_hr;
+};
 
 std::string CurrentFolder()
 {
@@ -44,6 +65,11 @@ int main(int argc, char **argv)
         if (arg == "--help" || arg == "-h")
         {
             Usage(stdout);
+            return 0;
+        }
+        if (arg == "--help-markdown")
+        {
+            std::fputs(refhost::ScenarioTable().c_str(), stdout);
             return 0;
         }
         if (arg == "--dir" || arg == "--plugin")
@@ -70,7 +96,8 @@ int main(int argc, char **argv)
         }
     }
 
-    if (FAILED(::OleInitialize(nullptr)))
+    OleSession ole;
+    if (!ole.Ok())
     {
         std::fprintf(stderr, "mimichost: COM cannot be initialized\n");
         return 1;
@@ -97,7 +124,6 @@ int main(int argc, char **argv)
         if (!mainWindow.Create())
         {
             std::fprintf(stderr, "mimichost: the main window cannot be created\n");
-            ::OleUninitialize();
             return 1;
         }
         window = &mainWindow;
@@ -130,6 +156,5 @@ int main(int argc, char **argv)
         session.SetChangeListener(nullptr);
         window = nullptr;
     }
-    ::OleUninitialize();
     return rc;
 }

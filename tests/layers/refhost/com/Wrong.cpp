@@ -1,0 +1,2 @@
+#include "refhost/driver/Right.h"
+#include "refhost/app/Wrong.h"
