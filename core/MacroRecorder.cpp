@@ -1,17 +1,16 @@
 #include "core/MacroRecorder.h"
 
 #include "base/Raii.h"
-#include "library/SettingNames.h"
+#include "base/Text.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
+#include "library/Settings.h"
 #include "mimic.h"
 #include "script/DocumentSink.h"
 #include "script/ScriptWriter.h"
-#include "ui/MessageBox.h"
-#include "base/Text.h"
 #include "ui/ActionsMenu.h"
 #include "ui/MacroListDlg.h"
+#include "ui/MessageBox.h"
 #include "ui/RecordMsg.h"
 #include "ui/TaskManager.h"
 #include "ui/TaskProperties.h"
@@ -23,9 +22,7 @@ namespace {
 const char kTemporaryName[] = "temporary_action";
 
 using setting::kDontConfirm;
-using setting::kLastMacroPath;
 using setting::kRecordTemporary;
-using setting::kRepeatCount;
 using setting::kShortcutNumber;
 
 // A drive path or a network path; anything else is taken from wherever the
@@ -66,14 +63,14 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     }
 
     m_nNextDocIndex = 0;
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    PlugInSettings settings(m_pFramework);
     DWORD recordTemporary = 0, dontConfirm = 0, shortcut = static_cast<DWORD>(-1);
     std::string proposed;
-    if (key)
+    if (settings.IsOpen())
     {
-        baseutil::ReadNumberFromReg(key.get(), kRecordTemporary, recordTemporary);
-        baseutil::ReadNumberFromReg(key.get(), kDontConfirm, dontConfirm);
-        baseutil::ReadNumberFromReg(key.get(), kShortcutNumber, shortcut);
+        settings.ReadNumber(kRecordTemporary, recordTemporary);
+        settings.ReadNumber(kDontConfirm, dontConfirm);
+        settings.ReadNumber(kShortcutNumber, shortcut);
         if (static_cast<int>(shortcut) == -1)
         {
             proposed = "Ctrl+0";
@@ -119,7 +116,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
         if (!local.empty() && !IsRootedFolder(local))
             entry.bGlobal = true;
     }
-    const std::string folder = entry.bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    const std::string folder = m_catalogue.GetFolder(entry.bGlobal);
     // A folder that was never learnt (its setting unreadable, or the local one
     // dropped with the host's plug-in) would put the script at the root of the
     // current drive: the script cannot be created, so nothing is recorded.
@@ -144,12 +141,12 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
         return;
     }
 
-    if (key && bNamed)
+    if (settings.IsOpen() && bNamed)
     {
         int next = static_cast<int>(shortcut) == 9 ? -1 : static_cast<int>(shortcut) + 1;
-        baseutil::WriteNumberToReg(key.get(), kShortcutNumber, static_cast<DWORD>(next));
+        settings.WriteNumber(kShortcutNumber, static_cast<DWORD>(next));
     }
-    key.reset();
+    settings.Close();
 
     m_state = RecorderRecording;
     AttachDocument(CLSID_EditorDocument, static_cast<UINT>(m_nRecordingCookie));
@@ -172,12 +169,7 @@ void KMacroRecorder::Stop()
         m_pWriter->Close();
         m_pWriter.reset();
     }
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (key)
-    {
-        baseutil::WriteToReg(key.get(), kLastMacroPath, m_entry.strPath.c_str());
-        baseutil::WriteNumberToReg(key.get(), kRepeatCount, static_cast<DWORD>(m_entry.nRepeat));
-    }
+    StoreLastAction(m_pFramework, m_entry.strPath, m_entry.nRepeat);
 }
 
 void KMacroRecorder::GetState(long *pState, long *pCookie) const
@@ -307,12 +299,7 @@ void KMacroRecorder::ChooseActionToPlay(HWND hParent, long *nTimes, BSTR *pFileN
         return;
     *pFileName = path;
     *nTimes = dlg.GetRepeatCount();
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (key)
-    {
-        baseutil::WriteToReg(key.get(), kLastMacroPath, chosen.strPath.c_str());
-        baseutil::WriteNumberToReg(key.get(), kRepeatCount, static_cast<DWORD>(dlg.GetRepeatCount()));
-    }
+    StoreLastAction(m_pFramework, chosen.strPath, dlg.GetRepeatCount());
 }
 
 HRESULT KMacroRecorder::GetAccelForCommand(int nCmdId, BSTR *pAccel)
@@ -340,7 +327,7 @@ void KMacroRecorder::ShowActionManager(HWND hParent)
 
 std::string KMacroRecorder::GetActionFolder(bool bGlobal)
 {
-    return bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    return m_catalogue.GetFolder(bGlobal);
 }
 
 } // namespace mimic

@@ -56,11 +56,11 @@ public:
 
     std::string GetGlobalPath();
     std::string GetLocalPath();
+    std::string GetFolder(bool bGlobal) { return bGlobal ? GetGlobalPath() : GetLocalPath(); }
     void ExpandMacros(std::string &folder);
     void ScanFolder(const std::string &folder, bool bGlobal);
 
 private:
-    void ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault, std::string &folder);
     std::string IniPathFor(const ActionEntry &entry);
 
     std::vector<ActionEntry> m_entries;

@@ -1,11 +1,8 @@
 #include "ui/TaskManager.h"
 
-#include "base/Raii.h"
-#include "library/SettingNames.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
-#include "mimic.h"
+#include "library/Settings.h"
 #include "ui/ActionGrid.h"
 #include "ui/InsertFileDlg.h"
 #include "ui/MessageBox.h"
@@ -177,10 +174,10 @@ void CTaskManager::Add()
 
 void CTaskManager::ForgetLastMacroIf(const std::string &deletedPath)
 {
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    PlugInSettings settings(m_pFramework);
     std::string last;
-    if (key && baseutil::ReadFromReg(key.get(), setting::kLastMacroPath, last) && FileUtils::equalPath(last, deletedPath))
-        baseutil::WriteToReg(key.get(), setting::kLastMacroPath, "");
+    if (settings.ReadText(setting::kLastMacroPath, last) && FileUtils::equalPath(last, deletedPath))
+        settings.WriteText(setting::kLastMacroPath, "");
 }
 
 void CTaskManager::Remove()

@@ -310,7 +310,7 @@ void CTaskProperties::MoveToOtherFolder()
         }
         return;
     }
-    const std::string folder = m_entry.bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    const std::string folder = m_catalogue.GetFolder(m_entry.bGlobal);
     const std::string newPath = folder + "\\" + m_entry.strName + ".pl";
     // With both folder settings naming one folder the script and its section
     // are already where they belong: removing the "old" ones would lose them.
