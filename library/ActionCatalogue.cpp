@@ -221,35 +221,6 @@ void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
     ::WritePrivateProfileStringA(section, nullptr, nullptr, ini.c_str());
 }
 
-bool ActionCatalogue::CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite)
-{
-    const std::string folder = GetFolder(entry.bGlobal);
-    // Without a folder the target would be at the root of the current drive.
-    if (folder.empty())
-    {
-        ::SetLastError(ERROR_PATH_NOT_FOUND);
-        return false;
-    }
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string target = folder + "\\" + entry.strName + ".pl";
-
-    // Deleting the target first would destroy a script that is already there.
-    if (FileUtils::equalPath(entry.strPath, target))
-        return true;
-
-    if (FileUtils::Exists(target))
-    {
-        if (!confirmOverwrite || !confirmOverwrite())
-        {
-            // A refusal is no error: callers tell it from a failed copy by the last error.
-            ::SetLastError(ERROR_SUCCESS);
-            return false;
-        }
-        FileUtils::Delete(target);
-    }
-    return ::CopyFileA(entry.strPath.c_str(), target.c_str(), TRUE) != FALSE;
-}
-
 void ActionCatalogue::ClearAccel(const ActionEntry &entry)
 {
     // The given record may be an element of the list: compare against a copy,

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <unknwn.h>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,10 +43,6 @@ public:
 
     void SaveEntry(const ActionEntry &entry);
     void RemoveEntry(const ActionEntry &entry);
-    // Asked before a script of the same name in the target folder is replaced;
-    // true lets the copy overwrite it.
-    using ConfirmOverwrite = std::function<bool()>;
-    bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
     void ClearAccel(const ActionEntry &entry);
 
     bool CommandsAdded() const { return m_bCommandsAdded; }

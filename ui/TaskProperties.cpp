@@ -7,6 +7,7 @@
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
+#include "library/ActionOperations.h"
 #include "ui/MessageBox.h"
 #include "ui/resource.h"
 
@@ -299,41 +300,15 @@ void CTaskProperties::OnOK()
 
 void CTaskProperties::MoveToOtherFolder()
 {
-    ActionEntry &edited = *m_pEditEntry;
-    if (!m_catalogue.CopyIntoFolder(m_entry, [this] { return ConfirmFolderOverwrite(GetSafeHwnd()); }))
-    {
-        const DWORD dwError = ::GetLastError();
-        if (dwError != ERROR_SUCCESS)
-        {
-            std::string text = "Can't save " + m_entry.strPath + " file. " + SystemMessage(dwError);
-            ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
-        }
+    const auto confirmOverwrite = [this] { return ConfirmFolderOverwrite(GetSafeHwnd()); };
+    DWORD dwError = ERROR_SUCCESS;
+    ActionOperations operations(m_pFramework, m_catalogue);
+    const bool moved = operations.MoveToOtherFolder(*m_pEditEntry, m_entry, confirmOverwrite, dwError);
+    // Keeping the script already in the other folder is the user's choice, not a failure.
+    if (moved || dwError == ERROR_SUCCESS)
         return;
-    }
-    const std::string folder = m_catalogue.GetFolder(m_entry.bGlobal);
-    const std::string newPath = folder + "\\" + m_entry.strName + ".pl";
-    // With both folder settings naming one folder the script and its section
-    // are already where they belong: removing the "old" ones would lose them.
-    const bool sameFile = FileUtils::equalPath(edited.strPath, newPath);
-
-    ActionEntry saved = m_entry;
-    saved.strPath = newPath;
-    m_catalogue.SaveEntry(saved);
-    if (!sameFile)
-        m_catalogue.RemoveEntry(edited);
-    edited.bGlobal = m_entry.bGlobal;
-    if (!sameFile)
-        FileUtils::Delete(edited.strPath);
-    // The caller saves this record into the new folder's ini: it must carry
-    // what the user just set there, not the old values.
-    edited.nRepeat = m_entry.nRepeat;
-    edited.bMenu = m_entry.bMenu;
-    edited.strPath = newPath;
-    if (m_entry.strAccel != edited.strAccel)
-    {
-        edited.strAccel = m_entry.strAccel;
-        m_catalogue.ClearAccel(edited);
-    }
+    const std::string text = "Can't save " + m_entry.strPath + " file. " + SystemMessage(dwError);
+    ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
 }
 
 } // namespace mimic
