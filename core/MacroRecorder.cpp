@@ -2,6 +2,7 @@
 
 #include "base/Raii.h"
 #include "base/Text.h"
+#include "core/RecorderPrompts.h"
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
 #include "library/Settings.h"
@@ -10,10 +11,7 @@
 #include "script/ScriptWriter.h"
 #include "ui/ActionsMenu.h"
 #include "ui/MacroListDlg.h"
-#include "ui/MessageBox.h"
-#include "ui/RecordMsg.h"
 #include "ui/TaskManager.h"
-#include "ui/TaskProperties.h"
 
 namespace mimic {
 
@@ -43,7 +41,14 @@ KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie)
 }
 
 KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue)
-    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue)
+    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue),
+      m_pOwnPrompts(new DialogPrompts(pFramework, catalogue)), m_pPrompts(m_pOwnPrompts.get())
+{
+}
+
+KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue,
+                               IRecorderPrompts &prompts)
+    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue), m_pPrompts(&prompts)
 {
 }
 
@@ -80,23 +85,16 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
             proposed = "Ctrl+" + std::to_string(static_cast<int>(shortcut));
     }
 
-    if (recordTemporary == 1 && dontConfirm == 0)
-    {
-        CRecordMsg confirm(m_pFramework, hParent);
-        if (confirm.DoModal() != IDOK)
-            return;
-    }
+    if (recordTemporary == 1 && dontConfirm == 0 && !m_pPrompts->ConfirmTemporary(hParent))
+        return;
 
     ActionEntry entry;
     entry.strAccel = proposed;
     const bool bNamed = recordTemporary == 0;
     if (bNamed)
     {
-        CTaskProperties properties(m_pFramework, hParent, m_catalogue);
-        properties.SetInitialEntry(entry);
-        if (properties.DoModal() != IDOK || properties.m_entry.strName.empty())
+        if (!m_pPrompts->SettleAction(hParent, entry) || entry.strName.empty())
             return;
-        entry = properties.m_entry;
     }
     else
     {
@@ -125,9 +123,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = folder + "\\" + entry.strName + ".pl";
 
-    if (bNamed && FileUtils::Exists(path) &&
-        ShowMessage(m_catalogue.GetMainWindow(), "Specified file exists. Do you want to overwrite it?", "Warning",
-                    MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (bNamed && FileUtils::Exists(path) && !m_pPrompts->ConfirmOverwrite(m_catalogue.GetMainWindow()))
         return;
 
     m_catalogue.ClearAccel(entry);
@@ -198,7 +194,7 @@ void KMacroRecorder::RecordEvent(UINT nCookie, const char *pszCommand, const cha
     auto it = m_documents.find(nCookie);
     if (it == m_documents.end())
     {
-        ShowMessage(m_catalogue.GetMainWindow(), "PlugIn not registered!", "", MB_OK);
+        m_pPrompts->ReportUntrackedDocument(m_catalogue.GetMainWindow());
         return;
     }
     if (m_pWriter)

@@ -96,10 +96,10 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
                   },
                   &driver),
               IDOK);
-    EXPECT_EQ(dlg.m_entry.strName, "my action.v2");
-    EXPECT_EQ(dlg.m_entry.nRepeat, 0) << "0 is not corrected";
-    EXPECT_EQ(dlg.m_entry.strAccel, "Ctrl+7");
-    EXPECT_FALSE(dlg.m_entry.bGlobal);
+    EXPECT_EQ(dlg.Entry().strName, "my action.v2");
+    EXPECT_EQ(dlg.Entry().nRepeat, 0) << "0 is not corrected";
+    EXPECT_EQ(dlg.Entry().strAccel, "Ctrl+7");
+    EXPECT_FALSE(dlg.Entry().bGlobal);
     EXPECT_EQ(Find("upper")->strAccel, "Ctrl+7");
     EXPECT_EQ(Section(localDir, "upper"), "1|Ctrl+7|-|-");
 }
@@ -147,7 +147,7 @@ TEST_F(ActionPropertiesTest, EditModeShowsTheActionAndWhoOwnsAPressedCombination
         EXPECT_TRUE(w.IsEnabled(IDC_TP_ASSIGN));
         w.Click(IDCANCEL);
     });
-    EXPECT_FALSE(dlg.m_bModified);
+    EXPECT_FALSE(dlg.Modified());
     EXPECT_EQ(edited.strAccel, "Ctrl+5");
 }
 
@@ -177,7 +177,7 @@ TEST_F(ActionPropertiesTest, ModifiedOnlyForSettingsThatChanged)
         CTaskProperties dlg(Framework(), nullptr, catalogue);
         dlg.SetEditEntry(&edited);
         Run(dlg, [&](ModalWindow &w) { c.change(w), w.Click(IDOK); });
-        EXPECT_EQ(dlg.m_bModified, c.modified);
+        EXPECT_EQ(dlg.Modified(), c.modified);
         EXPECT_EQ(edited.strName, "act5");
         EXPECT_FALSE(edited.bGlobal);
     }
@@ -256,7 +256,7 @@ TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndIts
                       },
                       &driver),
                   IDOK);
-        EXPECT_TRUE(dlg.m_bModified);
+        EXPECT_TRUE(dlg.Modified());
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu),
                   answer == IDYES ? std::make_tuple(true, 4, true) : before);
     }

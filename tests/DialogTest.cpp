@@ -181,9 +181,9 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
             EXPECT_EQ(end, c.text.size()) << "the whole text is selected";
             EXPECT_TRUE(Focused(w, IDC_TEST_HOTKEY)) << "the focus stays in the field";
             EXPECT_TRUE(::IsWindowVisible(w.Handle())) << "the dialog stays open"; // ending hides it
-            EXPECT_EQ(dlg.field.m_accel.fVirt, c.fVirt);
-            EXPECT_EQ(dlg.field.m_accel.key, c.key);
-            EXPECT_EQ(dlg.field.m_accel.cmd, 0);
+            EXPECT_EQ(dlg.field.Accel().fVirt, c.fVirt);
+            EXPECT_EQ(dlg.field.Accel().key, c.key);
+            EXPECT_EQ(dlg.field.Accel().cmd, 0);
             EXPECT_GE(dlg.changes, 1) << "the dialog hears of every change";
             w.End(IDOK);
         });

@@ -163,7 +163,7 @@ void CTaskManager::Properties()
     copy.bMenu = MenuChecked(*it);
     CTaskProperties dlg(m_pFramework, GetSafeHwnd(), m_catalogue);
     dlg.SetEditEntry(&copy);
-    if (dlg.DoModal() == IDOK && dlg.m_bModified)
+    if (dlg.DoModal() == IDOK && dlg.Modified())
     {
         m_catalogue.SaveEntry(copy);
         Refresh();

@@ -94,7 +94,7 @@ bool CTaskProperties::DoDataExchange(bool bSaveAndValidate)
         m_entry.bGlobal = ::IsDlgButtonChecked(hDlg, IDC_TP_GLOBAL) == BST_CHECKED;
         m_entry.bMenu = ::IsDlgButtonChecked(hDlg, IDC_TP_MENU) == BST_CHECKED;
         m_entry.strAccel = ControlText(Item(IDC_TP_CURRENT));
-        m_pHotkeyEdit->m_strText = m_pHotkeyEdit->GetWindowTextA().str();
+        m_pHotkeyEdit->StoreText(m_pHotkeyEdit->GetWindowTextA().str());
         return true;
     }
     m_bFilling = true;
@@ -103,7 +103,7 @@ bool CTaskProperties::DoDataExchange(bool bSaveAndValidate)
     ::CheckDlgButton(hDlg, IDC_TP_GLOBAL, m_entry.bGlobal ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(hDlg, IDC_TP_MENU, m_entry.bMenu ? BST_CHECKED : BST_UNCHECKED);
     ::SetDlgItemTextA(hDlg, IDC_TP_CURRENT, m_entry.strAccel.c_str());
-    m_pHotkeyEdit->SetWindowTextA(m_pHotkeyEdit->m_strText.c_str());
+    m_pHotkeyEdit->SetWindowTextA(m_pHotkeyEdit->StoredText().c_str());
     m_bFilling = false;
     return true;
 }
@@ -148,11 +148,11 @@ BOOL CTaskProperties::OnInitDialog()
     }
     workspace.Reset();
 
-    m_pHotkeyEdit->m_stAssigned.ShowWindow(SW_HIDE);
-    m_pHotkeyEdit->m_stWarning.ShowWindow(SW_HIDE);
+    m_pHotkeyEdit->AssignedLine().ShowWindow(SW_HIDE);
+    m_pHotkeyEdit->WarningLine().ShowWindow(SW_HIDE);
     ::EnableWindow(Item(IDC_TP_ASSIGN), FALSE);
     ::EnableWindow(Item(IDC_TP_REMOVE), !m_entry.strAccel.empty());
-    m_pHotkeyEdit->m_strText = m_entry.strAccel;
+    m_pHotkeyEdit->StoreText(m_entry.strAccel);
     UpdateData(false);
     UpdateAssignmentStatus();
     return bDefaultFocus;
@@ -223,24 +223,24 @@ void CTaskProperties::UpdateAssignmentStatus()
     UpdateData(true);
     const std::string pressed = m_pHotkeyEdit->GetWindowTextA().str();
     const ActionEntry *owner = m_catalogue.FindByAccel(pressed.c_str());
-    const std::string hostCommand = HostCommandFor(m_pHotkeyEdit->m_accel);
+    const std::string hostCommand = HostCommandFor(m_pHotkeyEdit->Accel());
 
     ::EnableWindow(Item(IDC_TP_ASSIGN), TRUE);
-    m_pHotkeyEdit->m_stWarning.ShowWindow(SW_HIDE);
+    m_pHotkeyEdit->WarningLine().ShowWindow(SW_HIDE);
     std::string status;
     if (owner && !owner->strAccel.empty() && hostCommand.empty())
         status = "\nCurrently assigned to: " + owner->strName + ", " + owner->strAccel;
     else if (!hostCommand.empty())
     {
         status = "\nCurrently assigned to: " + hostCommand;
-        m_pHotkeyEdit->m_stWarning.SetWindowTextA("Global hotkey cannot be assigned to this action");
-        m_pHotkeyEdit->m_stWarning.ShowWindow(SW_SHOW);
+        m_pHotkeyEdit->WarningLine().SetWindowTextA("Global hotkey cannot be assigned to this action");
+        m_pHotkeyEdit->WarningLine().ShowWindow(SW_SHOW);
         ::EnableWindow(Item(IDC_TP_ASSIGN), FALSE);
     }
     else
         status = "\n[unassigned]";
-    m_pHotkeyEdit->m_stAssigned.SetWindowTextA(status.c_str());
-    m_pHotkeyEdit->m_stAssigned.ShowWindow(SW_SHOW);
+    m_pHotkeyEdit->AssignedLine().SetWindowTextA(status.c_str());
+    m_pHotkeyEdit->AssignedLine().ShowWindow(SW_SHOW);
 }
 
 void CTaskProperties::OnAssign()
