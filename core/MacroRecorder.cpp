@@ -1,20 +1,17 @@
 #include "core/MacroRecorder.h"
 
 #include "base/Raii.h"
-#include "library/SettingNames.h"
+#include "base/Text.h"
+#include "core/RecorderPrompts.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
+#include "library/Settings.h"
 #include "mimic.h"
 #include "script/DocumentSink.h"
 #include "script/ScriptWriter.h"
-#include "ui/MessageBox.h"
-#include "base/Text.h"
 #include "ui/ActionsMenu.h"
 #include "ui/MacroListDlg.h"
-#include "ui/RecordMsg.h"
 #include "ui/TaskManager.h"
-#include "ui/TaskProperties.h"
 
 namespace mimic {
 
@@ -23,9 +20,7 @@ namespace {
 const char kTemporaryName[] = "temporary_action";
 
 using setting::kDontConfirm;
-using setting::kLastMacroPath;
 using setting::kRecordTemporary;
-using setting::kRepeatCount;
 using setting::kShortcutNumber;
 
 // A drive path or a network path; anything else is taken from wherever the
@@ -46,7 +41,14 @@ KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie)
 }
 
 KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue)
-    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue)
+    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue),
+      m_pOwnPrompts(new DialogPrompts(pFramework, catalogue)), m_pPrompts(m_pOwnPrompts.get())
+{
+}
+
+KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue,
+                               IRecorderPrompts &prompts)
+    : m_pFramework(pFramework), m_nPlugInCookie(nPlugInCookie), m_catalogue(catalogue), m_pPrompts(&prompts)
 {
 }
 
@@ -66,14 +68,14 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     }
 
     m_nNextDocIndex = 0;
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
+    PlugInSettings settings(m_pFramework);
     DWORD recordTemporary = 0, dontConfirm = 0, shortcut = static_cast<DWORD>(-1);
     std::string proposed;
-    if (key)
+    if (settings.IsOpen())
     {
-        baseutil::ReadNumberFromReg(key.get(), kRecordTemporary, recordTemporary);
-        baseutil::ReadNumberFromReg(key.get(), kDontConfirm, dontConfirm);
-        baseutil::ReadNumberFromReg(key.get(), kShortcutNumber, shortcut);
+        settings.ReadNumber(kRecordTemporary, recordTemporary);
+        settings.ReadNumber(kDontConfirm, dontConfirm);
+        settings.ReadNumber(kShortcutNumber, shortcut);
         if (static_cast<int>(shortcut) == -1)
         {
             proposed = "Ctrl+0";
@@ -83,23 +85,16 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
             proposed = "Ctrl+" + std::to_string(static_cast<int>(shortcut));
     }
 
-    if (recordTemporary == 1 && dontConfirm == 0)
-    {
-        CRecordMsg confirm(m_pFramework, hParent);
-        if (confirm.DoModal() != IDOK)
-            return;
-    }
+    if (recordTemporary == 1 && dontConfirm == 0 && !m_pPrompts->ConfirmTemporary(hParent))
+        return;
 
     ActionEntry entry;
     entry.strAccel = proposed;
     const bool bNamed = recordTemporary == 0;
     if (bNamed)
     {
-        CTaskProperties properties(m_pFramework, hParent, m_catalogue);
-        properties.SetInitialEntry(entry);
-        if (properties.DoModal() != IDOK || properties.m_entry.strName.empty())
+        if (!m_pPrompts->SettleAction(hParent, entry) || entry.strName.empty())
             return;
-        entry = properties.m_entry;
     }
     else
     {
@@ -119,7 +114,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
         if (!local.empty() && !IsRootedFolder(local))
             entry.bGlobal = true;
     }
-    const std::string folder = entry.bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    const std::string folder = m_catalogue.GetFolder(entry.bGlobal);
     // A folder that was never learnt (its setting unreadable, or the local one
     // dropped with the host's plug-in) would put the script at the root of the
     // current drive: the script cannot be created, so nothing is recorded.
@@ -128,9 +123,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = folder + "\\" + entry.strName + ".pl";
 
-    if (bNamed && FileUtils::Exists(path) &&
-        ShowMessage(m_catalogue.GetMainWindow(), "Specified file exists. Do you want to overwrite it?", "Warning",
-                    MB_YESNO | MB_ICONWARNING) != IDYES)
+    if (bNamed && FileUtils::Exists(path) && !m_pPrompts->ConfirmOverwrite(m_catalogue.GetMainWindow()))
         return;
 
     entry.strPath = path;
@@ -145,12 +138,12 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     // Only a recording that really starts takes its hotkey from the others.
     m_catalogue.ClearAccel(m_entry);
 
-    if (key && bNamed)
+    if (settings.IsOpen() && bNamed)
     {
         int next = static_cast<int>(shortcut) == 9 ? -1 : static_cast<int>(shortcut) + 1;
-        baseutil::WriteNumberToReg(key.get(), kShortcutNumber, static_cast<DWORD>(next));
+        settings.WriteNumber(kShortcutNumber, static_cast<DWORD>(next));
     }
-    key.reset();
+    settings.Close();
 
     m_state = RecorderRecording;
     AttachDocument(CLSID_EditorDocument, static_cast<UINT>(m_nRecordingCookie));
@@ -173,12 +166,7 @@ void KMacroRecorder::Stop()
         m_pWriter->Close();
         m_pWriter.reset();
     }
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (key)
-    {
-        baseutil::WriteToReg(key.get(), kLastMacroPath, m_entry.strPath.c_str());
-        baseutil::WriteNumberToReg(key.get(), kRepeatCount, static_cast<DWORD>(m_entry.nRepeat));
-    }
+    StoreLastAction(m_pFramework, m_entry.strPath, m_entry.nRepeat);
 }
 
 void KMacroRecorder::GetState(long *pState, long *pCookie) const
@@ -207,7 +195,7 @@ void KMacroRecorder::RecordEvent(UINT nCookie, const char *pszCommand, const cha
     auto it = m_documents.find(nCookie);
     if (it == m_documents.end())
     {
-        ShowMessage(m_catalogue.GetMainWindow(), "PlugIn not registered!", "", MB_OK);
+        m_pPrompts->ReportUntrackedDocument(m_catalogue.GetMainWindow());
         return;
     }
     if (m_pWriter)
@@ -308,12 +296,7 @@ void KMacroRecorder::ChooseActionToPlay(HWND hParent, long *nTimes, BSTR *pFileN
         return;
     *pFileName = path;
     *nTimes = dlg.GetRepeatCount();
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (key)
-    {
-        baseutil::WriteToReg(key.get(), kLastMacroPath, chosen.strPath.c_str());
-        baseutil::WriteNumberToReg(key.get(), kRepeatCount, static_cast<DWORD>(dlg.GetRepeatCount()));
-    }
+    StoreLastAction(m_pFramework, chosen.strPath, dlg.GetRepeatCount());
 }
 
 HRESULT KMacroRecorder::GetAccelForCommand(int nCmdId, BSTR *pAccel)
@@ -341,7 +324,7 @@ void KMacroRecorder::ShowActionManager(HWND hParent)
 
 std::string KMacroRecorder::GetActionFolder(bool bGlobal)
 {
-    return bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
+    return m_catalogue.GetFolder(bGlobal);
 }
 
 } // namespace mimic

@@ -16,6 +16,7 @@ namespace mimic {
 
 class ActionCatalogue;
 class DocumentSink;
+class IRecorderPrompts;
 class ScriptWriter;
 
 enum RecorderState : int
@@ -28,8 +29,11 @@ enum RecorderState : int
 class KMacroRecorder final : public IRecordingTarget
 {
 public:
+    // Asks its questions with the plug-in's dialogs.
     KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie);
     KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue);
+    // Asks the given prompts (not owned; they outlive the recorder).
+    KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionCatalogue &catalogue, IRecorderPrompts &prompts);
     ~KMacroRecorder();
     KMacroRecorder(const KMacroRecorder &) = delete;
     KMacroRecorder &operator=(const KMacroRecorder &) = delete;
@@ -76,6 +80,8 @@ private:
     int m_nNextDocIndex = 0;
     ActionEntry m_entry;
     ActionCatalogue &m_catalogue;
+    std::unique_ptr<IRecorderPrompts> m_pOwnPrompts;
+    IRecorderPrompts *m_pPrompts; // m_pOwnPrompts or the caller's
 };
 
 } // namespace mimic

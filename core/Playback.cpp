@@ -2,13 +2,11 @@
 
 #include <vector>
 
-#include "base/Raii.h"
-#include "library/SettingNames.h"
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
-#include "mimic.h"
+#include "library/Settings.h"
 
 namespace mimic {
 
@@ -35,20 +33,11 @@ HRESULT PlayLastMacro(IUnknown *pFramework, BSTR *ppFiles)
     if (files.empty())
         return S_FALSE;
 
-    std::string script;
-    DWORD repeat = 1;
-    UniqueHKey key(hostapi::GetPlugInRegKey(pFramework, CLSID_MimicPlugIn));
-    if (key)
-    {
-        baseutil::ReadFromReg(key.get(), setting::kLastMacroPath, script);
-        if (!baseutil::ReadNumberFromReg(key.get(), setting::kRepeatCount, repeat) || repeat == 0)
-            repeat = 1;
-        key.reset();
-    }
-    if (script.empty())
+    const LastAction last = ReadLastAction(pFramework);
+    if (last.strPath.empty())
         return S_OK;
     for (const std::string &file : files)
-        (void)hostapi::RunCommand(pFramework, PlayCommandLine(script, file, static_cast<int>(repeat)).c_str(), "");
+        (void)hostapi::RunCommand(pFramework, PlayCommandLine(last.strPath, file, last.nRepeat).c_str(), "");
     return S_OK;
 }
 

@@ -4,16 +4,14 @@
 #include <set>
 
 #include "base/Raii.h"
-#include "library/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
+#include "library/Settings.h"
 #include "mimic.h"
 
 namespace mimic {
 
 namespace {
-
-const char kIniName[] = "mimic.ini";
 
 ComPtr<IHostAccelerators> AcceleratorService(IUnknown *pFramework)
 {
@@ -60,14 +58,14 @@ void ActionCatalogue::SetFramework(IUnknown *pFramework)
 
 void ActionCatalogue::Load()
 {
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (!key)
+    PlugInSettings settings(m_pFramework);
+    if (!settings.IsOpen())
         return;
-    m_localFolder.clear();
-    m_globalFolder.clear();
-    ReadFolderSetting(key.get(), setting::kLocalPath, "Current workspace folder", m_localFolder);
-    ReadFolderSetting(key.get(), setting::kGlobalPath, "$(VANTREL)\\Script\\Actions", m_globalFolder);
-    key.reset();
+    m_localFolder = settings.LocalFolder();
+    ExpandMacros(m_localFolder);
+    m_globalFolder = settings.GlobalFolder();
+    ExpandMacros(m_globalFolder);
+    settings.Close();
 
     m_entries.clear();
     ScanFolder(m_localFolder, false);
@@ -153,12 +151,12 @@ ActionCatalogue::DialogScope::~DialogScope()
 
 void ActionCatalogue::ReloadGlobalOnly()
 {
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (!key)
+    PlugInSettings settings(m_pFramework);
+    if (!settings.IsOpen())
         return;
     m_localFolder.clear();
-    m_globalFolder.clear();
-    ReadFolderSetting(key.get(), setting::kGlobalPath, "$(VANTREL)\\Script\\Actions", m_globalFolder);
+    m_globalFolder = settings.GlobalFolder();
+    ExpandMacros(m_globalFolder);
     m_entries.clear();
     ScanFolder(m_globalFolder, true);
 }
@@ -167,7 +165,7 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
 {
     if (folder.empty() || folder[0] == '$')
         return;
-    const std::string iniPath = folder + "\\" + kIniName;
+    const std::string iniPath = folder + "\\" + inikey::kFileName;
     const std::string pattern = folder + "\\*.pl";
     ComPtr<IHostAccelerators> accel = AcceleratorService(m_pFramework);
 
@@ -197,9 +195,10 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
         entry.nCmdId = m_nNextCmdId;
         entry.bGlobal = bGlobal;
         const char *section = name.c_str();
-        entry.nRepeat = ParseRepeat(baseutil::GetPrivateProfileStringA(section, "PlayMode", "", iniPath.c_str()));
-        entry.strAccel = baseutil::GetPrivateProfileStringA(section, "Accel", "", iniPath.c_str());
-        entry.bMenu = baseutil::GetPrivateProfileStringA(section, "AddToMenu", "", iniPath.c_str()) == "1";
+        entry.nRepeat =
+            ParseRepeat(baseutil::GetPrivateProfileStringA(section, inikey::kPlayMode, "", iniPath.c_str()));
+        entry.strAccel = baseutil::GetPrivateProfileStringA(section, inikey::kAccel, "", iniPath.c_str());
+        entry.bMenu = baseutil::GetPrivateProfileStringA(section, inikey::kAddToMenu, "", iniPath.c_str()) == "1";
         m_entries.push_back(entry);
 
         if (accel)
@@ -236,11 +235,11 @@ ActionEntry *ActionCatalogue::FindByCommandId(int nCmdId)
 
 std::string ActionCatalogue::IniPathFor(const ActionEntry &entry)
 {
-    std::string folder = entry.bGlobal ? GetGlobalPath() : GetLocalPath();
+    const std::string folder = GetFolder(entry.bGlobal);
     // Without a folder the path would name "\mimic.ini" at the root of the drive.
     if (folder.empty())
         return std::string();
-    return folder + "\\" + kIniName;
+    return folder + "\\" + inikey::kFileName;
 }
 
 void ActionCatalogue::SaveEntry(const ActionEntry &entry)
@@ -251,10 +250,10 @@ void ActionCatalogue::SaveEntry(const ActionEntry &entry)
     const char *section = entry.strName.c_str();
     char repeat[16];
     wsprintfA(repeat, "%d", entry.nRepeat);
-    ::WritePrivateProfileStringA(section, "PlayMode", repeat, ini.c_str());
-    ::WritePrivateProfileStringA(section, "Accel", entry.strAccel.c_str(), ini.c_str());
-    ::WritePrivateProfileStringA(section, "FilePath", entry.strPath.c_str(), ini.c_str());
-    ::WritePrivateProfileStringA(section, "AddToMenu", entry.bMenu ? "1" : "0", ini.c_str());
+    ::WritePrivateProfileStringA(section, inikey::kPlayMode, repeat, ini.c_str());
+    ::WritePrivateProfileStringA(section, inikey::kAccel, entry.strAccel.c_str(), ini.c_str());
+    ::WritePrivateProfileStringA(section, inikey::kFilePath, entry.strPath.c_str(), ini.c_str());
+    ::WritePrivateProfileStringA(section, inikey::kAddToMenu, entry.bMenu ? "1" : "0", ini.c_str());
 }
 
 void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
@@ -263,38 +262,9 @@ void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
     if (ini.empty() || entry.strName.empty())
         return;
     const char *section = entry.strName.c_str();
-    for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
+    for (const char *key : {inikey::kPlayMode, inikey::kAccel, inikey::kFilePath, inikey::kAddToMenu})
         ::WritePrivateProfileStringA(section, key, nullptr, ini.c_str());
     ::WritePrivateProfileStringA(section, nullptr, nullptr, ini.c_str());
-}
-
-bool ActionCatalogue::CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite)
-{
-    const std::string folder = entry.bGlobal ? GetGlobalPath() : GetLocalPath();
-    // Without a folder the target would be at the root of the current drive.
-    if (folder.empty())
-    {
-        ::SetLastError(ERROR_PATH_NOT_FOUND);
-        return false;
-    }
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    const std::string target = folder + "\\" + entry.strName + ".pl";
-
-    // Deleting the target first would destroy a script that is already there.
-    if (FileUtils::equalPath(entry.strPath, target))
-        return true;
-
-    if (FileUtils::Exists(target))
-    {
-        if (!confirmOverwrite || !confirmOverwrite())
-        {
-            // A refusal is no error: callers tell it from a failed copy by the last error.
-            ::SetLastError(ERROR_SUCCESS);
-            return false;
-        }
-        FileUtils::Delete(target);
-    }
-    return ::CopyFileA(entry.strPath.c_str(), target.c_str(), TRUE) != FALSE;
 }
 
 void ActionCatalogue::ClearAccel(const ActionEntry &entry)

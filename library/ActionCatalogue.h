@@ -4,7 +4,6 @@
 
 #include <windows.h>
 #include <unknwn.h>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -71,10 +70,6 @@ public:
 
     void SaveEntry(const ActionEntry &entry);
     void RemoveEntry(const ActionEntry &entry);
-    // Asked before a script of the same name in the target folder is replaced;
-    // true lets the copy overwrite it.
-    using ConfirmOverwrite = std::function<bool()>;
-    bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
     // Every other action with the entry's hotkey loses it and is saved; the
     // action of the entry's own script keeps it.
     void ClearAccel(const ActionEntry &entry);
@@ -85,11 +80,11 @@ public:
 
     std::string GetGlobalPath();
     std::string GetLocalPath();
+    std::string GetFolder(bool bGlobal) { return bGlobal ? GetGlobalPath() : GetLocalPath(); }
     void ExpandMacros(std::string &folder);
     void ScanFolder(const std::string &folder, bool bGlobal);
 
 private:
-    void ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault, std::string &folder);
     std::string IniPathFor(const ActionEntry &entry);
 
     void RunReload(ReloadRequest request);

@@ -6,6 +6,7 @@
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
+#include "library/Settings.h"
 
 namespace mimic {
 
@@ -13,8 +14,6 @@ namespace {
 
 const char kVantrelMacro[] = "$(VANTREL)";
 const char kDesignsMacro[] = "$(DESIGNS)";
-const char kDesignForm[] = "Current design folder";
-const char kWorkspaceForm[] = "Current workspace folder";
 
 // The macro and the one character after it (normally the backslash that the
 // host's folder text already ends with) give way to the folder text.
@@ -50,15 +49,6 @@ bool LocalActionsAllowed(IUnknown *pFramework)
     return HostPlugInOpen(pFramework, CLSID_WorkspaceManager) && HostPlugInOpen(pFramework, CLSID_HostPlugIn);
 }
 
-void ActionCatalogue::ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault,
-                                        std::string &folder)
-{
-    baseutil::ReadFromReg(hKey, pszValue, folder);
-    if (folder.empty())
-        folder = pszDefault;
-    ExpandMacros(folder);
-}
-
 void ActionCatalogue::ExpandMacros(std::string &folder)
 {
     if (folder.empty() || !m_pFramework)
@@ -73,7 +63,7 @@ void ActionCatalogue::ExpandMacros(std::string &folder)
 
     // A manager that is open but names no folder leaves the setting as it
     // is: "\Actions" would be a folder at the root of the drive.
-    if (folder.find(kDesignForm) != std::string::npos)
+    if (folder.find(setting::kDesignFolder) != std::string::npos)
     {
         std::string design;
         if (AskOpenManager<IDesignManager>(
@@ -84,7 +74,7 @@ void ActionCatalogue::ExpandMacros(std::string &folder)
         return;
     }
 
-    if (folder.find(kWorkspaceForm) != std::string::npos)
+    if (folder.find(setting::kWorkspaceFolder) != std::string::npos)
     {
         std::string workspace;
         if (AskOpenManager<IWorkspaceManager>(

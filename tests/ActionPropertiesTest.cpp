@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
+#include "tests/support/Actions.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/TaskProperties.h"
@@ -39,26 +39,8 @@ protected:
         catalogue.SetFramework(Framework());
     }
 
-    ActionEntry *Find(const std::string &name)
-    {
-        for (ActionEntry &e : catalogue.Entries())
-            if (e.strName == name)
-                return &e;
-        return nullptr;
-    }
+    ActionEntry *Find(const std::string &name) { return FindAction(catalogue, name); }
 
-    std::string IniValue(const std::string &folder, const char *section, const char *key)
-    {
-        return baseutil::GetPrivateProfileStringA(section, key, "-", (folder + "\\mimic.ini").c_str());
-    }
-    // act5's section in a folder: "PlayMode|Accel|FilePath|AddToMenu", "-" for each key absent.
-    std::string Section(const std::string &folder)
-    {
-        std::string text;
-        for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
-            text += (text.empty() ? "" : "|") + IniValue(folder, "act5", key);
-        return text;
-    }
 
     INT_PTR Run(CTaskProperties &dlg, ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
@@ -114,12 +96,12 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
                   },
                   &driver),
               IDOK);
-    EXPECT_EQ(dlg.m_entry.strName, "my action.v2");
-    EXPECT_EQ(dlg.m_entry.nRepeat, 0) << "0 is not corrected";
-    EXPECT_EQ(dlg.m_entry.strAccel, "Ctrl+7");
-    EXPECT_FALSE(dlg.m_entry.bGlobal);
+    EXPECT_EQ(dlg.Entry().strName, "my action.v2");
+    EXPECT_EQ(dlg.Entry().nRepeat, 0) << "0 is not corrected";
+    EXPECT_EQ(dlg.Entry().strAccel, "Ctrl+7");
+    EXPECT_FALSE(dlg.Entry().bGlobal);
     EXPECT_EQ(Find("upper")->strAccel, "Ctrl+7");
-    EXPECT_EQ(IniValue(localDir, "upper", "Accel"), "Ctrl+7");
+    EXPECT_EQ(Section(localDir, "upper"), "1|Ctrl+7|-|-");
 }
 
 TEST_F(ActionPropertiesTest, EditModeShowsTheActionAndWhoOwnsAPressedCombination)
@@ -165,7 +147,7 @@ TEST_F(ActionPropertiesTest, EditModeShowsTheActionAndWhoOwnsAPressedCombination
         EXPECT_TRUE(w.IsEnabled(IDC_TP_ASSIGN));
         w.Click(IDCANCEL);
     });
-    EXPECT_FALSE(dlg.m_bModified);
+    EXPECT_FALSE(dlg.Modified());
     EXPECT_EQ(edited.strAccel, "Ctrl+5");
 }
 
@@ -195,7 +177,7 @@ TEST_F(ActionPropertiesTest, ModifiedOnlyForSettingsThatChanged)
         CTaskProperties dlg(Framework(), nullptr, catalogue);
         dlg.SetEditEntry(&edited);
         Run(dlg, [&](ModalWindow &w) { c.change(w), w.Click(IDOK); });
-        EXPECT_EQ(dlg.m_bModified, c.modified);
+        EXPECT_EQ(dlg.Modified(), c.modified);
         EXPECT_EQ(edited.strName, "act5");
         EXPECT_FALSE(edited.bGlobal);
     }
@@ -216,7 +198,7 @@ TEST_F(ActionPropertiesTest, AssigningAnOwnedHotkeyTakesItAwayOnOk)
     });
     EXPECT_EQ(edited.strAccel, "Ctrl+7");
     EXPECT_EQ(Find("upper")->strAccel, "");
-    EXPECT_EQ(IniValue(localDir, "upper", "Accel"), "");
+    EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0");
     EXPECT_EQ(Find("lower")->strAccel, "ctrl+7");
 }
 
@@ -238,98 +220,46 @@ TEST_F(ActionPropertiesTest, WithoutAWorkspaceEveryActionIsGlobal)
     }
 }
 
-class MoveTest : public ActionPropertiesTest
-{
-protected:
-    // Opens act5 in edit mode, flips "Global action", sets repeat 4 and the menu flag.
-    INT_PTR Move(ActionEntry &edited, ModalDriver *outer = nullptr)
-    {
-        CTaskProperties dlg(Framework(), nullptr, catalogue);
-        dlg.SetEditEntry(&edited);
-        INT_PTR result = Run(
-            dlg,
-            [](ModalWindow &w) {
-                w.Click(IDC_TP_GLOBAL);
-                w.SetText(IDC_TP_REPEAT, "4");
-                w.Click(IDC_TP_MENU);
-                w.Click(IDOK);
-            },
-            outer);
-        modified = dlg.m_bModified;
-        return result;
-    }
-    bool modified = false;
-};
-
-TEST_F(MoveTest, LocalToGlobalAndBackCarriesTheDialogsValues)
-{
-    ActionEntry edited = *Find("act5");
-    EXPECT_EQ(Move(edited), IDOK);
-    EXPECT_TRUE(modified);
-    EXPECT_FALSE(FileExists(localDir + "\\act5.pl"));
-    EXPECT_EQ(ReadTextFile(globalDir + "\\act5.pl"), "# act5\n");
-    EXPECT_EQ(Section(localDir), "-|-|-|-");
-    EXPECT_EQ(Section(globalDir), "4|Ctrl+5|" + globalDir + "\\act5.pl|1");
-    EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
-              std::make_tuple(true, 4, true, globalDir + "\\act5.pl"));
-
-    // What the caller saves afterwards keeps the values the user set.
-    catalogue.SaveEntry(edited);
-    EXPECT_EQ(IniValue(globalDir, "act5", "PlayMode"), "4");
-
-    EXPECT_EQ(Move(edited), IDOK); // and back, flipping the menu flag off again
-    EXPECT_TRUE(FileExists(localDir + "\\act5.pl"));
-    EXPECT_FALSE(FileExists(globalDir + "\\act5.pl"));
-    EXPECT_EQ(Section(globalDir), "-|-|-|-");
-    EXPECT_EQ(Section(localDir), "4|Ctrl+5|" + localDir + "\\act5.pl|0");
-    EXPECT_FALSE(edited.bGlobal);
-}
-
-TEST_F(MoveTest, AnExistingTargetIsReplacedOnlyOnYes)
+// The move itself is the library's: the dialog hands it the values the user
+// set and shows its question (answered No, then Yes) and its failure (a
+// script gone), closing with OK each time.
+TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndItsFailure)
 {
     AddScript(globalDir, "act5.pl", "# other\n");
-    for (int answer : {IDNO, IDYES})
+    ::DeleteFileA((localDir + "\\upper.pl").c_str());
+    for (auto [name, answer] : {std::pair{"act5", IDNO}, {"act5", IDYES}, {"upper", 0}})
     {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        ActionEntry edited = *Find("act5");
+        SCOPED_TRACE(std::string(name) + " " + std::to_string(answer));
+        ActionEntry edited = *Find(name);
+        const std::tuple<bool, int, bool> before{edited.bGlobal, edited.nRepeat, edited.bMenu};
         ModalDriver driver;
-        driver.Answer("Warning", answer);
-        EXPECT_EQ(Move(edited, &driver), IDOK);
-        EXPECT_TRUE(modified);
-        EXPECT_EQ(edited.bGlobal, answer == IDYES);
-        EXPECT_EQ(FileExists(localDir + "\\act5.pl"), answer == IDNO);
-        EXPECT_EQ(ReadTextFile(globalDir + "\\act5.pl"), answer == IDYES ? "# act5\n" : "# other\n");
+        driver.Expect(answer ? "Warning" : "NEXO Action Recorder/Player", [&](ModalWindow &box) {
+            const std::string text = box.MessageText(), failed = "Can't save " + edited.strPath + " file. ";
+            if (answer)
+                EXPECT_EQ(text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
+            else
+                EXPECT_TRUE(text.size() > failed.size() + 3 && text.compare(0, failed.size(), failed) == 0)
+                    << text << ": the platform's text follows";
+            EXPECT_EQ(box.Icon(), answer ? MsgIcon::Warning : MsgIcon::Error);
+            EXPECT_EQ(box.Buttons(), (answer ? std::vector<std::string>{"Yes", "No"} : std::vector<std::string>{"OK"}));
+            box.Click(answer ? answer : IDOK);
+        });
+        CTaskProperties dlg(Framework(), nullptr, catalogue);
+        dlg.SetEditEntry(&edited);
+        EXPECT_EQ(Run(
+                      dlg,
+                      [](ModalWindow &w) {
+                          w.Click(IDC_TP_GLOBAL);
+                          w.SetText(IDC_TP_REPEAT, "4");
+                          w.Click(IDC_TP_MENU);
+                          w.Click(IDOK);
+                      },
+                      &driver),
+                  IDOK);
+        EXPECT_TRUE(dlg.Modified());
+        EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu),
+                  answer == IDYES ? std::make_tuple(true, 4, true) : before);
     }
-}
-
-TEST_F(MoveTest, AFailedCopyIsReportedWithTheSystemsText)
-{
-    ActionEntry edited = *Find("act5");
-    ::DeleteFileA(edited.strPath.c_str());
-    std::string shown;
-    ModalDriver driver;
-    driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
-        shown = box.MessageText();
-        EXPECT_EQ(box.Icon(), MsgIcon::Error);
-        box.Click(IDOK);
-    });
-    EXPECT_EQ(Move(edited, &driver), IDOK);
-    const std::string prefix = "Can't save " + localDir + "\\act5.pl file. ";
-    ASSERT_EQ(shown.compare(0, prefix.size(), prefix), 0) << shown;
-    EXPECT_GT(shown.size(), prefix.size() + 3) << "the platform's text follows";
-    EXPECT_FALSE(edited.bGlobal);
-    EXPECT_EQ(edited.nRepeat, 2);
-    EXPECT_EQ(Section(localDir), "2|Ctrl+5|-|-");
-}
-
-TEST_F(MoveTest, OneFolderForBothLosesNothing)
-{
-    SetSetting("Global Path", localDir);
-    catalogue.Load();
-    ActionEntry edited = *Find("act5");
-    EXPECT_EQ(Move(edited), IDOK);
-    EXPECT_EQ(ReadTextFile(localDir + "\\act5.pl"), "# act5\n");
-    EXPECT_EQ(Section(localDir), "4|Ctrl+5|" + localDir + "\\act5.pl|1");
 }
 
 } // namespace

@@ -2,9 +2,8 @@
 #include <set>
 
 #include "library/ActionCatalogue.h"
-#include "ui/MessageBox.h"
+#include "tests/support/Actions.h"
 #include "tests/support/HostFixture.h"
-#include "tests/support/ModalDriver.h"
 
 using mimic::ActionCatalogue;
 using mimic::ActionEntry;
@@ -65,13 +64,7 @@ protected:
         return log;
     }
 
-    ActionEntry *ByName(const std::string &name, bool bGlobal = false)
-    {
-        for (ActionEntry &e : catalogue.Entries())
-            if (e.strName == name && e.bGlobal == bGlobal)
-                return &e;
-        return nullptr;
-    }
+    ActionEntry *ByName(const std::string &name, bool bGlobal = false) { return FindAction(catalogue, name, bGlobal); }
 
     ActionCatalogue catalogue;
 };
@@ -363,73 +356,6 @@ TEST_F(CatalogueTest, NoSectionIsWrittenWithoutAFolder)
     char root[MAX_PATH];
     ::GetCurrentDirectoryA(MAX_PATH, root);
     EXPECT_FALSE(FileExists(std::string(root, 2) + "\\mimic.ini"));
-}
-
-class CopyIntoFolderTest : public CatalogueTest
-{
-protected:
-    void SetUp() override
-    {
-        catalogue.SetFramework(Framework());
-        source = AddScript(temp.Path(), "job.pl", "# new\n");
-        entry.strPath = source;
-        entry.strName = "job";
-        entry.bGlobal = true;
-    }
-    std::string source;
-    ActionEntry entry;
-};
-
-TEST_F(CopyIntoFolderTest, CopiesIntoAFolderItCreatesOrFailsWithTheSystemsReason)
-{
-    RemoveTree(globalDir);
-    EXPECT_TRUE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
-    EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), "# new\n");
-    EXPECT_TRUE(FileExists(source));
-
-    entry.strPath = temp / "missing.pl";
-    entry.strName = "missing";
-    ::SetLastError(0xdeadbeef);
-    EXPECT_FALSE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
-    EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    EXPECT_FALSE(FileExists(globalDir + "\\missing.pl"));
-}
-
-TEST_F(CopyIntoFolderTest, AsksBeforeOverwritingAndKeepsTheOldFileOnNo)
-{
-    for (int answer : {IDNO, IDYES})
-    {
-        SCOPED_TRACE(answer == IDYES ? "Yes" : "No");
-        AddScript(globalDir, "job.pl", "# old\n");
-        ModalDriver driver;
-        driver.Answer("Warning", answer);
-        bool copied = catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); });
-        ASSERT_EQ(driver.Seen().size(), 1u);
-        const SeenWindow &box = driver.Seen()[0];
-        EXPECT_EQ(box.text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
-        EXPECT_EQ(box.icon, MsgIcon::Warning);
-        EXPECT_EQ(box.buttons, (std::vector<std::string>{"Yes", "No"}));
-        EXPECT_EQ(copied, answer == IDYES);
-        if (answer == IDNO)
-        {
-            EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SUCCESS)) << "a refusal is not an error";
-        }
-        EXPECT_EQ(ReadTextFile(globalDir + "\\job.pl"), answer == IDYES ? "# new\n" : "# old\n");
-    }
-}
-
-TEST_F(CopyIntoFolderTest, TheScriptItselfIsNeverDestroyed)
-{
-    std::string target = AddScript(globalDir, "job.pl", "# in place\n");
-    entry.strPath = target;
-    EXPECT_TRUE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
-    EXPECT_EQ(ReadTextFile(target), "# in place\n");
-
-    // The same file named another way is still the same file.
-    std::string roundabout = globalDir + "\\..\\Actions\\job.pl";
-    entry.strPath = roundabout;
-    EXPECT_TRUE(catalogue.CopyIntoFolder(entry, [] { return mimic::ConfirmFolderOverwrite(nullptr); }));
-    EXPECT_EQ(ReadTextFile(target), "# in place\n");
 }
 
 TEST_F(CatalogueTest, MainWindowComesFromTheHostsService)

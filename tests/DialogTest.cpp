@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"
@@ -52,13 +50,6 @@ TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClearAndOnlyYesStoresTheBox)
          },
          IDOK, 0},
     };
-    // The stored "Show confirmation dialog", or -1 when absent.
-    auto stored = [&] {
-        mimic::UniqueHKey key(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn));
-        DWORD value = 0;
-        const bool found = baseutil::ReadNumberFromReg(key.get(), "Show confirmation dialog", value);
-        return found ? static_cast<long>(value) : -1;
-    };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.what);
@@ -75,7 +66,7 @@ TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClearAndOnlyYesStoresTheBox)
                       c.answer(w);
                   }),
                   c.result);
-        EXPECT_EQ(stored(), c.stored);
+        EXPECT_EQ(static_cast<long>(Number("Show confirmation dialog").value_or(-1)), c.stored);
     }
 }
 
@@ -190,9 +181,9 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
             EXPECT_EQ(end, c.text.size()) << "the whole text is selected";
             EXPECT_TRUE(Focused(w, IDC_TEST_HOTKEY)) << "the focus stays in the field";
             EXPECT_TRUE(::IsWindowVisible(w.Handle())) << "the dialog stays open"; // ending hides it
-            EXPECT_EQ(dlg.field.m_accel.fVirt, c.fVirt);
-            EXPECT_EQ(dlg.field.m_accel.key, c.key);
-            EXPECT_EQ(dlg.field.m_accel.cmd, 0);
+            EXPECT_EQ(dlg.field.Accel().fVirt, c.fVirt);
+            EXPECT_EQ(dlg.field.Accel().key, c.key);
+            EXPECT_EQ(dlg.field.Accel().cmd, 0);
             EXPECT_GE(dlg.changes, 1) << "the dialog hears of every change";
             w.End(IDOK);
         });

@@ -12,12 +12,11 @@
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
+#include "library/ActionOperations.h"
 #include "refhost/com/RefOptionsDialog.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/MimicProperty.h"
-#include "ui/TaskManager.h"
-#include "ui/TaskProperties.h"
 #include "ui/resource.h"
 
 using mimic::ActionCatalogue;
@@ -148,62 +147,38 @@ protected:
         return host->CommandLines().size() > before ? host->CommandLines().back() : std::string();
     }
 
-    // Removes the named action in the Action Manager, answering Yes.
-    void RemoveInManager(const char *name)
+    // What the Action Manager and Action Properties do, with the list reloaded
+    // as they reload it: removing the named action; moving it to the other
+    // folder, which gives the platform's reason when the script was not
+    // copied, else 0; adding "new.pl" as a global action, counting the clashes.
+    void RemoveAction(const char *name)
     {
-        ModalDriver driver;
-        driver.Answer("Warning", IDYES).Expect("Action Manager", [&](ModalWindow &w) {
-            SelectActions(w, {name});
-            w.Click(IDC_TM_REMOVE);
-            w.Click(IDCANCEL);
-        });
-        mimic::CTaskManager(Framework(), nullptr, catalogue).DoModal();
+        (void)operations.Remove(*Find(name));
+        catalogue.Reload(false);
     }
-    // Moves the named action to the other folder in Action Properties; returns
-    // the text of the error box, which the case expects or not.
-    std::string Move(const char *name, bool bError)
+    DWORD Move(const char *name)
     {
-        ActionEntry edited = *Find(name);
-        std::string error;
-        ModalDriver driver;
-        driver.Expect("Action Properties", [](ModalWindow &w) {
-            w.Click(IDC_TP_GLOBAL);
-            w.Click(IDOK);
-        });
-        if (bError)
-            driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
-                error = box.MessageText();
-                box.Click(IDOK);
-            });
-        mimic::CTaskProperties dlg(Framework(), nullptr, catalogue);
-        dlg.SetEditEntry(&edited);
-        dlg.DoModal();
+        ActionEntry edited = *Find(name), wanted = edited;
+        wanted.bGlobal = !wanted.bGlobal;
+        DWORD error = 0;
+        (void)operations.MoveToOtherFolder(edited, wanted, nullptr, error);
         return error;
     }
-
-    // Adds "new.pl" from a source folder through the Action Manager's "Add..."
-    // and the file dialog; the driver may expect more windows.
-    void AddFiles(ActionCatalogue &cat, ModalDriver &driver)
+    int AddNew(ActionCatalogue &cat)
     {
-        const std::string source = temp / "src";
-        MakeFolder(source);
-        AddScript(source, "new.pl", "# new\n");
-        char saved[MAX_PATH] = {};
-        ::GetCurrentDirectoryA(MAX_PATH, saved);
-        ::SetCurrentDirectoryA(source.c_str()); // the file dialog opens where the process stands
-        driver.Expect("Add Files (" + source + ")", [&](ModalWindow &f) {
-            ::SetWindowTextA(f.FindChild("Edit", 0x47C), "\"new.pl\"");
-            f.Click(IDOK);
-        });
-        driver.Expect("Action Manager", [](ModalWindow &w) {
-            w.Click(IDC_TM_ADD);
-            w.Click(IDCANCEL);
-        });
-        mimic::CTaskManager(Framework(), nullptr, cat).DoModal();
-        ::SetCurrentDirectoryA(saved);
+        MakeFolder(temp / "src");
+        int clashes = 0;
+        (void)mimic::ActionOperations(Framework(), cat).AddFiles({AddScript(temp / "src", "new.pl", "# new\n")}, true,
+                                                                 [&](const std::string &) {
+                                                                     ++clashes;
+                                                                     return mimic::ReplaceAnswer::Replace;
+                                                                 });
+        cat.Reload(false);
+        return clashes;
     }
 
     ActionCatalogue catalogue;
+    mimic::ActionOperations operations{Framework(), catalogue};
     KMacroRecorder recorder{Framework(), 7, catalogue};
 };
 
@@ -286,7 +261,7 @@ TEST_F(FaultTest, RemovingWithTheSettingsKeyWithheldStillRemoves)
     SetSetting("Last Macro Path", localDir + "\\victim.pl");
     catalogue.Reload(false);
     host->RefuseSettings(true);
-    RemoveInManager("victim");
+    RemoveAction("victim");
     host->RefuseSettings(false);
     EXPECT_EQ(Stored(localDir, "victim"), "-|-|-|-");
     EXPECT_EQ(Listed("victim"), "-");
@@ -315,8 +290,7 @@ TEST_F(FaultTest, AFolderThatIsNotKnownTakesNoWrites)
     catalogue.Reload(true);
     catalogue.ReloadGlobalOnly();
     ASSERT_EQ(catalogue.GetLocalPath(), "");
-    const std::string error = Move("shared", true);
-    EXPECT_EQ(error.compare(0, 11, "Can't save "), 0) << error;
+    EXPECT_EQ(Move("shared"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_FALSE(strayAtRoot("shared.pl"));
     StartNamed(recorder, "stray-local");
     EXPECT_EQ(State(), mimic::RecorderIdle) << "nowhere to record into";
@@ -332,8 +306,7 @@ TEST_F(FaultTest, AFolderThatIsNotKnownTakesNoWrites)
     StartNamed(rec, "stray-global", true);
     rec.Stop();
     EXPECT_FALSE(strayAtRoot("stray-global.pl"));
-    ModalDriver driver;
-    AddFiles(blind, driver);
+    AddNew(blind);
     EXPECT_FALSE(strayAtRoot("new.pl"));
 }
 
@@ -466,27 +439,11 @@ TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSys
         SetNumber("Defaul ShortCut Number", 4);
 
         // Moving a local action there.
-        const std::string error = Move("act", !c.reachable);
-        if (c.reachable)
-        {
-            EXPECT_EQ(Stored(c.folder, "act"), "# act\n|1|Ctrl+1|0");
-        }
-        else
-        {
-            const std::string prefix = "Can't save " + localDir + "\\act.pl file. ";
-            EXPECT_EQ(error.compare(0, prefix.size(), prefix), 0) << error;
-            EXPECT_GT(error.size(), prefix.size()) << "the platform's reason follows";
-            EXPECT_EQ(Stored(localDir, "act"), "# act\n|1|Ctrl+1|0");
-        }
+        EXPECT_EQ(Move("act") != 0, !c.reachable) << "the platform's reason for a copy not made";
+        EXPECT_EQ(Stored(c.reachable ? c.folder : localDir, "act"), "# act\n|1|Ctrl+1|0");
 
-        // Adding a file: only global actions without the host's plug-in. A
-        // failed copy is taken for a clash, as for any copy that fails.
-        host->ClosePlugIn(CLSID_HostPlugIn);
-        ModalDriver driver;
-        if (!c.reachable)
-            driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDC_REPLACE); });
-        AddFiles(catalogue, driver);
-        host->OpenPlugIn(CLSID_HostPlugIn);
+        // Adding a file. A failed copy is taken for a clash, as for any copy that fails.
+        EXPECT_EQ(AddNew(catalogue), c.reachable ? 0 : 1);
         EXPECT_EQ(Stored(c.folder, "new"), c.reachable ? "# new\n|1||0" : "-|-|-|-");
         EXPECT_EQ(Listed("new", true), c.reachable ? "1||0" : "-");
     }
@@ -529,12 +486,9 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
 
             const bool cannotBeRead = fault == Deleted || fault == Locked;
             if (op == Remove)
-                RemoveInManager("act");
+                RemoveAction("act");
             else if (op == MoveToGlobal)
-            {
-                const std::string error = Move("act", cannotBeRead);
-                EXPECT_EQ(error.compare(0, 11, cannotBeRead ? "Can't save " : ""), 0) << error;
-            }
+                EXPECT_EQ(Move("act") != 0, cannotBeRead);
             else
             {
                 ModalDriver driver;

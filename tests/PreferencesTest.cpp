@@ -6,7 +6,6 @@
 
 #include "base/Raii.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "refhost/com/RefOptionsDialog.h"
 #include "tests/support/HostFixture.h"
@@ -45,16 +44,14 @@ class PreferencesTest : public HostFixture
 protected:
     void SetUp() override { catalogue.SetFramework(Framework()); }
 
-    mimic::UniqueHKey Key() { return mimic::UniqueHKey(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn)); }
-    void SetNumber(const char *name, DWORD value) { baseutil::WriteNumberToReg(Key().get(), name, value); }
     // The stored value as text, "#n" for a number.
     std::string Stored(const char *name)
     {
         DWORD number = 0;
         std::string text = "<absent>";
-        if (baseutil::ReadNumberFromReg(Key().get(), name, number))
+        if (baseutil::ReadNumberFromReg(SettingsKey().get(), name, number))
             return "#" + std::to_string(number);
-        baseutil::ReadFromReg(Key().get(), name, text);
+        baseutil::ReadFromReg(SettingsKey().get(), name, text);
         return text;
     }
 

@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
-#include <optional>
 #include <random>
 
 #include "core/MacroRecorder.h"
+#include "core/RecorderPrompts.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "base/ModuleLock.h"
 #include "script/DocumentSink.h"
@@ -14,11 +13,32 @@
 #include "ui/resource.h"
 
 using mimic::ActionCatalogue;
+using mimic::ActionEntry;
 using mimic::KMacroRecorder;
 using refhost::RefDocument;
 using namespace testsupport;
 
 namespace {
+
+// Answers the recorder's questions without a window and notes which it asked.
+struct ScriptedPrompts final : mimic::IRecorderPrompts
+{
+    bool Ask(const char *what, bool answer) { return asked += what, answer; }
+    bool ConfirmTemporary(HWND) override { return Ask("confirm ", confirm); }
+    bool SettleAction(HWND, ActionEntry &entry) override
+    {
+        proposed = entry.strAccel;
+        if (settle)
+            entry.strName = name, entry.nRepeat = repeat;
+        return Ask("settle ", settle);
+    }
+    bool ConfirmOverwrite(HWND) override { return Ask("overwrite ", overwrite); }
+    void ReportUntrackedDocument(HWND) override { Ask("untracked ", true); }
+
+    bool confirm = true, settle = true, overwrite = true;
+    std::string name, asked, proposed;
+    int repeat = 1;
+};
 
 class RecorderTest : public HostFixture
 {
@@ -37,33 +57,14 @@ protected:
         EXPECT_EQ(mimic::ModuleLockCount(), locksBefore) << "every sink is gone";
     }
 
-    mimic::UniqueHKey Key() { return mimic::UniqueHKey(hostapi::GetPlugInRegKey(Framework(), CLSID_MimicPlugIn)); }
-    void SetNumber(const char *name, DWORD value) { baseutil::WriteNumberToReg(Key().get(), name, value); }
-    std::optional<DWORD> Number(const char *name)
+    // A named start; returns the proposed hotkey.
+    std::string StartNamed(const std::string &name, int repeat = 1, UINT cookie = 1)
     {
-        DWORD value = 0;
-        return baseutil::ReadNumberFromReg(Key().get(), name, value) ? std::optional<DWORD>(value) : std::nullopt;
-    }
-    std::string Text(const char *name)
-    {
-        std::string value;
-        baseutil::ReadFromReg(Key().get(), name, value);
-        return value;
-    }
-
-    // A named start answered in Action Properties; returns the proposed hotkey.
-    std::string StartNamed(const std::string &name, const char *repeat = "1", UINT cookie = 1)
-    {
-        std::string proposed;
-        ModalDriver driver;
-        driver.Expect("Action Properties", [&](ModalWindow &w) {
-            proposed = w.Text(IDC_TP_CURRENT);
-            w.SetText(IDC_TP_NAME, name);
-            w.SetText(IDC_TP_REPEAT, repeat);
-            w.Click(IDOK);
-        });
+        prompts.name = name;
+        prompts.repeat = repeat;
+        prompts.proposed = "<not asked>";
         recorder.Start(nullptr, static_cast<long>(cookie));
-        return proposed;
+        return prompts.proposed;
     }
 
     long State()
@@ -74,7 +75,8 @@ protected:
     }
 
     ActionCatalogue catalogue;
-    KMacroRecorder recorder{Framework(), 7, catalogue};
+    ScriptedPrompts prompts;
+    KMacroRecorder recorder{Framework(), 7, catalogue, prompts};
     RefDocument *start = nullptr;
     LONG locksBefore = 0;
 };
@@ -89,7 +91,7 @@ std::string Body(const std::string &path)
 
 TEST_F(RecorderTest, AWholeRecordingAcrossThreeDocumentsReplaysAsRecorded)
 {
-    EXPECT_EQ(StartNamed("three_docs", "2"), "Ctrl+0");
+    EXPECT_EQ(StartNamed("three_docs", 2), "Ctrl+0");
     ASSERT_EQ(State(), mimic::RecorderRecording);
     EXPECT_EQ(start->SinkCount(IID_IMimicEventSink), 1u);
     start->ReportCommand("Place", "R1, 10, 20");
@@ -109,7 +111,7 @@ TEST_F(RecorderTest, AWholeRecordingAcrossThreeDocumentsReplaysAsRecorded)
     EXPECT_EQ(State(), mimic::RecorderIdle);
 
     const std::string path = localDir + "\\three_docs.pl";
-    EXPECT_EQ(Text("Last Macro Path"), path);
+    EXPECT_EQ(Setting("Last Macro Path"), path);
     EXPECT_EQ(Number("Defaul Repeat Count"), 2u);
     EXPECT_EQ(baseutil::GetPrivateProfileStringA("three_docs", "Accel", "?", (localDir + "\\mimic.ini").c_str()),
               "Ctrl+0");
@@ -140,7 +142,7 @@ TEST_F(RecorderTest, AWholeRecordingAcrossThreeDocumentsReplaysAsRecorded)
 TEST_F(RecorderTest, StartResumesAPauseAndOtherwiseChangesNothing)
 {
     StartNamed("first");
-    recorder.Start(nullptr, 99); // no dialog: already recording
+    recorder.Start(nullptr, 99); // already recording: nothing asked
     long state = 0, cookie = 0;
     recorder.GetState(&state, &cookie);
     EXPECT_EQ(state, mimic::RecorderRecording);
@@ -154,6 +156,7 @@ TEST_F(RecorderTest, StartResumesAPauseAndOtherwiseChangesNothing)
     recorder.Stop();
     recorder.Pause();
     EXPECT_EQ(State(), mimic::RecorderIdle);
+    EXPECT_EQ(prompts.asked, "settle ");
     EXPECT_EQ(Body(localDir + "\\first.pl"), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
 }
 
@@ -179,7 +182,7 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     catalogue.Load();
     SetNumber("Record Temporary Task", 2);
     SetNumber("Defaul ShortCut Number", 4);
-    recorder.Start(nullptr, 1); // no dialog at all
+    recorder.Start(nullptr, 1);
     ASSERT_EQ(State(), mimic::RecorderRecording);
     recorder.Stop();
     EXPECT_TRUE(FileExists(localDir + "\\temporary_action.pl"));
@@ -193,43 +196,40 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     recorder.Start(nullptr, 1);
     recorder.Stop();
     EXPECT_TRUE(FileExists(globalDir + "\\temporary_action.pl"));
-    EXPECT_EQ(Text("Last Macro Path"), globalDir + "\\temporary_action.pl");
+    EXPECT_EQ(Setting("Last Macro Path"), globalDir + "\\temporary_action.pl");
+    EXPECT_EQ(prompts.asked, "") << "nothing asked, not even to overwrite";
 }
 
 TEST_F(RecorderTest, TheConfirmationIsAskedOnlyWhenConfigured)
 {
     SetNumber("Record Temporary Task", 1);
-    for (int answer : {IDCANCEL, IDOK})
+    for (bool confirm : {false, true})
     {
-        ModalDriver driver;
-        driver.Answer("Record", answer);
+        prompts.confirm = confirm;
         recorder.Start(nullptr, 1);
-        EXPECT_EQ(State(), answer == IDOK ? mimic::RecorderRecording : mimic::RecorderIdle);
-        EXPECT_EQ(FileExists(localDir + "\\temporary_action.pl"), answer == IDOK);
+        EXPECT_EQ(State(), confirm ? mimic::RecorderRecording : mimic::RecorderIdle);
+        EXPECT_EQ(FileExists(localDir + "\\temporary_action.pl"), confirm);
     }
     recorder.Stop();
     SetNumber("Show confirmation dialog", 1);
-    recorder.Start(nullptr, 1); // no dialog
+    recorder.Start(nullptr, 1);
     EXPECT_EQ(State(), mimic::RecorderRecording);
+    EXPECT_EQ(prompts.asked, "confirm confirm ");
 }
 
 TEST_F(RecorderTest, AStartThatDoesNotGetThroughLeavesNothing)
 {
-    {
-        ModalDriver driver;
-        driver.Answer("Action Properties", IDCANCEL);
-        recorder.Start(nullptr, 1);
-    }
+    prompts.settle = false;
+    StartNamed("cancelled");
     EXPECT_EQ(State(), mimic::RecorderIdle);
+    prompts.settle = true;
+    StartNamed("");
+    EXPECT_EQ(State(), mimic::RecorderIdle) << "an empty name is a cancel";
 
     AddScript(localDir, "exists.pl", "# keep\n");
-    {
-        ModalDriver driver;
-        driver.Answer("Warning", IDNO);
-        StartNamed("exists");
-        ASSERT_EQ(driver.Seen().size(), 1u);
-        EXPECT_EQ(driver.Seen()[0].text, "Specified file exists. Do you want to overwrite it?");
-    }
+    prompts.overwrite = false;
+    StartNamed("exists");
+    EXPECT_EQ(prompts.asked, "settle settle settle overwrite ");
     EXPECT_EQ(State(), mimic::RecorderIdle);
     EXPECT_EQ(ReadTextFile(localDir + "\\exists.pl"), "# keep\n");
 
@@ -240,23 +240,41 @@ TEST_F(RecorderTest, AStartThatDoesNotGetThroughLeavesNothing)
     EXPECT_EQ(State(), mimic::RecorderIdle);
     EXPECT_FALSE(FileExists(temp / "missing\\deeper\\lost.pl"));
     EXPECT_FALSE(Number("Defaul ShortCut Number").has_value()) << "only a started recording moves the number";
-    EXPECT_TRUE(Text("Last Macro Path").empty());
+    EXPECT_TRUE(Setting("Last Macro Path").empty());
 }
 
 TEST_F(RecorderTest, CommandsFromUntrackedDocumentsAreReported)
 {
     StartNamed("untracked");
     host->OpenDocument(5, "other.bde");
-    ModalDriver driver;
-    driver.Expect("", [](ModalWindow &box) {
-        EXPECT_EQ(box.MessageText(), "PlugIn not registered!");
-        EXPECT_EQ(box.Icon(), MsgIcon::None);
-        EXPECT_EQ(box.Buttons(), std::vector<std::string>{"OK"});
-        box.Click(IDOK);
-    });
     recorder.RecordEvent(5, "Lost", "");
     recorder.Pause();
     recorder.RecordEvent(5, "Silent", "");
+    EXPECT_EQ(prompts.asked, "settle untracked ");
+}
+
+// The plug-in's own answers: its dialogs and message boxes. Action Properties
+// settling an action is driven through the recorder in the fault tests.
+TEST_F(RecorderTest, DialogPromptsAskWithThePlugInsWindows)
+{
+    mimic::DialogPrompts dialogs(Framework(), catalogue);
+    ModalDriver driver;
+    driver.Answer("Record", IDCANCEL).Answer("Record", IDOK).Answer("Action Properties", IDCANCEL);
+    driver.Answer("Warning", IDNO).Answer("Warning", IDYES).Answer("", IDOK);
+    ActionEntry entry;
+    const std::vector<bool> answers{dialogs.ConfirmTemporary(nullptr), dialogs.ConfirmTemporary(nullptr),
+                                    dialogs.SettleAction(nullptr, entry), dialogs.ConfirmOverwrite(nullptr),
+                                    dialogs.ConfirmOverwrite(nullptr)};
+    EXPECT_EQ(answers, (std::vector<bool>{false, true, false, false, true}));
+    dialogs.ReportUntrackedDocument(nullptr);
+    ASSERT_EQ(driver.Seen().size(), 6u);
+    const SeenWindow &overwrite = driver.Seen()[3], &untracked = driver.Seen()[5];
+    EXPECT_EQ(overwrite.text, "Specified file exists. Do you want to overwrite it?");
+    EXPECT_EQ(overwrite.icon, MsgIcon::Warning);
+    EXPECT_EQ(overwrite.buttons, (std::vector<std::string>{"Yes", "No"}));
+    EXPECT_EQ(untracked.text, "PlugIn not registered!");
+    EXPECT_EQ(untracked.icon, MsgIcon::None);
+    EXPECT_EQ(untracked.buttons, std::vector<std::string>{"OK"});
 }
 
 TEST_F(RecorderTest, ClosingTheLastDocumentEndsTheRecordingAsStopDoes)
@@ -264,11 +282,11 @@ TEST_F(RecorderTest, ClosingTheLastDocumentEndsTheRecordingAsStopDoes)
     StartNamed("closing");
     recorder.DetachDocument(CLSID_EditorDocument, 1);
     EXPECT_EQ(State(), mimic::RecorderIdle);
-    EXPECT_EQ(Text("Last Macro Path"), localDir + "\\closing.pl");
+    EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\closing.pl");
     EXPECT_EQ(Body(localDir + "\\closing.pl"), "\tCloseDocumentPlugIn($Nexo0, 1);\n}\n");
 
     // A start in a document the host cannot find tracks nothing; any close ends it.
-    StartNamed("nodoc", "1", 42);
+    StartNamed("nodoc", 1, 42);
     EXPECT_EQ(State(), mimic::RecorderRecording);
     EXPECT_EQ(recorder.TrackedDocuments(), 0u);
     recorder.DetachDocument(CLSID_EditorDocument, 77);

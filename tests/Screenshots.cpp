@@ -77,7 +77,7 @@ public:
     BOOL OnInitDialog() override
     {
         field.Attach(Item(IDC_TEST_HOTKEY), Item(IDC_TEST_ASSIGNED), Item(IDC_TEST_WARNING));
-        field.m_stWarning.SetWindowTextA("Ctrl+Alt+Shift+F5 is already used by the host");
+        field.WarningLine().SetWindowTextA("Ctrl+Alt+Shift+F5 is already used by the host");
         ::SetFocus(Item(IDC_TEST_HOTKEY));
         return FALSE;
     }

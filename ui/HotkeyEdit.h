@@ -24,13 +24,21 @@ public:
     // "Ctrl+", "Alt+", "Shift+" as held, then the platform's name of the key.
     static std::string FormatHotkeyText(bool bCtrl, bool bAlt, bool bShift, UINT nVirtKey, LPARAM lKeyData);
 
+    // The combination last pressed, in the accelerator-table layout.
+    const ACCEL &Accel() const { return m_accel; }
+    baseutil::CStatic &AssignedLine() { return m_stAssigned; }
+    baseutil::CStatic &WarningLine() { return m_stWarning; }
+    // The text the dialog exchanges with the field.
+    const std::string &StoredText() const { return m_strText; }
+    void StoreText(const std::string &text) { m_strText = text; }
+
+private:
     WNDPROC m_pfnOldProc = nullptr;
     ACCEL m_accel = {};
     baseutil::CStatic m_stAssigned;
     baseutil::CStatic m_stWarning;
     std::string m_strText;
 
-private:
     static KHotkeyEdit *s_pActive; // the field the replacement procedure serves
 };
 

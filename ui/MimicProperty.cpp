@@ -2,10 +2,8 @@
 
 #include "base/ModuleLock.h"
 #include "base/Raii.h"
-#include "library/SettingNames.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
-#include "mimic.h"
+#include "library/Settings.h"
 #include "ui/Dialog.h"
 #include "ui/resource.h"
 
@@ -13,10 +11,13 @@ namespace mimic {
 
 namespace {
 
+using setting::kDefaultGlobalPath;
+using setting::kDesignFolder;
 using setting::kDontConfirm;
 using setting::kGlobalPath;
 using setting::kLocalPath;
 using setting::kRecordTemporary;
+using setting::kWorkspaceFolder;
 
 const char kSeparator[] = "separator";
 
@@ -198,28 +199,20 @@ BOOL CMimicProperty::OnInitDialog()
     m_cbLocal.InsertString(1, kDesignFolder);
     m_cbLocal.SetCurSel(0);
 
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (!key)
+    const PlugInSettings settings(m_pFramework);
+    if (!settings.IsOpen())
         return TRUE;
 
     HWND hPage = GetSafeHwnd();
-    DWORD value = 0;
-    ::CheckDlgButton(hPage, IDC_MP_TEMPORARY,
-                     baseutil::ReadNumberFromReg(key.get(), kRecordTemporary, value) && value ? BST_CHECKED
-                                                                                              : BST_UNCHECKED);
-    value = 0;
-    ::CheckDlgButton(hPage, IDC_MP_NOCONFIRM,
-                     baseutil::ReadNumberFromReg(key.get(), kDontConfirm, value) && value ? BST_CHECKED
-                                                                                          : BST_UNCHECKED);
+    for (auto [nId, pszName] : {std::pair<int, const char *>{IDC_MP_TEMPORARY, kRecordTemporary},
+                                {IDC_MP_NOCONFIRM, kDontConfirm}})
+    {
+        DWORD value = 0;
+        ::CheckDlgButton(hPage, nId, settings.ReadNumber(pszName, value) && value ? BST_CHECKED : BST_UNCHECKED);
+    }
+    SelectLocalFolder(settings.LocalFolder());
 
-    std::string local;
-    baseutil::ReadFromReg(key.get(), kLocalPath, local);
-    SelectLocalFolder(local.empty() ? kWorkspaceFolder : local);
-
-    std::string global;
-    baseutil::ReadFromReg(key.get(), kGlobalPath, global);
-    if (global.empty())
-        global = kDefaultGlobalPath;
+    const std::string global = settings.GlobalFolder();
     // Known before the edit reports its change, so filling it marks nothing modified.
     m_strGlobalPath = global;
     ::SetDlgItemTextA(hPage, IDC_MP_GLOBAL, global.c_str());
@@ -294,23 +287,21 @@ void CMimicProperty::OnGlobalPathChanged()
 
 bool CMimicProperty::OnApply()
 {
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (!key)
+    PlugInSettings settings(m_pFramework);
+    if (!settings.IsOpen())
         return false;
     HWND hPage = GetSafeHwnd();
-    baseutil::WriteNumberToReg(key.get(), kRecordTemporary,
-                               ::IsDlgButtonChecked(hPage, IDC_MP_TEMPORARY) == BST_CHECKED ? 1 : 0);
-    baseutil::WriteNumberToReg(key.get(), kDontConfirm,
-                               ::IsDlgButtonChecked(hPage, IDC_MP_NOCONFIRM) == BST_CHECKED ? 1 : 0);
+    settings.WriteNumber(kRecordTemporary, ::IsDlgButtonChecked(hPage, IDC_MP_TEMPORARY) == BST_CHECKED ? 1 : 0);
+    settings.WriteNumber(kDontConfirm, ::IsDlgButtonChecked(hPage, IDC_MP_NOCONFIRM) == BST_CHECKED ? 1 : 0);
     // Nothing is selected only when the stored setting named neither choice;
     // the user has chosen nothing then, so that setting stays as it was.
     const int nLocal = m_cbLocal.GetCurSel();
     if (nLocal != CB_ERR)
-        baseutil::WriteToReg(key.get(), kLocalPath, m_cbLocal.GetLBText(nLocal).c_str());
+        settings.WriteText(kLocalPath, m_cbLocal.GetLBText(nLocal));
     char global[MAX_PATH] = {};
     ::GetDlgItemTextA(hPage, IDC_MP_GLOBAL, global, MAX_PATH);
-    baseutil::WriteToReg(key.get(), kGlobalPath, global);
-    key.reset();
+    settings.WriteText(kGlobalPath, global);
+    settings.Close();
 
     m_catalogue.Load();
     return CPropertyPage::OnApply();

@@ -87,10 +87,6 @@ public:
     // The host's notification that the page is to show the default settings.
     static constexpr UINT kRestoreDefaultsCode = static_cast<UINT>(-290);
 
-    static constexpr const char *kWorkspaceFolder = "Current workspace folder";
-    static constexpr const char *kDesignFolder = "Current design folder";
-    static constexpr const char *kDefaultGlobalPath = "$(VANTREL)\\Script\\Actions";
-
     CMimicProperty(IUnknown *pFramework, HWND hOwner);
     CMimicProperty(IUnknown *pFramework, HWND hOwner, ActionCatalogue &catalogue);
 

@@ -1,10 +1,6 @@
 #include "ui/RecordMsg.h"
 
-#include "base/Raii.h"
-#include "library/SettingNames.h"
-#include "host/baseutil.h"
-#include "host/hostapi.h"
-#include "mimic.h"
+#include "library/Settings.h"
 #include "ui/resource.h"
 
 namespace mimic {
@@ -19,9 +15,7 @@ void CRecordMsg::OnYes()
 {
     DWORD dontShow = ::IsDlgButtonChecked(GetSafeHwnd(), IDC_RECORD_DONTSHOW) == BST_CHECKED ? 1 : 0;
     // Without the settings key the answer still stands; only the check box is lost.
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    if (key)
-        baseutil::WriteNumberToReg(key.get(), setting::kDontConfirm, dontShow);
+    PlugInSettings(m_pFramework).WriteNumber(setting::kDontConfirm, dontShow);
     EndDialog(IDOK);
 }
 

@@ -1,11 +1,7 @@
 #include "ui/TaskManager.h"
 
-#include "base/Raii.h"
-#include "library/SettingNames.h"
-#include "host/baseutil.h"
-#include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
-#include "mimic.h"
+#include "library/ActionOperations.h"
 #include "ui/ActionGrid.h"
 #include "ui/InsertFileDlg.h"
 #include "ui/MessageBox.h"
@@ -129,58 +125,14 @@ void CTaskManager::Add()
     if (dlg.DoModal() != IDOK)
         return;
 
-    const bool bGlobal = dlg.m_bMakeGlobal != 0;
-    std::string folder = bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
-    // Without a folder the copies would land at the root of the current drive;
-    // they are left out, as copies that fail are.
-    if (folder.empty())
-        return;
-    ::CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "\\";
-
-    bool replaceAll = false, added = false;
-    for (const std::string &source : dlg.GetPathNames())
-    {
-        const std::string target = folder + FileUtils::GetNameFromFile(source);
-        ActionEntry entry;
-        entry.strName = FileUtils::RemoveExtFromFile(FileUtils::GetNameFromFile(source));
-        entry.strPath = target;
-        entry.bGlobal = bGlobal;
-        entry.nRepeat = 1;
-        entry.strAccel.clear();
-        entry.bMenu = false;
-
-        bool copied = ::CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
-        if (!copied)
-        {
-            if (replaceAll)
-                copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
-            else
-            {
-                CReplaceDlg replace(GetSafeHwnd());
-                if (replace.DoModal() == IDOK)
-                {
-                    replaceAll = replace.ReplaceAll();
-                    copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
-                }
-            }
-        }
-        if (copied)
-        {
-            m_catalogue.SaveEntry(entry);
-            added = true;
-        }
-    }
-    if (added)
+    const auto askReplace = [this](const std::string &) {
+        CReplaceDlg replace(GetSafeHwnd());
+        if (replace.DoModal() != IDOK)
+            return ReplaceAnswer::Skip;
+        return replace.ReplaceAll() ? ReplaceAnswer::ReplaceAll : ReplaceAnswer::Replace;
+    };
+    if (ActionOperations(m_pFramework, m_catalogue).AddFiles(dlg.GetPathNames(), dlg.m_bMakeGlobal != 0, askReplace))
         Refresh();
-}
-
-void CTaskManager::ForgetLastMacroIf(const std::string &deletedPath)
-{
-    UniqueHKey key(hostapi::GetPlugInRegKey(m_pFramework, CLSID_MimicPlugIn));
-    std::string last;
-    if (key && baseutil::ReadFromReg(key.get(), setting::kLastMacroPath, last) && FileUtils::equalPath(last, deletedPath))
-        baseutil::WriteToReg(key.get(), setting::kLastMacroPath, "");
 }
 
 void CTaskManager::Remove()
@@ -188,14 +140,10 @@ void CTaskManager::Remove()
     if (ShowMessage(GetSafeHwnd(), "Do you really want to remove action(s) from the disc?", "Warning",
                     MB_YESNO | MB_ICONWARNING) == IDYES)
     {
+        ActionOperations operations(m_pFramework, m_catalogue);
         for (auto it = m_grid.begin(GCRS_SELECTED); it != m_grid.end(); ++it)
-        {
-            ActionEntry *entry = RowEntry(*it);
-            if (!entry || !FileUtils::Delete(entry->strPath))
-                continue;
-            m_catalogue.RemoveEntry(*entry);
-            ForgetLastMacroIf(entry->strPath);
-        }
+            if (const ActionEntry *entry = RowEntry(*it))
+                (void)operations.Remove(*entry);
         Refresh();
     }
     const bool any = m_grid.GetSelectedCount() > 0;
@@ -215,7 +163,7 @@ void CTaskManager::Properties()
     copy.bMenu = MenuChecked(*it);
     CTaskProperties dlg(m_pFramework, GetSafeHwnd(), m_catalogue);
     dlg.SetEditEntry(&copy);
-    if (dlg.DoModal() == IDOK && dlg.m_bModified)
+    if (dlg.DoModal() == IDOK && dlg.Modified())
     {
         m_catalogue.SaveEntry(copy);
         Refresh();

@@ -36,7 +36,6 @@ private:
     LRESULT OnGridKey(NMHDR *pHdr);
     ActionEntry *RowEntry(HGCROW hRow) const;
     bool MenuChecked(HGCROW hRow) const;
-    void ForgetLastMacroIf(const std::string &deletedPath);
 
     KGridCtrl m_grid;
     ActionColumns m_cols;

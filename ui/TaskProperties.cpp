@@ -7,6 +7,7 @@
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
+#include "library/ActionOperations.h"
 #include "ui/MessageBox.h"
 #include "ui/resource.h"
 
@@ -93,7 +94,7 @@ bool CTaskProperties::DoDataExchange(bool bSaveAndValidate)
         m_entry.bGlobal = ::IsDlgButtonChecked(hDlg, IDC_TP_GLOBAL) == BST_CHECKED;
         m_entry.bMenu = ::IsDlgButtonChecked(hDlg, IDC_TP_MENU) == BST_CHECKED;
         m_entry.strAccel = ControlText(Item(IDC_TP_CURRENT));
-        m_pHotkeyEdit->m_strText = m_pHotkeyEdit->GetWindowTextA().str();
+        m_pHotkeyEdit->StoreText(m_pHotkeyEdit->GetWindowTextA().str());
         return true;
     }
     m_bFilling = true;
@@ -102,7 +103,7 @@ bool CTaskProperties::DoDataExchange(bool bSaveAndValidate)
     ::CheckDlgButton(hDlg, IDC_TP_GLOBAL, m_entry.bGlobal ? BST_CHECKED : BST_UNCHECKED);
     ::CheckDlgButton(hDlg, IDC_TP_MENU, m_entry.bMenu ? BST_CHECKED : BST_UNCHECKED);
     ::SetDlgItemTextA(hDlg, IDC_TP_CURRENT, m_entry.strAccel.c_str());
-    m_pHotkeyEdit->SetWindowTextA(m_pHotkeyEdit->m_strText.c_str());
+    m_pHotkeyEdit->SetWindowTextA(m_pHotkeyEdit->StoredText().c_str());
     m_bFilling = false;
     return true;
 }
@@ -147,11 +148,11 @@ BOOL CTaskProperties::OnInitDialog()
     }
     workspace.Reset();
 
-    m_pHotkeyEdit->m_stAssigned.ShowWindow(SW_HIDE);
-    m_pHotkeyEdit->m_stWarning.ShowWindow(SW_HIDE);
+    m_pHotkeyEdit->AssignedLine().ShowWindow(SW_HIDE);
+    m_pHotkeyEdit->WarningLine().ShowWindow(SW_HIDE);
     ::EnableWindow(Item(IDC_TP_ASSIGN), FALSE);
     ::EnableWindow(Item(IDC_TP_REMOVE), !m_entry.strAccel.empty());
-    m_pHotkeyEdit->m_strText = m_entry.strAccel;
+    m_pHotkeyEdit->StoreText(m_entry.strAccel);
     UpdateData(false);
     UpdateAssignmentStatus();
     return bDefaultFocus;
@@ -222,24 +223,24 @@ void CTaskProperties::UpdateAssignmentStatus()
     UpdateData(true);
     const std::string pressed = m_pHotkeyEdit->GetWindowTextA().str();
     const ActionEntry *owner = m_catalogue.FindByAccel(pressed.c_str());
-    const std::string hostCommand = HostCommandFor(m_pHotkeyEdit->m_accel);
+    const std::string hostCommand = HostCommandFor(m_pHotkeyEdit->Accel());
 
     ::EnableWindow(Item(IDC_TP_ASSIGN), TRUE);
-    m_pHotkeyEdit->m_stWarning.ShowWindow(SW_HIDE);
+    m_pHotkeyEdit->WarningLine().ShowWindow(SW_HIDE);
     std::string status;
     if (owner && !owner->strAccel.empty() && hostCommand.empty())
         status = "\nCurrently assigned to: " + owner->strName + ", " + owner->strAccel;
     else if (!hostCommand.empty())
     {
         status = "\nCurrently assigned to: " + hostCommand;
-        m_pHotkeyEdit->m_stWarning.SetWindowTextA("Global hotkey cannot be assigned to this action");
-        m_pHotkeyEdit->m_stWarning.ShowWindow(SW_SHOW);
+        m_pHotkeyEdit->WarningLine().SetWindowTextA("Global hotkey cannot be assigned to this action");
+        m_pHotkeyEdit->WarningLine().ShowWindow(SW_SHOW);
         ::EnableWindow(Item(IDC_TP_ASSIGN), FALSE);
     }
     else
         status = "\n[unassigned]";
-    m_pHotkeyEdit->m_stAssigned.SetWindowTextA(status.c_str());
-    m_pHotkeyEdit->m_stAssigned.ShowWindow(SW_SHOW);
+    m_pHotkeyEdit->AssignedLine().SetWindowTextA(status.c_str());
+    m_pHotkeyEdit->AssignedLine().ShowWindow(SW_SHOW);
 }
 
 void CTaskProperties::OnAssign()
@@ -299,41 +300,15 @@ void CTaskProperties::OnOK()
 
 void CTaskProperties::MoveToOtherFolder()
 {
-    ActionEntry &edited = *m_pEditEntry;
-    if (!m_catalogue.CopyIntoFolder(m_entry, [this] { return ConfirmFolderOverwrite(GetSafeHwnd()); }))
-    {
-        const DWORD dwError = ::GetLastError();
-        if (dwError != ERROR_SUCCESS)
-        {
-            std::string text = "Can't save " + m_entry.strPath + " file. " + SystemMessage(dwError);
-            ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
-        }
+    const auto confirmOverwrite = [this] { return ConfirmFolderOverwrite(GetSafeHwnd()); };
+    DWORD dwError = ERROR_SUCCESS;
+    ActionOperations operations(m_pFramework, m_catalogue);
+    const bool moved = operations.MoveToOtherFolder(*m_pEditEntry, m_entry, confirmOverwrite, dwError);
+    // Keeping the script already in the other folder is the user's choice, not a failure.
+    if (moved || dwError == ERROR_SUCCESS)
         return;
-    }
-    const std::string folder = m_entry.bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
-    const std::string newPath = folder + "\\" + m_entry.strName + ".pl";
-    // With both folder settings naming one folder the script and its section
-    // are already where they belong: removing the "old" ones would lose them.
-    const bool sameFile = FileUtils::equalPath(edited.strPath, newPath);
-
-    ActionEntry saved = m_entry;
-    saved.strPath = newPath;
-    m_catalogue.SaveEntry(saved);
-    if (!sameFile)
-        m_catalogue.RemoveEntry(edited);
-    edited.bGlobal = m_entry.bGlobal;
-    if (!sameFile)
-        FileUtils::Delete(edited.strPath);
-    // The caller saves this record into the new folder's ini: it must carry
-    // what the user just set there, not the old values.
-    edited.nRepeat = m_entry.nRepeat;
-    edited.bMenu = m_entry.bMenu;
-    edited.strPath = newPath;
-    if (m_entry.strAccel != edited.strAccel)
-    {
-        edited.strAccel = m_entry.strAccel;
-        m_catalogue.ClearAccel(edited);
-    }
+    const std::string text = "Can't save " + m_entry.strPath + " file. " + SystemMessage(dwError);
+    ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
 }
 
 } // namespace mimic

@@ -25,11 +25,10 @@ public:
     // Edit mode: the record (a working copy of the catalogue's) that OK updates.
     void SetEditEntry(ActionEntry *pEntry) { m_pEditEntry = pEntry; }
 
-    ActionEntry m_entry;
-    bool m_bModified = false;
-    std::unique_ptr<KHotkeyEdit> m_pHotkeyEdit;
-    ActionEntry *m_pEditEntry = nullptr; // not owned
-    IUnknown *m_pFramework;              // not owned, no reference taken
+    // Results, readable after the dialog closed. New mode: the action as the
+    // user settled it. Edit mode: whether OK found a setting changed.
+    const ActionEntry &Entry() const { return m_entry; }
+    bool Modified() const { return m_bModified; }
 
 protected:
     bool DoDataExchange(bool bSaveAndValidate) override;
@@ -48,6 +47,11 @@ private:
     void EnableOk(bool bEnable);
     bool IsNewMode() const { return m_pEditEntry == nullptr; }
 
+    ActionEntry m_entry;
+    bool m_bModified = false;
+    std::unique_ptr<KHotkeyEdit> m_pHotkeyEdit;
+    ActionEntry *m_pEditEntry = nullptr; // not owned
+    IUnknown *m_pFramework;              // not owned, no reference taken
     ActionCatalogue &m_catalogue;
     // Set while the dialog fills its controls, so their change handlers keep still.
     bool m_bFilling = false;

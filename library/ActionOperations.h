@@ -1,0 +1,65 @@
+// What the dialogs do to actions on disc: a script moved to the other folder,
+// script files added as actions, actions deleted, and the last action
+// forgotten with its script. A question these must ask comes from the caller.
+#pragma once
+
+#include <windows.h>
+#include <unknwn.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "library/ActionEntry.h"
+
+namespace mimic {
+
+class ActionCatalogue;
+
+// What to do with a file that its destination folder already holds.
+enum class ReplaceAnswer
+{
+    Replace,    // this file
+    ReplaceAll, // this file and every later clash of the same command
+    Skip,       // leave this file out
+};
+
+class ActionOperations
+{
+public:
+    // Asked before a move replaces a script of the same name; true replaces it.
+    using ConfirmOverwrite = std::function<bool()>;
+    // Asked when an added file cannot be copied without overwriting the target.
+    using AskReplace = std::function<ReplaceAnswer(const std::string &target)>;
+
+    ActionOperations(IUnknown *pFramework, ActionCatalogue &catalogue);
+
+    // Moves the edited action into the folder that wanted's global flag names:
+    // the script is copied there, wanted's settings are saved in that folder's
+    // catalogue file, and the old section and script go. The edited record
+    // then carries the new folder, path and settings. False when the script
+    // was not copied; the edited record is unchanged and dwError is 0 when
+    // the user kept the existing script, else the platform's reason.
+    bool MoveToOtherFolder(ActionEntry &edited, const ActionEntry &wanted, const ConfirmOverwrite &confirmOverwrite,
+                           DWORD &dwError);
+
+    // Copies the files into the global or the local folder and saves each one
+    // copied as an action: repeat count 1, no hotkey, not in the menu. A file
+    // whose copy fails is left out silently. True when any was added.
+    bool AddFiles(const std::vector<std::string> &sources, bool bGlobal, const AskReplace &askReplace);
+
+    // Deletes the action's script; only once it is gone do its section and
+    // the last action naming it go too. False, and nothing changed, when the
+    // script could not be deleted.
+    bool Remove(const ActionEntry &entry);
+
+    // Empties the stored last action when it names that script.
+    void ForgetLastActionIf(const std::string &deletedPath);
+
+private:
+    bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
+
+    IUnknown *m_pFramework; // not owned
+    ActionCatalogue &m_catalogue;
+};
+
+} // namespace mimic

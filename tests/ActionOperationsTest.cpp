@@ -1,0 +1,216 @@
+// Moving, adding and removing actions on real folders and catalogue files,
+// without a window: every question is answered by the test.
+#include <gtest/gtest.h>
+#include <functional>
+
+#include "library/ActionCatalogue.h"
+#include "library/ActionOperations.h"
+#include "tests/support/HostFixture.h"
+#include "tests/support/Actions.h"
+
+using mimic::ActionCatalogue;
+using mimic::ActionEntry;
+using mimic::ActionOperations;
+using mimic::ReplaceAnswer;
+using namespace testsupport;
+
+namespace {
+
+class ActionOperationsTest : public HostFixture
+{
+protected:
+    void SetUp() override
+    {
+        AddAction(localDir, "act5", "2", "Ctrl+5", nullptr);
+        AddAction(localDir, "upper", "1", "Ctrl+7", nullptr);
+        AddAction(globalDir, "shared", "1", "Ctrl+P", nullptr);
+        catalogue.SetFramework(Framework());
+    }
+    ActionEntry Find(const std::string &name) { return *FindAction(catalogue, name); }
+    // Moves the edited action to the other folder with the repeat count 4 and
+    // the menu flag flipped, answering an overwrite question with confirm.
+    bool Move(ActionEntry &edited, bool confirm = false)
+    {
+        ActionEntry wanted = edited;
+        wanted.bGlobal = !edited.bGlobal;
+        wanted.nRepeat = 4;
+        wanted.bMenu = !edited.bMenu;
+        asked = 0;
+        return operations.MoveToOtherFolder(edited, wanted, [&] { return ++asked, confirm; }, error);
+    }
+
+    ActionCatalogue catalogue;
+    ActionOperations operations{Framework(), catalogue};
+    DWORD error = 0xdeadbeef;
+    int asked = 0;
+};
+
+TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
+{
+    // A global action comes local, taking a hotkey that another action holds.
+    ActionEntry shared = Find("shared"), wanted = shared;
+    wanted.bGlobal = false;
+    wanted.strAccel = "Ctrl+7";
+    ASSERT_TRUE(operations.MoveToOtherFolder(shared, wanted, nullptr, error));
+    EXPECT_EQ(ReadTextFile(localDir + "\\shared.pl") + "|" + Section(localDir, "shared"),
+              "# shared\n|1|Ctrl+7|" + localDir + "\\shared.pl|0");
+    EXPECT_FALSE(FileExists(globalDir + "\\shared.pl"));
+    EXPECT_EQ(Section(globalDir, "shared"), "-|-|-|-");
+    EXPECT_EQ(shared.strAccel, "Ctrl+7");
+    EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0") << "the hotkey was taken away";
+
+    const std::string local = localDir + "\\act5.pl", global = globalDir + "\\act5.pl";
+    struct Case
+    {
+        const char *what;
+        std::function<void()> before;
+        bool confirm, asked, moved;
+        DWORD error;
+        const char *globalScript; // "-" for none
+    };
+    const Case cases[] = {
+        {"into a folder it makes", [&] { RemoveTree(globalDir); }, false, false, true, 0, "# act5\n"},
+        {"over a script the user keeps", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, false, true, false,
+         0, "# other\n"},
+        {"over a script the user replaces", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, true, true, true,
+         0, "# act5\n"},
+        {"of a script that is gone", [&] { ::DeleteFileA(local.c_str()); }, false, false, false,
+         ERROR_FILE_NOT_FOUND, "-"},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        ::DeleteFileA(global.c_str());
+        WriteIni(globalDir, "act5", nullptr, nullptr);
+        AddAction(localDir, "act5", "2", "Ctrl+5", nullptr);
+        c.before();
+        ActionEntry edited = Find("act5");
+        EXPECT_EQ(Move(edited, c.confirm), c.moved);
+        EXPECT_EQ(asked, c.asked ? 1 : 0);
+        EXPECT_EQ(error, c.error) << "a refusal is no error";
+        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", c.globalScript);
+        EXPECT_EQ(FileExists(local), !c.moved && !c.error);
+        EXPECT_EQ(Section(localDir, "act5"), c.moved ? "-|-|-|-" : "2|Ctrl+5|-|-");
+        EXPECT_EQ(Section(globalDir, "act5"), c.moved ? "4|Ctrl+5|" + global + "|1" : "-|-|-|-");
+        EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
+                  c.moved ? std::make_tuple(true, 4, true, global) : std::make_tuple(false, 2, false, local));
+    }
+}
+
+// With both settings naming one folder, a move's target is the script itself:
+// it must not be deleted first, however its path is spelled.
+TEST_F(ActionOperationsTest, AMoveOntoTheScriptItselfLosesNothing)
+{
+    SetSetting("Global Path", localDir);
+    for (const std::string &path : {localDir + "\\act5.pl", localDir + "\\..\\Actions\\act5.pl"})
+    {
+        SCOPED_TRACE(path);
+        WriteIni(localDir, "act5", "AddToMenu", nullptr);
+        catalogue.Load();
+        ActionEntry edited = Find("act5");
+        edited.strPath = path;
+        ASSERT_TRUE(Move(edited));
+        EXPECT_EQ(asked, 0);
+        EXPECT_EQ(ReadTextFile(localDir + "\\act5.pl"), "# act5\n");
+        EXPECT_EQ(Section(localDir, "act5"), "4|Ctrl+5|" + localDir + "\\act5.pl|1");
+    }
+}
+
+class AddFilesTest : public ActionOperationsTest
+{
+protected:
+    void SetUp() override
+    {
+        ActionOperationsTest::SetUp();
+        MakeFolder(temp / "src");
+        for (std::string name : {"x", "y", "z"})
+            sources.push_back(AddScript(temp / "src", name + ".pl", "# new " + name + "\n"));
+    }
+    // Adds the sources with every clash answered so; returns the clashes asked, by file name.
+    std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
+    {
+        std::string clashes;
+        EXPECT_EQ(operations.AddFiles(sources, bGlobal,
+                                      [&](const std::string &target) {
+                                          clashes += FileUtils::GetNameFromFile(target) + " ";
+                                          return answer;
+                                      }),
+                  added);
+        return clashes;
+    }
+    std::vector<std::string> sources;
+};
+
+// The local folder holds an old y and z each time; a file left out keeps no section.
+TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
+{
+    struct Case
+    {
+        const char *what;
+        ReplaceAnswer answer;
+        bool bGlobal;
+        const char *asked;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"skip", ReplaceAnswer::Skip, false, "y.pl z.pl ", false},
+        {"replace", ReplaceAnswer::Replace, false, "y.pl z.pl ", true},
+        {"replace all", ReplaceAnswer::ReplaceAll, false, "y.pl ", true},
+        {"into a global folder it makes", ReplaceAnswer::Skip, true, "", true},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        RemoveTree(localDir);
+        RemoveTree(globalDir);
+        MakeFolder(localDir);
+        AddScript(localDir, "y.pl", "# old y\n");
+        AddScript(localDir, "z.pl", "# old z\n");
+        EXPECT_EQ(Add(c.answer, c.bGlobal), c.asked);
+        const std::string &folder = c.bGlobal ? globalDir : localDir;
+        for (std::string name : {"x", "y", "z"})
+        {
+            const std::string script = folder + "\\" + name + ".pl";
+            EXPECT_EQ(ReadTextFile(script) + "|" + Section(folder, name.c_str()),
+                      c.replaced || name == "x" ? "# new " + name + "\n|1||" + script + "|0"
+                                                : "# old " + name + "\n|-|-|-|-");
+        }
+    }
+    // "Replace all" lasts one command: the next asks again, and one that adds nothing says so.
+    EXPECT_EQ(Add(ReplaceAnswer::ReplaceAll, true), "x.pl ");
+    EXPECT_EQ(Add(ReplaceAnswer::Skip, true, false), "x.pl y.pl z.pl ");
+    ActionCatalogue unloaded; // knows no folder
+    EXPECT_FALSE(ActionOperations(Framework(), unloaded).AddFiles(sources, true, nullptr));
+}
+
+TEST_F(ActionOperationsTest, RemovingTakesScriptSectionAndOnlyItsOwnLastActionOnceTheScriptIsGone)
+{
+    const std::string act5 = localDir + "\\act5.pl", upper = localDir + "\\upper.pl";
+    struct Case
+    {
+        const char *what, *name;
+        bool cannotDelete;
+        std::string last, lastAfter;
+    };
+    const Case cases[] = {
+        {"a script that cannot be deleted keeps its action", "act5", true, act5, act5},
+        {"another action", "act5", false, upper, upper},
+        {"the last action, named another way", "upper", false, localDir + "\\..\\Actions\\UPPER.PL", ""},
+    };
+    for (const Case &c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        AddAction(localDir, c.name, "2", "Ctrl+5", nullptr);
+        SetSetting("Last Macro Path", c.last);
+        const ActionEntry entry = Find(c.name);
+        if (c.cannotDelete)
+            ::DeleteFileA(entry.strPath.c_str());
+        EXPECT_EQ(operations.Remove(entry), !c.cannotDelete);
+        EXPECT_FALSE(FileExists(entry.strPath));
+        EXPECT_EQ(Section(localDir, c.name), c.cannotDelete ? "2|Ctrl+5|-|-" : "-|-|-|-");
+        EXPECT_EQ(Setting("Last Macro Path"), c.lastAfter);
+    }
+    EXPECT_EQ(ReadTextFile(globalDir + "\\shared.pl") + Section(globalDir, "shared"), "# shared\n1|Ctrl+P|-|-");
+}
+
+} // namespace

@@ -1,0 +1,32 @@
+// Actions as the tests look at them: in the catalogue's list, and as a
+// section of a folder's catalogue file, compared in one line.
+#pragma once
+
+#include <string>
+
+#include "host/baseutil.h"
+#include "library/ActionCatalogue.h"
+
+namespace testsupport {
+
+// The first listed action of that name, in either folder or only the one
+// named by bGlobal (0 local, 1 global); null when none.
+inline mimic::ActionEntry *FindAction(mimic::ActionCatalogue &catalogue, const std::string &name, int bGlobal = -1)
+{
+    for (mimic::ActionEntry &e : catalogue.Entries())
+        if (e.strName == name && (bGlobal < 0 || e.bGlobal == (bGlobal != 0)))
+            return &e;
+    return nullptr;
+}
+
+// "PlayMode|Accel|FilePath|AddToMenu", "-" for each key absent.
+inline std::string Section(const std::string &folder, const char *name)
+{
+    std::string text;
+    for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
+        text += (text.empty() ? "" : "|") +
+                baseutil::GetPrivateProfileStringA(name, key, "-", (folder + "\\mimic.ini").c_str());
+    return text;
+}
+
+} // namespace testsupport
