@@ -36,7 +36,7 @@ registered() { # dll-path
   for i in "${!keys[@]}"; do
     "$run" reg query "${keys[$i]}" /s "${views[$i]}" 2>/dev/null | tr -d '\r' |
       awk -v view="${views[$i]}" '/^HKEY_/ { key = $0; next }
-           /^    / { sub(/^    /, ""); n = split($0, f, /    /); print view " " key " | " f[1] " | " f[2] " | " f[3] }'
+           /^    / { sub(/^    /, ""); split($0, f, /    /); print view " " key " | " f[1] " | " f[2] " | " f[3] }'
   done | sed -e 's/\\\\?\\//g' -e "s/$(sed 's/[\\.]/\\&/g' <<<"$dll")/<dll>/gI" \
              -e "s/$(sed 's/[\\.]/\\&/g' <<<"$folder")\\\\\\?/<folder>/gI" | grep -v '\\FLAGS | ' | sort
 }
@@ -54,8 +54,7 @@ forget
 
 installed=yes
 "$run" msiexec /i "$(win "$msi")" /qn || fail "msiexec /i failed"
-installed='C:\Program Files\Mimic\mimic.dll'
-registered "$installed" >"$work/msi.txt"
+registered 'C:\Program Files\Mimic\mimic.dll' >"$work/msi.txt"
 diff -u "$work/regsvr32.txt" "$work/msi.txt" || fail "the installer registers other keys than DllRegisterServer"
 out=$("$run" cscript //nologo "$(win "$vbs")" 2>&1 | tr -d '\r')
 echo "$out"
