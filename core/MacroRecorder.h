@@ -72,7 +72,7 @@ public:
 
 private:
     IUnknown *m_pFramework; // not owned: the plug-in object holds the reference
-    UINT m_nPlugInCookie;
+    [[maybe_unused]] UINT m_nPlugInCookie; // kept as the host handed it; nothing reads it yet
     long m_nRecordingCookie = 0;
     std::unique_ptr<ScriptWriter> m_pWriter;
     RecorderState m_state = RecorderIdle;

@@ -121,12 +121,19 @@ mimic_session_start() {
     "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Debian's Wine does not look in its own data folder for the fonts of
+  # fonts-wine; without their Marlett, title bars draw letters for buttons.
+  cp -u /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   wineserver -p >/dev/null 2>&1
   # Start Wine's own services now, on our terms: started by a test program
   # they would inherit its output pipe and keep ctest waiting for it. The same
   # call keeps Wine from waiting two seconds for a window manager (there is
   # none on Xvfb) each time a window hides.
   "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 || true
+  # Dialogs get the narrow face that Windows gives "MS Shell Dlg", not
+  # Wine's Tahoma, in which our labels do not fit.
+  "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'MS Shell Dlg' \
+    /d 'MS Sans Serif' /f </dev/null >/dev/null 2>&1 || true
   export MIMIC_WINE_SESSION=1
 }
 
