@@ -88,15 +88,22 @@ protected:
             ::DeleteFileA((globalDir + "\\new" + std::to_string(i) + ".pl").c_str());
         ASSERT_EQ(mimic->OnChangeActiveDesign(), S_OK);
     }
+    template <typename Body>
+    void UnderEachReload(Body body)
+    {
+        for (const Reload &reload : Reloads())
+        {
+            SCOPED_TRACE(reload.what);
+            ASSERT_NO_FATAL_FAILURE(Reset());
+            ModalDriver driver;
+            body(reload, driver);
+        }
+    }
 };
 
 TEST_F(ReloadUnderDialogTest, TheActionManagerActsOnTheActionTheUserChose)
 {
-    for (const Reload &reload : Reloads())
-    {
-        SCOPED_TRACE(reload.what);
-        ASSERT_NO_FATAL_FAILURE(Reset());
-        ModalDriver driver;
+    UnderEachReload([&](const Reload &reload, ModalDriver &driver) {
         driver.Expect("Action Manager", [&](ModalWindow &w) {
             SelectActions(w, {"mine"});
             reload.run();
@@ -109,16 +116,12 @@ TEST_F(ReloadUnderDialogTest, TheActionManagerActsOnTheActionTheUserChose)
         EXPECT_FALSE(FileExists(localDir + "\\mine.pl")) << "the chosen action is removed";
         EXPECT_TRUE(FileExists(globalDir + "\\shared.pl")) << "no other action is touched";
         EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
-    }
+    });
 }
 
 TEST_F(ReloadUnderDialogTest, ActionPropertiesSaveIntoTheActionTheyShow)
 {
-    for (const Reload &reload : Reloads())
-    {
-        SCOPED_TRACE(reload.what);
-        ASSERT_NO_FATAL_FAILURE(Reset());
-        ModalDriver driver;
+    UnderEachReload([&](const Reload &reload, ModalDriver &driver) {
         driver.Expect("Action Manager", [&](ModalWindow &w) {
             SelectActions(w, {"mine"});
             w.Click(IDC_TM_PROPERTIES);
@@ -134,16 +137,12 @@ TEST_F(ReloadUnderDialogTest, ActionPropertiesSaveIntoTheActionTheyShow)
         EXPECT_EQ(Ini(localDir, "mine", "PlayMode"), "7");
         EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
         EXPECT_EQ(Ini(globalDir, "mine", "PlayMode"), "?");
-    }
+    });
 }
 
 TEST_F(ReloadUnderDialogTest, PlayerSettingsHandBackTheChosenScript)
 {
-    for (const Reload &reload : Reloads())
-    {
-        SCOPED_TRACE(reload.what);
-        ASSERT_NO_FATAL_FAILURE(Reset());
-        ModalDriver driver;
+    UnderEachReload([&](const Reload &reload, ModalDriver &driver) {
         driver.Expect("Player Settings", [&](ModalWindow &w) {
             SelectActions(w, {"mine"});
             reload.run();
@@ -154,7 +153,7 @@ TEST_F(ReloadUnderDialogTest, PlayerSettingsHandBackTheChosenScript)
         EXPECT_EQ(mimic->GetCommandFileNameToPlay(nullptr, &times, chosen.put()), S_OK);
         EXPECT_EQ(mimic::NarrowFromBstr(chosen.get()), localDir + "\\mine.pl");
         EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\mine.pl");
-    }
+    });
 }
 
 TEST_F(StateTest, ASecondInitializeIsRefusedAndChangesNothing)
