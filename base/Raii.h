@@ -1,8 +1,10 @@
-// Small owners for the handles and COM pointers the plug-in holds, so that
-// every early return releases what it took.
+// Small owners for the handles, memory and COM pointers the plug-in holds,
+// so that every early return releases what it took, exactly once.
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
 #include <oleauto.h>
 #include <unknwn.h>
 #include <utility>
@@ -64,59 +66,111 @@ private:
     }
 
 MIMIC_HANDLE_TRAITS(RegKeyTraits, HKEY, nullptr, ::RegCloseKey);
+// Kernel objects whose "none" is null: events, processes, threads, pipes.
+MIMIC_HANDLE_TRAITS(KernelTraits, HANDLE, nullptr, ::CloseHandle);
 MIMIC_HANDLE_TRAITS(FileTraits, HANDLE, INVALID_HANDLE_VALUE, ::CloseHandle);
 MIMIC_HANDLE_TRAITS(FindTraits, HANDLE, INVALID_HANDLE_VALUE, ::FindClose);
 MIMIC_HANDLE_TRAITS(HookTraits, HHOOK, nullptr, ::UnhookWindowsHookEx);
 MIMIC_HANDLE_TRAITS(MenuTraits, HMENU, nullptr, ::DestroyMenu);
-MIMIC_HANDLE_TRAITS(GdiTraits, HGDIOBJ, nullptr, ::DeleteObject);
 MIMIC_HANDLE_TRAITS(WindowTraits, HWND, nullptr, ::DestroyWindow);
+MIMIC_HANDLE_TRAITS(ModuleTraits, HMODULE, nullptr, ::FreeLibrary);
+// A DC of our own making (CreateCompatibleDC, CreateDC); a window's DC is a WindowDC.
+MIMIC_HANDLE_TRAITS(MemoryDCTraits, HDC, nullptr, ::DeleteDC);
+MIMIC_HANDLE_TRAITS(ImageListTraits, HIMAGELIST, nullptr, ImageList_Destroy);
+MIMIC_HANDLE_TRAITS(BstrTraits, BSTR, nullptr, ::SysFreeString);
 #undef MIMIC_HANDLE_TRAITS
 
+// Pens, brushes, bitmaps, fonts, regions: T is the GDI handle type.
+template <typename T>
+struct GdiTraits
+{
+    using Type = T;
+    static Type None() { return nullptr; }
+    static void Close(Type h) { ::DeleteObject(h); }
+};
+
+// Memory the platform allocates for us: T is the pointer type it hands out.
+template <typename T>
+struct CoTaskMemTraits
+{
+    using Type = T;
+    static Type None() { return nullptr; }
+    static void Close(Type p) { ::CoTaskMemFree(p); }
+};
+template <typename T>
+struct LocalMemTraits
+{
+    using Type = T;
+    static Type None() { return nullptr; }
+    static void Close(Type p) { ::LocalFree(p); }
+};
+
 using UniqueHKey = UniqueHandleT<RegKeyTraits>;
+using UniqueHandle = UniqueHandleT<KernelTraits>;
 using UniqueFile = UniqueHandleT<FileTraits>;
 using UniqueFind = UniqueHandleT<FindTraits>;
 using UniqueHHook = UniqueHandleT<HookTraits>;
 using UniqueHMenu = UniqueHandleT<MenuTraits>;
-using UniqueGdiObj = UniqueHandleT<GdiTraits>;
 using UniqueHwnd = UniqueHandleT<WindowTraits>;
+using UniqueHModule = UniqueHandleT<ModuleTraits>;
+using UniqueMemoryDC = UniqueHandleT<MemoryDCTraits>;
+using UniqueImageList = UniqueHandleT<ImageListTraits>;
+using UniqueBstr = UniqueHandleT<BstrTraits>;
+template <typename T>
+using UniqueGdi = UniqueHandleT<GdiTraits<T>>;
+using UniqueHBitmap = UniqueGdi<HBITMAP>;
+template <typename T>
+using UniqueCoTaskMem = UniqueHandleT<CoTaskMemTraits<T>>;
+template <typename T>
+using UniqueLocalMem = UniqueHandleT<LocalMemTraits<T>>;
+template <typename T>
+struct ProcessHeapTraits
+{
+    using Type = T *;
+    static Type None() { return nullptr; }
+    static void Close(Type p) { ::HeapFree(::GetProcessHeap(), 0, p); }
+};
+template <typename T>
+using UniqueProcessHeapPtr = UniqueHandleT<ProcessHeapTraits<T>>;
 
-class UniqueBstr
+// A window's DC from GetDC: only that window can take it back.
+class WindowDC
 {
 public:
-    UniqueBstr() = default;
-    explicit UniqueBstr(BSTR b) : m_b(b) {}
-    ~UniqueBstr() { reset(); }
-    UniqueBstr(UniqueBstr &&o) noexcept : m_b(o.release()) {}
-    UniqueBstr &operator=(UniqueBstr &&o) noexcept
+    explicit WindowDC(HWND hWnd) : m_hWnd(hWnd), m_hDC(::GetDC(hWnd)) {}
+    ~WindowDC()
     {
-        if (this != &o)
-            reset(o.release());
-        return *this;
+        if (m_hDC)
+            ::ReleaseDC(m_hWnd, m_hDC);
     }
-    UniqueBstr(const UniqueBstr &) = delete;
-    UniqueBstr &operator=(const UniqueBstr &) = delete;
+    WindowDC(const WindowDC &) = delete;
+    WindowDC &operator=(const WindowDC &) = delete;
 
-    BSTR get() const { return m_b; }
-    BSTR release()
-    {
-        BSTR b = m_b;
-        m_b = nullptr;
-        return b;
-    }
-    void reset(BSTR b = nullptr)
-    {
-        if (m_b)
-            ::SysFreeString(m_b);
-        m_b = b;
-    }
-    BSTR *put()
-    {
-        reset();
-        return &m_b;
-    }
+    HDC get() const { return m_hDC; }
+    explicit operator bool() const { return m_hDC != nullptr; }
 
 private:
-    BSTR m_b = nullptr;
+    HWND m_hWnd;
+    HDC m_hDC;
+};
+
+// An object selected into a DC for a scope; what was selected before comes
+// back at its end, so that the object can be deleted and the DC released.
+class SelectedObject
+{
+public:
+    SelectedObject(HDC hDC, HGDIOBJ hObject) : m_hDC(hDC), m_hOld(::SelectObject(hDC, hObject)) {}
+    ~SelectedObject()
+    {
+        if (m_hOld && m_hOld != HGDI_ERROR)
+            ::SelectObject(m_hDC, m_hOld);
+    }
+    SelectedObject(const SelectedObject &) = delete;
+    SelectedObject &operator=(const SelectedObject &) = delete;
+
+private:
+    HDC m_hDC;
+    HGDIOBJ m_hOld;
 };
 
 // A COM pointer that owns one reference.

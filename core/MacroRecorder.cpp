@@ -52,12 +52,8 @@ KMacroRecorder::KMacroRecorder(IUnknown *pFramework, UINT nPlugInCookie, ActionC
 {
 }
 
-KMacroRecorder::~KMacroRecorder()
-{
-    // The owner stops first; whatever is left is only freed.
-    for (auto &doc : m_documents)
-        doc.second->Release();
-}
+// The owner stops first; whatever is left is only freed.
+KMacroRecorder::~KMacroRecorder() = default;
 
 void KMacroRecorder::Start(HWND hParent, long nCookie)
 {
@@ -179,13 +175,10 @@ void KMacroRecorder::GetState(long *pState, long *pCookie) const
 
 void KMacroRecorder::DetachAll()
 {
-    std::map<UINT, DocumentSink *> documents;
+    std::map<UINT, ComPtr<DocumentSink>> documents;
     documents.swap(m_documents);
     for (auto &doc : documents)
-    {
         (void)doc.second->Disconnect();
-        doc.second->Release();
-    }
 }
 
 void KMacroRecorder::RecordEvent(UINT nCookie, const char *pszCommand, const char *pszParams)
@@ -207,20 +200,15 @@ void KMacroRecorder::AttachDocument(REFCLSID rclsid, UINT nCookie)
 {
     if (m_state == RecorderIdle)
         return;
-    DocumentSink *sink = DocumentSink::Create();
+    ComPtr<DocumentSink> sink(DocumentSink::Create());
     if (!sink)
         return;
-    sink->AddRef();
     sink->Init(this, m_nNextDocIndex++);
     if (!sink->Connect(rclsid, nCookie))
-    {
-        sink->Release();
         return;
-    }
     if (m_documents.count(nCookie))
     {
         (void)sink->Disconnect();
-        sink->Release();
         return;
     }
     m_documents[nCookie] = sink;
@@ -235,12 +223,11 @@ void KMacroRecorder::DetachDocument(REFCLSID /*rclsid*/, UINT nCookie)
     auto it = m_documents.find(nCookie);
     if (it != m_documents.end())
     {
-        DocumentSink *sink = it->second;
+        ComPtr<DocumentSink> sink = std::move(it->second);
         m_documents.erase(it);
         if (m_pWriter)
             (void)m_pWriter->CloseDocument(sink->VariableName().c_str(), nCookie, true);
         (void)sink->Disconnect();
-        sink->Release();
     }
     if (m_documents.empty())
         Stop();

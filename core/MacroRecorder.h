@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/Raii.h"
 #include "library/ActionEntry.h"
 #include "script/RecordingTarget.h"
 
@@ -76,7 +77,7 @@ private:
     long m_nRecordingCookie = 0;
     std::unique_ptr<ScriptWriter> m_pWriter;
     RecorderState m_state = RecorderIdle;
-    std::map<UINT, DocumentSink *> m_documents; // one reference each
+    std::map<UINT, ComPtr<DocumentSink>> m_documents;
     int m_nNextDocIndex = 0;
     ActionEntry m_entry;
     ActionCatalogue &m_catalogue;

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "HostServices.h"
-#include "core/MacroRecorder.h"
-#include "core/Playback.h"
+#include "base/ComObject.h"
 #include "base/Raii.h"
 #include "base/Text.h"
+#include "core/MacroRecorder.h"
+#include "core/Playback.h"
 #include "host/ComTypeInfoHolder.h"
 #include "host/hostapi.h"
 #include "library/ActionCatalogue.h"
 #include "mimic.h"
-#include "base/ModuleLock.h"
 #include "script/DocumentEvents.h"
 #include "ui/Dialog.h"
 #include "ui/MimicProperty.h"
@@ -40,28 +40,21 @@ KComTypeInfoHolder &TypeInfo()
     return s_holder;
 }
 
-class MimicPlugIn final : public IPlugIn,
-                          public DocumentEvents2Base,
-                          public IHostPlugInNotify,
-                          public IMimic,
-                          public IHostPreferencesPage,
-                          public IPlugInCommandSink
+// Aggregatable: its IUnknown is AggregatableComObject's.
+class MimicPlugIn : public IPlugIn,
+                    public DocumentEvents2Base,
+                    public IHostPlugInNotify,
+                    public IMimic,
+                    public IHostPreferencesPage,
+                    public IPlugInCommandSink
 {
 public:
-    explicit MimicPlugIn(IUnknown *pOuter)
-        : m_inner(this), m_pOuter(pOuter ? pOuter : &m_inner),
-          m_plugInSink(CLSID_HostPlugIn, CLSID_HostPlugInSinkSite, IID_IDocumentEvents2)
+    static const InterfaceEntry kInterfaces[];
+
+    MimicPlugIn() : m_plugInSink(CLSID_HostPlugIn, CLSID_HostPlugInSinkSite, IID_IDocumentEvents2)
     {
-        ModuleLock();
         TypeInfo().AddRef(ModuleInstance());
     }
-
-    IUnknown *Inner() { return &m_inner; }
-
-    // IUnknown: every interface answers through the controlling unknown.
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOuter->QueryInterface(riid, ppv); }
-    STDMETHODIMP_(ULONG) AddRef() override { return m_pOuter->AddRef(); }
-    STDMETHODIMP_(ULONG) Release() override { return m_pOuter->Release(); }
 
     // IPlugIn
     STDMETHODIMP Install(IUnknown *, UINT) override { return S_OK; }
@@ -202,36 +195,15 @@ public:
     STDMETHODIMP OnCommand(UINT, UINT) override { return S_OK; }
     STDMETHODIMP OnUpdateCommand(UINT, UINT *) override { return S_OK; }
 
-private:
-    // The object's own IUnknown: the one that counts references and answers
-    // from the interface table, also when an outer object aggregates it.
-    class InnerUnknown final : public IUnknown
-    {
-    public:
-        explicit InnerUnknown(MimicPlugIn *pOwner) : m_pOwner(pOwner) {}
-        STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override { return m_pOwner->InnerQueryInterface(riid, ppv); }
-        STDMETHODIMP_(ULONG) AddRef() override { return ++m_pOwner->m_cRef; }
-        STDMETHODIMP_(ULONG) Release() override
-        {
-            ULONG n = --m_pOwner->m_cRef;
-            if (n == 0)
-                delete m_pOwner;
-            return n;
-        }
-
-    private:
-        MimicPlugIn *m_pOwner;
-    };
-
+protected:
     ~MimicPlugIn()
     {
         LeaveCatalogue();
         m_pRecorder.reset();
         TypeInfo().Release();
-        ModuleUnlock();
     }
 
-    HRESULT InnerQueryInterface(REFIID riid, void **ppv);
+private:
     void LeaveCatalogue();
     ComPtr<IConnectionPoint> NotifyPoint() const;
 
@@ -260,9 +232,6 @@ private:
         }
     }
 
-    InnerUnknown m_inner;
-    IUnknown *m_pOuter; // not owned when aggregated
-    ULONG m_cRef = 0;
     ComPtr<IUnknown> m_pFramework;
     UINT m_nCookie = 0;
     DWORD m_dwAdvise = 0;
@@ -279,30 +248,16 @@ private:
     hostapi::KPlugInSink m_plugInSink;
 };
 
-HRESULT MimicPlugIn::InnerQueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown))
-        *ppv = &m_inner;
-    else if (IsEqualIID(riid, IID_IPlugIn))
-        *ppv = static_cast<IPlugIn *>(this);
-    else if (IsEqualIID(riid, IID_IDocumentEvents2))
-        *ppv = static_cast<IDocumentEvents2 *>(this);
-    else if (IsEqualIID(riid, IID_IHostPlugInNotify))
-        *ppv = static_cast<IHostPlugInNotify *>(this);
-    else if (IsEqualIID(riid, IID_IMimic) || IsEqualIID(riid, IID_IDispatch))
-        *ppv = static_cast<IMimic *>(this);
-    else if (IsEqualIID(riid, IID_IHostPreferencesPage))
-        *ppv = static_cast<IHostPreferencesPage *>(this);
-    else if (IsEqualIID(riid, IID_IPlugInCommandSink))
-        *ppv = static_cast<IPlugInCommandSink *>(this);
-    else
-        return E_NOINTERFACE;
-    static_cast<IUnknown *>(*ppv)->AddRef();
-    return S_OK;
-}
+// IID_IUnknown is the inner unknown's answer; IDispatch is IMimic's.
+const InterfaceEntry MimicPlugIn::kInterfaces[] = {
+    {&IID_IPlugIn, InterfaceOf<MimicPlugIn, IPlugIn>},
+    {&IID_IDocumentEvents2, InterfaceOf<MimicPlugIn, IDocumentEvents2>},
+    {&IID_IHostPlugInNotify, InterfaceOf<MimicPlugIn, IHostPlugInNotify>},
+    {&IID_IMimic, InterfaceOf<MimicPlugIn, IMimic>},
+    {&IID_IDispatch, InterfaceOf<MimicPlugIn, IMimic>},
+    {&IID_IHostPreferencesPage, InterfaceOf<MimicPlugIn, IHostPreferencesPage>},
+    {&IID_IPlugInCommandSink, InterfaceOf<MimicPlugIn, IPlugInCommandSink>},
+};
 
 ComPtr<IConnectionPoint> MimicPlugIn::NotifyPoint() const
 {
@@ -421,19 +376,7 @@ STDMETHODIMP MimicPlugIn::CreatePage(IUnknown *pFrameworkUnk, HWND hParent, long
 
 HRESULT CreateMimicPlugIn(IUnknown *pOuter, REFIID riid, void **ppv)
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (pOuter && !IsEqualIID(riid, IID_IUnknown))
-        return CLASS_E_NOAGGREGATION;
-    MimicPlugIn *object = new (std::nothrow) MimicPlugIn(pOuter);
-    if (!object)
-        return E_OUTOFMEMORY;
-    IUnknown *inner = object->Inner();
-    inner->AddRef();
-    HRESULT hr = inner->QueryInterface(riid, ppv);
-    inner->Release();
-    return hr;
+    return AggregatableComObject<MimicPlugIn>::Create(pOuter, riid, ppv);
 }
 
 } // namespace mimic

@@ -43,34 +43,31 @@ HRESULT KComTypeInfoHolder::Load(HINSTANCE hModule)
     if (!ModulePath(hModule, path))
         return HRESULT_FROM_WIN32(::GetLastError());
 
-    ITypeLib *pLib = nullptr;
-    HRESULT hr = ::LoadTypeLibEx(path, REGKIND_NONE, &pLib);
+    mimic::ComPtr<ITypeLib> lib;
+    HRESULT hr = ::LoadTypeLibEx(path, REGKIND_NONE, lib.Put());
     if (FAILED(hr))
         return hr;
 
     // A module may carry some other library as TYPELIB 1: only the one
     // asked for will do.
     TLIBATTR *pAttr = nullptr;
-    hr = pLib->GetLibAttr(&pAttr);
+    hr = lib->GetLibAttr(&pAttr);
     if (SUCCEEDED(hr))
     {
         bool same = IsEqualGUID(pAttr->guid, m_libid) && pAttr->wMajorVerNum == m_wMajor &&
                     pAttr->wMinorVerNum == m_wMinor;
-        pLib->ReleaseTLibAttr(pAttr);
+        lib->ReleaseTLibAttr(pAttr);
         if (!same)
             hr = TYPE_E_LIBNOTREGISTERED;
     }
     if (SUCCEEDED(hr))
-        hr = pLib->GetTypeInfoOfGuid(m_iid, &m_pDispInfo);
-    pLib->Release();
+        hr = lib->GetTypeInfoOfGuid(m_iid, m_pDispInfo.Put());
     return hr;
 }
 
 void KComTypeInfoHolder::Unload()
 {
-    if (m_pDispInfo)
-        m_pDispInfo->Release();
-    m_pDispInfo = nullptr;
+    m_pDispInfo.Reset();
     m_hrLoad = E_UNEXPECTED;
 }
 
@@ -83,8 +80,7 @@ HRESULT KComTypeInfoHolder::GetTypeInfo(UINT iTInfo, LCID /*lcid*/, ITypeInfo **
         return DISP_E_BADINDEX;
     if (!m_pDispInfo)
         return m_hrLoad;
-    m_pDispInfo->AddRef();
-    *ppTInfo = m_pDispInfo;
+    *ppTInfo = mimic::ComPtr<ITypeInfo>(m_pDispInfo).Detach();
     return S_OK;
 }
 
@@ -98,7 +94,7 @@ HRESULT KComTypeInfoHolder::GetIDsOfNames(REFIID riid, LPOLESTR *rgszNames, UINT
         return E_POINTER;
     if (!m_pDispInfo)
         return m_hrLoad;
-    return ::DispGetIDsOfNames(m_pDispInfo, rgszNames, cNames, rgDispId);
+    return ::DispGetIDsOfNames(m_pDispInfo.Get(), rgszNames, cNames, rgDispId);
 }
 
 HRESULT KComTypeInfoHolder::Invoke(void *pThis, DISPID dispIdMember, REFIID riid, LCID /*lcid*/, WORD wFlags,
@@ -109,5 +105,5 @@ HRESULT KComTypeInfoHolder::Invoke(void *pThis, DISPID dispIdMember, REFIID riid
         return DISP_E_UNKNOWNINTERFACE;
     if (!m_pDispInfo)
         return m_hrLoad;
-    return ::DispInvoke(pThis, m_pDispInfo, dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
+    return ::DispInvoke(pThis, m_pDispInfo.Get(), dispIdMember, wFlags, pDispParams, pVarResult, pExcepInfo, puArgErr);
 }

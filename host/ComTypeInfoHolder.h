@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <oaidl.h>
 
+#include "base/Raii.h"
+
 class KComTypeInfoHolder
 {
 public:
@@ -41,5 +43,5 @@ private:
     HRESULT m_hrLoad = E_UNEXPECTED;
     // For a dual interface, its dispinterface: DispInvoke reaches the
     // object's vtable through it.
-    ITypeInfo *m_pDispInfo = nullptr;
+    mimic::ComPtr<ITypeInfo> m_pDispInfo;
 };

@@ -1,5 +1,7 @@
 #include "host/GridCtrl.h"
 
+#include "base/Raii.h"
+
 namespace {
 
 const UINT kColumnMessage = 0x40F; // accepted; the list sizes its columns itself
@@ -11,7 +13,7 @@ struct GridData
     std::map<INT_PTR, LPARAM> params;                   // row id -> parameter
     std::map<std::pair<INT_PTR, int>, int> checkStates; // (row id, column) -> state
     INT_PTR nextRowId = 1;
-    HIMAGELIST hChecks = nullptr;
+    mimic::UniqueImageList checks; // shared with the list, which must not destroy it
 };
 
 GridData *Data(HWND hGrid)
@@ -19,26 +21,25 @@ GridData *Data(HWND hGrid)
     return hGrid ? reinterpret_cast<GridData *>(::GetWindowLongPtrA(hGrid, GWLP_USERDATA)) : nullptr;
 }
 
-HIMAGELIST MakeCheckImages(HWND hWnd)
+mimic::UniqueImageList MakeCheckImages(HWND hWnd)
 {
     const int size = ::GetSystemMetrics(SM_CYSMICON);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0);
-    HDC screen = ::GetDC(hWnd);
+    mimic::UniqueImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 2, 0));
+    mimic::WindowDC screen(hWnd);
     for (UINT state : {0u, static_cast<UINT>(DFCS_CHECKED)})
     {
-        HDC dc = ::CreateCompatibleDC(screen);
-        HBITMAP bmp = ::CreateCompatibleBitmap(screen, size, size);
-        HGDIOBJ old = ::SelectObject(dc, bmp);
-        RECT rc = {0, 0, size, size};
-        ::FillRect(dc, &rc, ::GetSysColorBrush(COLOR_WINDOW));
-        RECT box = {2, 2, size - 2, size - 2};
-        ::DrawFrameControl(dc, &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | state);
-        ::SelectObject(dc, old);
-        ImageList_AddMasked(list, bmp, ::GetSysColor(COLOR_WINDOW) ^ 0x010101);
-        ::DeleteObject(bmp);
-        ::DeleteDC(dc);
+        mimic::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
+        mimic::UniqueHBitmap bmp(::CreateCompatibleBitmap(screen.get(), size, size));
+        {
+            // The bitmap must be out of the DC before the image list copies it.
+            mimic::SelectedObject drawing(dc.get(), bmp.get());
+            RECT rc = {0, 0, size, size};
+            ::FillRect(dc.get(), &rc, ::GetSysColorBrush(COLOR_WINDOW));
+            RECT box = {2, 2, size - 2, size - 2};
+            ::DrawFrameControl(dc.get(), &box, DFC_BUTTON, DFCS_BUTTONCHECK | DFCS_FLAT | state);
+        }
+        ImageList_AddMasked(list.get(), bmp.get(), ::GetSysColor(COLOR_WINDOW) ^ 0x010101);
     }
-    ::ReleaseDC(hWnd, screen);
     return list;
 }
 
@@ -145,12 +146,14 @@ LRESULT CALLBACK GridProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
         RECT rc;
         ::GetClientRect(hWnd, &rc);
         data->hList = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
-                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0,
+                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                                            LVS_SHAREIMAGELISTS,
+                                        0, 0,
                                         rc.right, rc.bottom, hWnd, nullptr, nullptr, nullptr);
         ::SendMessageA(data->hList, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                        LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES);
-        data->hChecks = MakeCheckImages(hWnd);
-        ::SendMessageA(data->hList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(data->hChecks));
+        data->checks = MakeCheckImages(hWnd);
+        ::SendMessageA(data->hList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(data->checks.get()));
         ::SendMessageA(data->hList, WM_SETFONT, ::SendMessageA(::GetParent(hWnd), WM_GETFONT, 0, 0), FALSE);
         return 0;
     }
@@ -183,7 +186,6 @@ LRESULT CALLBACK GridProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_NCDESTROY:
         if (data)
         {
-            ImageList_Destroy(data->hChecks);
             delete data;
             ::SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
         }

@@ -3,6 +3,8 @@
 #include <shlobj.h>
 #include <cstring>
 
+#include "base/Raii.h"
+
 namespace baseutil {
 
 bool ReadFromReg(HKEY hKey, const char *pszName, std::string &value)
@@ -126,13 +128,9 @@ bool BrowseFolders(HWND hOwner, std::string &folder, const char *pszTitle, const
     bi.ulFlags = BIF_RETURNONLYFSDIRS | (bIncludeFiles ? BIF_BROWSEINCLUDEFILES : 0);
     bi.lpfn = BrowseCallback;
     bi.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
-    LPITEMIDLIST pidl = ::SHBrowseForFolderA(&bi);
-    if (!pidl)
-        return false;
+    mimic::UniqueCoTaskMem<LPITEMIDLIST> pidl(::SHBrowseForFolderA(&bi));
     char path[MAX_PATH] = {};
-    const bool hasPath = ::SHGetPathFromIDListA(pidl, path) != FALSE;
-    ::CoTaskMemFree(pidl);
-    if (!hasPath)
+    if (!pidl || !::SHGetPathFromIDListA(pidl.get(), path))
         return false;
     folder = path;
     return true;

@@ -45,16 +45,13 @@ HRESULT ConnectOpenPlugIn(IUnknown *pFramework, bool bCreate, REFCLSID rclsidPlu
     ComPtr<IHostFramework> fw = Framework(pFramework);
     if (!fw)
         return E_NOINTERFACE;
-    IUnknown *pUnk = nullptr;
-    HRESULT hr = fw->ConnectOpenPlugIn(bCreate ? TRUE : FALSE, rclsidPlugIn, riid, &pUnk);
-    if (hr == S_OK && !pUnk)
+    // Only an S_OK with an object hands one out; anything else is let go.
+    ComPtr<IUnknown> plugIn;
+    HRESULT hr = fw->ConnectOpenPlugIn(bCreate ? TRUE : FALSE, rclsidPlugIn, riid, plugIn.Put());
+    if (hr == S_OK && !plugIn)
         hr = S_FALSE;
-    if (hr != S_OK && pUnk)
-    {
-        pUnk->Release();
-        pUnk = nullptr;
-    }
-    *ppv = pUnk;
+    if (hr == S_OK)
+        *ppv = plugIn.Detach();
     return hr;
 }
 
@@ -120,14 +117,13 @@ HRESULT KPlugInSink::Unregister(IUnknown *pFramework)
 
 bool ProgIDFromCLSID(REFCLSID rclsid, KFString &progId)
 {
-    LPOLESTR pwsz = nullptr;
-    if (FAILED(::ProgIDFromCLSID(rclsid, &pwsz)) || !pwsz)
+    mimic::UniqueCoTaskMem<LPOLESTR> text;
+    if (FAILED(::ProgIDFromCLSID(rclsid, text.put())) || !text)
     {
         progId = KFString();
         return false;
     }
-    progId = KFString(mimic::NarrowFromWide(pwsz));
-    ::CoTaskMemFree(pwsz);
+    progId = KFString(mimic::NarrowFromWide(text.get()));
     return true;
 }
 

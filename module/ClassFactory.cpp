@@ -6,34 +6,25 @@
 
 namespace mimic {
 
-ClassFactory::ClassFactory(CreateInstanceFunc pfnCreate) : m_pfnCreate(pfnCreate)
-{
-}
+namespace {
 
-STDMETHODIMP ClassFactory::QueryInterface(REFIID riid, void **ppv)
+class CriticalSectionLock
 {
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (!IsEqualIID(riid, IID_IUnknown) && !IsEqualIID(riid, IID_IClassFactory))
-        return E_NOINTERFACE;
-    *ppv = static_cast<IClassFactory *>(this);
-    AddRef();
-    return S_OK;
-}
+public:
+    explicit CriticalSectionLock(CRITICAL_SECTION &cs) : m_cs(cs) { ::EnterCriticalSection(&m_cs); }
+    ~CriticalSectionLock() { ::LeaveCriticalSection(&m_cs); }
+    CriticalSectionLock(const CriticalSectionLock &) = delete;
+    CriticalSectionLock &operator=(const CriticalSectionLock &) = delete;
 
-STDMETHODIMP_(ULONG) ClassFactory::AddRef()
-{
-    return static_cast<ULONG>(::InterlockedIncrement(&m_cRef));
-}
+private:
+    CRITICAL_SECTION &m_cs;
+};
 
-STDMETHODIMP_(ULONG) ClassFactory::Release()
-{
-    LONG n = ::InterlockedDecrement(&m_cRef);
-    if (n == 0)
-        delete this;
-    return static_cast<ULONG>(n);
-}
+} // namespace
+
+const InterfaceEntry ClassFactory::kInterfaces[] = {
+    {&IID_IClassFactory, InterfaceOf<ClassFactory, IClassFactory>},
+};
 
 STDMETHODIMP ClassFactory::CreateInstance(IUnknown *pOuter, REFIID riid, void **ppv)
 {
@@ -56,19 +47,14 @@ STDMETHODIMP ClassFactory::LockServer(BOOL fLock)
 }
 
 ClassObjectTable::ClassObjectTable(const ClassEntry *pEntries, size_t nEntries)
-    : m_pEntries(pEntries), m_objects(nEntries, nullptr)
+    : m_pEntries(pEntries), m_objects(nEntries)
 {
     ::InitializeCriticalSection(&m_cs);
 }
 
 ClassObjectTable::~ClassObjectTable()
 {
-    for (ClassFactory *&pObject : m_objects)
-    {
-        if (pObject)
-            pObject->Release();
-        pObject = nullptr;
-    }
+    m_objects.clear();
     ::DeleteCriticalSection(&m_cs);
 }
 
@@ -81,18 +67,17 @@ HRESULT ClassObjectTable::GetClassObject(REFCLSID rclsid, REFIID riid, void **pp
     {
         if (!IsEqualCLSID(rclsid, *m_pEntries[i].pClsid))
             continue;
-        ::EnterCriticalSection(&m_cs);
-        if (!m_objects[i])
-            m_objects[i] = new (std::nothrow) ClassFactory(m_pEntries[i].pfnCreate);
-        ClassFactory *pObject = m_objects[i];
-        if (pObject)
-            pObject->AddRef();
-        ::LeaveCriticalSection(&m_cs);
-        if (!pObject)
+        ComPtr<IClassFactory> object;
+        {
+            CriticalSectionLock lock(m_cs);
+            if (!m_objects[i])
+                m_objects[i] = ComPtr<IClassFactory>(
+                    new (std::nothrow) ComObject<ClassFactory, ModuleHold::None>(m_pEntries[i].pfnCreate));
+            object = m_objects[i];
+        }
+        if (!object)
             return E_OUTOFMEMORY;
-        HRESULT hr = pObject->QueryInterface(riid, ppv);
-        pObject->Release();
-        return hr;
+        return object->QueryInterface(riid, ppv);
     }
     return CLASS_E_CLASSNOTAVAILABLE;
 }

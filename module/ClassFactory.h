@@ -8,29 +8,31 @@
 #include <cstddef>
 #include <vector>
 
+#include "base/ComObject.h"
+#include "base/Raii.h"
+
 namespace mimic {
 
 // Makes an object of one class; with pOuter, its aggregated form (riid is
 // then IID_IUnknown).
 using CreateInstanceFunc = HRESULT (*)(IUnknown *pOuter, REFIID riid, void **ppv);
 
-class ClassFactory final : public IClassFactory
+// Its IUnknown is ComObject's, without the module lock (see ClassObjectTable).
+class ClassFactory : public IClassFactory
 {
 public:
-    explicit ClassFactory(CreateInstanceFunc pfnCreate);
+    static const InterfaceEntry kInterfaces[];
 
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    explicit ClassFactory(CreateInstanceFunc pfnCreate) : m_pfnCreate(pfnCreate) {}
 
     STDMETHODIMP CreateInstance(IUnknown *pOuter, REFIID riid, void **ppv) override;
     STDMETHODIMP LockServer(BOOL fLock) override;
 
-private:
+protected:
     ~ClassFactory() = default;
 
+private:
     CreateInstanceFunc m_pfnCreate;
-    volatile LONG m_cRef = 1;
 };
 
 struct ClassEntry
@@ -55,7 +57,7 @@ public:
 
 private:
     const ClassEntry *m_pEntries;
-    std::vector<ClassFactory *> m_objects; // one slot per entry, null until asked for
+    std::vector<ComPtr<IClassFactory>> m_objects; // one slot per entry, empty until asked for
     CRITICAL_SECTION m_cs;
 };
 

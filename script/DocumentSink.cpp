@@ -5,7 +5,6 @@
 
 #include "base/Raii.h"
 #include "host/hostapi.h"
-#include "base/ModuleLock.h"
 #include "script/PerlQuote.h"
 
 namespace mimic {
@@ -25,49 +24,16 @@ ComPtr<IConnectionPoint> FindConnectionPoint(IUnknown *pDocument, REFIID riid)
 
 } // namespace
 
+// The sink's identity is its IMimicEventSink.
+const InterfaceEntry DocumentSink::kInterfaces[] = {
+    {&IID_IMimicEventSink, InterfaceOf<DocumentSink, IMimicEventSink>},
+    {&IID_IDocumentEvents, InterfaceOf<DocumentSink, IDocumentEvents>},
+    {&IID_IDocumentEvents2, InterfaceOf<DocumentSink, IDocumentEvents2>},
+};
+
 DocumentSink *DocumentSink::Create()
 {
-    return new (std::nothrow) DocumentSink();
-}
-
-DocumentSink::DocumentSink()
-{
-    ModuleLock();
-}
-
-DocumentSink::~DocumentSink()
-{
-    ModuleUnlock();
-}
-
-STDMETHODIMP DocumentSink::QueryInterface(REFIID riid, void **ppv)
-{
-    if (!ppv)
-        return E_POINTER;
-    *ppv = nullptr;
-    if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMimicEventSink))
-        *ppv = static_cast<IMimicEventSink *>(this);
-    else if (IsEqualIID(riid, IID_IDocumentEvents))
-        *ppv = static_cast<IDocumentEvents *>(this);
-    else if (IsEqualIID(riid, IID_IDocumentEvents2))
-        *ppv = static_cast<IDocumentEvents2 *>(this);
-    else
-        return E_NOINTERFACE;
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) DocumentSink::AddRef()
-{
-    return ++m_cRef;
-}
-
-STDMETHODIMP_(ULONG) DocumentSink::Release()
-{
-    ULONG n = --m_cRef;
-    if (n == 0)
-        delete this;
-    return n;
+    return new (std::nothrow) ComObject<DocumentSink>();
 }
 
 void DocumentSink::Init(IRecordingTarget *pRecorder, int nIndex)

@@ -7,22 +7,24 @@
 #include <string>
 
 #include "HostServices.h"
+#include "base/ComObject.h"
 #include "mimic.h"
 #include "script/DocumentEvents.h"
 #include "script/RecordingTarget.h"
 
 namespace mimic {
 
-class DocumentSink final : public IMimicEventSink, public IDocumentEvents, public DocumentEvents2Base
+class DocumentSink : public IMimicEventSink, public IDocumentEvents, public DocumentEvents2Base
 {
 public:
     // A new sink with a reference count of 0; the caller adds the first reference.
     static DocumentSink *Create();
 
-    // IUnknown, answering for all three parts
-    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    // One IUnknown for all three parts, named again so that a DocumentSink
+    // pointer has one; ComObject implements it.
+    STDMETHODIMP QueryInterface(REFIID riid, void **ppv) override = 0;
+    STDMETHODIMP_(ULONG) AddRef() override = 0;
+    STDMETHODIMP_(ULONG) Release() override = 0;
 
     // IMimicEventSink: the texts are narrow, whatever the type library says.
     STDMETHODIMP OnRecordEvent(UINT nCookie, LPWSTR pcszCommandName, LPWSTR pcszParamList) override;
@@ -51,14 +53,17 @@ public:
 
     void BuildVariableName();
 
+protected:
+    DocumentSink() = default;
+    ~DocumentSink() = default;
+
 private:
-    DocumentSink();
-    ~DocumentSink();
+    friend class ComObject<DocumentSink>;
+    static const InterfaceEntry kInterfaces[];
 
     enum { kDocEvents, kDocEvents2, kMimicEvents, kParts };
     void StoreParams(std::string params);
 
-    ULONG m_cRef = 0;
     CLSID m_clsid = CLSID_NULL;
     std::string m_strVarName;
     std::string m_strClsidText;

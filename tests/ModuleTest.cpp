@@ -160,18 +160,12 @@ TEST_F(ClassObjectTest, CreateInstanceAggregatesOnlyThroughTheInnerUnknown)
 // ----------------------------------------------------------- type information
 
 // The test program carries the plug-in's resources, type library included.
-class TypeInfoHolderTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK); }
-    void TearDown() override { holder.Release(); }
-
-    KComTypeInfoHolder holder{LIBID_MIMICPLUGINLib, 1, 0, IID_IMimic};
-};
-
 // Calls through the holder reach a real object in PlugInTest, through the built DLL.
-TEST_F(TypeInfoHolderTest, AnswersOnlyForItsInterface)
+TEST(TypeInfoHolderTest, AnswersOnlyForItsInterfaceUntilTheLastRelease)
 {
+    KComTypeInfoHolder holder(LIBID_MIMICPLUGINLib, 1, 0, IID_IMimic);
+    ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK);
+    ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK);
     LPOLESTR names[] = {const_cast<LPOLESTR>(L"getrecorderstate")};
     DISPID id = 0;
     EXPECT_EQ(holder.GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
@@ -182,33 +176,24 @@ TEST_F(TypeInfoHolderTest, AnswersOnlyForItsInterface)
     DISPPARAMS noArgs = {nullptr, nullptr, 0, 0};
     EXPECT_EQ(holder.Invoke(nullptr, 3, IID_IMimic, 0, DISPATCH_METHOD, &noArgs, nullptr, nullptr, nullptr),
               DISP_E_UNKNOWNINTERFACE);
+    ComPtr<ITypeInfo> none;
+    EXPECT_EQ(holder.GetTypeInfo(1, 0, none.Put()), DISP_E_BADINDEX);
+    EXPECT_FALSE(none);
 
+    holder.Release();
     ComPtr<ITypeInfo> info;
-    ASSERT_EQ(holder.GetTypeInfo(0, 0, info.Put()), S_OK);
+    ASSERT_EQ(holder.GetTypeInfo(0, 0, info.Put()), S_OK) << "one user is left";
     TYPEATTR *attr = nullptr;
     ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
     EXPECT_TRUE(IsEqualIID(attr->guid, IID_IMimic));
     EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
     info->ReleaseTypeAttr(attr);
-    ComPtr<ITypeInfo> none;
-    EXPECT_EQ(holder.GetTypeInfo(1, 0, none.Put()), DISP_E_BADINDEX);
-    EXPECT_FALSE(none);
-}
-
-TEST(TypeInfoHolderLifetimeTest, TheLastReleaseDropsTheTypeInfo)
-{
-    KComTypeInfoHolder holder(LIBID_MIMICPLUGINLib, 1, 0, IID_IMimic);
-    ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK);
-    ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK);
-    holder.Release();
-    ComPtr<ITypeInfo> info;
-    EXPECT_EQ(holder.GetTypeInfo(0, 0, info.Put()), S_OK);
     holder.Release();
     EXPECT_HRESULT_FAILED(holder.GetTypeInfo(0, 0, info.Put()));
     EXPECT_FALSE(info);
 }
 
-TEST(TypeInfoHolderLifetimeTest, AWrongLibraryOrInterfaceServesNothing)
+TEST(TypeInfoHolderTest, AWrongLibraryOrInterfaceServesNothing)
 {
     const GUID otherLib = {0x1d0e7b01, 0x5c3a, 0x4f11, {0x9a, 0x01, 0x33, 0x5e, 0x70, 0x21, 0x44, 0x03}};
     struct

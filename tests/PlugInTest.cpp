@@ -89,14 +89,19 @@ TEST_F(PlugInTest, ThePreferencesPageIsAChildOfTheHostsWindow)
 
 TEST_F(PlugInTest, EveryInterfaceAnswersAndLateBindingReachesTheMethods)
 {
+    ComPtr<IUnknown> identity;
+    ASSERT_EQ(plugIn.As(IID_IUnknown, identity), S_OK);
     for (const IID *iid : {&IID_IPlugIn, &IID_IDocumentEvents2, &IID_IHostPlugInNotify, &IID_IMimic, &IID_IDispatch,
                            &IID_IHostPreferencesPage, &IID_IPlugInCommandSink})
     {
-        ComPtr<IUnknown> part;
+        ComPtr<IUnknown> part, again;
         EXPECT_EQ(plugIn.As(*iid, part), S_OK);
+        EXPECT_EQ(part.As(IID_IUnknown, again), S_OK);
+        EXPECT_EQ(again.Get(), identity.Get()) << "one object behind every interface";
     }
-    ComPtr<IUnknown> none;
-    EXPECT_EQ(plugIn.As(IID_IConnectionPointContainer, none), E_NOINTERFACE);
+    void *none = &none;
+    EXPECT_EQ(plugIn->QueryInterface(IID_IConnectionPointContainer, &none), E_NOINTERFACE);
+    EXPECT_EQ(none, nullptr);
     UINT count = 0;
     EXPECT_EQ(mimic->GetTypeInfoCount(&count), S_OK);
     EXPECT_EQ(count, 1u);

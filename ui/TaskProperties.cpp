@@ -43,14 +43,11 @@ bool UsableFileName(const std::string &name)
 
 std::string SystemMessage(DWORD dwError)
 {
-    char *text = nullptr;
+    UniqueLocalMem<char *> text;
     DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                    FORMAT_MESSAGE_IGNORE_INSERTS,
-                               nullptr, dwError, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message = (n && text) ? std::string(text, n) : std::string();
-    if (text)
-        ::LocalFree(text);
-    return message;
+                               nullptr, dwError, 0, reinterpret_cast<char *>(text.put()), 0, nullptr);
+    return (n && text) ? std::string(text.get(), n) : std::string();
 }
 
 } // namespace

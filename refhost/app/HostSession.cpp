@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "base/RaiiMore.h"
+#include "base/Raii.h"
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "refhost/com/RefOptionsDialog.h"

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "base/RaiiMore.h"
+#include "base/Raii.h"
 #include "refhost/driver/Files.h"
 
 namespace refhost {

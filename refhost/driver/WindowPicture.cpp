@@ -1,6 +1,6 @@
 #include "refhost/driver/WindowPicture.h"
 
-#include "base/RaiiMore.h"
+#include "base/Raii.h"
 
 namespace refhost {
 
@@ -24,8 +24,8 @@ bool SaveWindowPicture(HWND hWnd, const std::string &bmpPath)
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     if (w <= 0 || h <= 0)
         return false;
-    mimic::UniqueWindowDc screen(nullptr);
-    mimic::UniqueMemoryDc mem(::CreateCompatibleDC(screen.get()));
+    mimic::WindowDC screen(nullptr);
+    mimic::UniqueMemoryDC mem(::CreateCompatibleDC(screen.get()));
     BITMAPINFO bi = {};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -37,7 +37,7 @@ bool SaveWindowPicture(HWND hWnd, const std::string &bmpPath)
     if (!bmp)
         return false;
     {
-        mimic::ScopedSelection selected(mem.get(), bmp.get());
+        mimic::SelectedObject selected(mem.get(), bmp.get());
         ::BitBlt(mem.get(), 0, 0, w, h, screen.get(), rc.left, rc.top, SRCCOPY);
     }
     const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u, size = stride * static_cast<DWORD>(h);
