@@ -33,7 +33,7 @@ bool SaveWindowPicture(HWND hWnd, const std::string &bmpPath)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     void *bits = nullptr;
-    mimic::UniqueGdiObj bmp(::CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    mimic::UniqueHBitmap bmp(::CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!bmp)
         return false;
     {
