@@ -79,7 +79,13 @@ mimic_start_display() {
     exit 1
   fi
   export DISPLAY=":$n"
-  echo "$mimic_xvfb_pid" >"$build/xvfb.pid"
+  echo "$mimic_xvfb_pid $(mimic_started "$mimic_xvfb_pid")" >"$build/xvfb.pid"
+}
+
+# When a process started, in clock ticks since boot: with its id, it names
+# the process even after the id has gone to another.
+mimic_started() {
+  awk '{ print $22 }' "/proc/$1/stat" 2>/dev/null
 }
 
 mimic_stop_display() {
@@ -103,9 +109,9 @@ mimic_end_stale_session() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
   fi
-  local pid
-  pid=$(cat "$build/xvfb.pid" 2>/dev/null) || return 0
-  grep -qa Xvfb "/proc/$pid/cmdline" 2>/dev/null && kill "$pid" 2>/dev/null
+  local pid started
+  read -r pid started 2>/dev/null <"$build/xvfb.pid" || return 0
+  [ -n "$started" ] && [ "$(mimic_started "$pid")" = "$started" ] && kill "$pid" 2>/dev/null
   rm -f "$build/xvfb.pid"
 }
 

@@ -227,8 +227,10 @@ TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndIts
 {
     AddScript(globalDir, "act5.pl", "# other\n");
     ::DeleteFileA((localDir + "\\upper.pl").c_str());
-    for (auto [name, answer] : {std::pair{"act5", IDNO}, {"act5", IDYES}, {"upper", 0}})
+    for (const auto &row : {std::pair{"act5", IDNO}, {"act5", IDYES}, {"upper", 0}})
     {
+        const char *name = row.first;
+        const int answer = row.second;
         SCOPED_TRACE(std::string(name) + " " + std::to_string(answer));
         ActionEntry edited = *Find(name);
         const std::tuple<bool, int, bool> before{edited.bGlobal, edited.nRepeat, edited.bMenu};

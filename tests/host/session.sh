@@ -3,7 +3,8 @@
 # does not stop the rest, and a caller's EXIT trap and exit status survive;
 # a second run in one build folder waits for the first, gives up saying so,
 # and gets the folder as soon as the first is killed; runs side by side get
-# displays of their own, gone when the runs end.
+# displays of their own, gone when the runs end; a run's Xvfb outlives the
+# run when it is killed outright, but not the next run in its folder.
 # Argument: scripts/wine-session.sh.
 set -u
 session=$1
@@ -17,6 +18,9 @@ unset MIMIC_LOCKED_BUILD MIMIC_WINE_SESSION
 run() { mkdir -p "$work/$1" && build=$work/$1 exec bash -c '. "$0"; '"$2" "$session"; }
 # Waits until the file holds the text: a background run has got that far.
 await() { for _ in $(seq 200); do grep -qs "$2" "$1" && return 0; sleep 0.05; done; fail "$3"; }
+# Whether the process runs (a zombie has ended); whether it ends within two seconds.
+alive() { local stat; read -r stat 2>/dev/null <"/proc/$1/stat" && [[ $stat != *") Z "* ]]; }
+ends() { for _ in $(seq 40); do alive "$1" || return 0; sleep 0.05; done; return 1; }
 
 # Two displays at once, each kept until both have one; they start slowly,
 # so the other cases run meanwhile.
@@ -24,6 +28,8 @@ for r in d e; do
   (run $r "mimic_start_display; mimic_on_exit mimic_stop_display; echo \"\$DISPLAY \$mimic_xvfb_pid\" >$work/$r.out
           for _ in \$(seq 200); do [ -s $work/d.out ] && [ -s $work/e.out ] && break; sleep 0.05; done") &
 done
+(run f 'mimic_start_display; echo "$mimic_xvfb_pid" >"$build/out"; exec sleep 60') &
+killed=$!
 
 out=$(run a 'set -e; trap "echo caller" EXIT; mimic_on_exit "echo first"; mimic_on_exit "echo second; false"; exit 3')
 rc=$?
@@ -46,10 +52,17 @@ grep -q "still in use after 0.3 s; giving up" "$work/gave-up" || fail "no reason
 { kill -KILL $holder; wait $holder; } 2>/dev/null
 (MIMIC_LOCK_WAIT=5 run c 'mimic_lock_build') 2>/dev/null || fail "a killed run kept its build folder"
 
+await "$work/f/out" "[0-9]" "the run to be killed got no display"
+{ kill -KILL $killed; wait $killed; } 2>/dev/null
+stale=$(cat "$work/f/out")
+alive "$stale" || fail "the killed run's Xvfb ended with it: nothing left to test"
+(run f mimic_end_stale_session)
+ends "$stale" || fail "the next run left the killed run's Xvfb"
+
 wait
 read -r display_d xvfb_d <"$work/d.out"
 read -r display_e xvfb_e <"$work/e.out"
 [[ ${display_d:-} =~ ^:[0-9]+$ && ${display_e:-} =~ ^:[0-9]+$ ]] || fail "no displays: '${display_d:-}' '${display_e:-}'"
 [ "$display_d" != "$display_e" ] || fail "two runs share the display $display_d"
-kill -0 "$xvfb_d" 2>/dev/null || kill -0 "$xvfb_e" 2>/dev/null && fail "an Xvfb outlived its run"
+alive "$xvfb_d" || alive "$xvfb_e" && fail "an Xvfb outlived its run"
 echo "PASS"

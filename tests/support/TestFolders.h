@@ -2,6 +2,7 @@
 // a folder or file that cannot be made reported as a test failure.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <string>
 
 #include "support/Files.h"
@@ -16,9 +17,12 @@ using support::RemoveTree;
 class TempFolder : public support::ScratchFolder
 {
 public:
-    TempFolder();
+    TempFolder() : ScratchFolder("test") { EXPECT_TRUE(Made()) << Path(); }
 };
 
-void WriteTextFile(const std::string &path, const std::string &text);
+inline void WriteTextFile(const std::string &path, const std::string &text)
+{
+    ASSERT_TRUE(support::WriteTextFile(path, text)) << path;
+}
 
 } // namespace testsupport
