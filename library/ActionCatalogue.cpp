@@ -1,9 +1,11 @@
 #include "library/ActionCatalogue.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
 #include "base/Raii.h"
+#include "library/CatalogueFile.h"
 #include "library/SettingNames.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
@@ -42,6 +44,11 @@ bool ActionNameFromFile(const char *pszFile, std::string &name)
         return false;
     name = file.substr(0, file.size() - 3);
     return true;
+}
+
+std::string NoFolder(const ActionEntry &entry)
+{
+    return "Can't save the action \"" + entry.strName + "\": it has no action folder.";
 }
 
 } // namespace
@@ -129,6 +136,14 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
     UniqueFind find(::FindFirstFileA(pattern.c_str(), &fd));
     if (!find)
         return;
+    // One read of the whole file for all of the folder's actions.
+    IniDocument ini;
+    const bool bUnreadable = CatalogueFile(iniPath).Load(ini) == CatalogueFile::State::Unreadable;
+    m_unreadable.erase(std::remove_if(m_unreadable.begin(), m_unreadable.end(),
+                                      [&](const std::string &path) { return FileUtils::equalPath(path, iniPath); }),
+                       m_unreadable.end());
+    if (bUnreadable)
+        m_unreadable.push_back(iniPath);
     // File names compare without regard to case, as the file system does.
     auto caseLess = [](const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) < 0; };
     std::set<std::string, decltype(caseLess)> listed(caseLess);
@@ -150,10 +165,9 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
         entry.strName = name;
         entry.nCmdId = m_nNextCmdId;
         entry.bGlobal = bGlobal;
-        const char *section = name.c_str();
-        entry.nRepeat = ParseRepeat(baseutil::GetPrivateProfileStringA(section, "PlayMode", "", iniPath.c_str()));
-        entry.strAccel = baseutil::GetPrivateProfileStringA(section, "Accel", "", iniPath.c_str());
-        entry.bMenu = baseutil::GetPrivateProfileStringA(section, "AddToMenu", "", iniPath.c_str()) == "1";
+        entry.nRepeat = ParseRepeat(ini.Get(name, "PlayMode"));
+        entry.strAccel = ini.Get(name, "Accel");
+        entry.bMenu = ini.Get(name, "AddToMenu") == "1";
         m_entries.push_back(entry);
 
         if (accel)
@@ -197,29 +211,82 @@ std::string ActionCatalogue::IniPathFor(const ActionEntry &entry)
     return folder + "\\" + kIniName;
 }
 
-void ActionCatalogue::SaveEntry(const ActionEntry &entry)
+bool ActionCatalogue::Unreadable(const std::string &iniPath) const
 {
-    const std::string ini = IniPathFor(entry);
-    if (ini.empty() || entry.strName.empty())
-        return;
-    const char *section = entry.strName.c_str();
-    char repeat[16];
-    wsprintfA(repeat, "%d", entry.nRepeat);
-    ::WritePrivateProfileStringA(section, "PlayMode", repeat, ini.c_str());
-    ::WritePrivateProfileStringA(section, "Accel", entry.strAccel.c_str(), ini.c_str());
-    ::WritePrivateProfileStringA(section, "FilePath", entry.strPath.c_str(), ini.c_str());
-    ::WritePrivateProfileStringA(section, "AddToMenu", entry.bMenu ? "1" : "0", ini.c_str());
+    for (const std::string &path : m_unreadable)
+        if (FileUtils::equalPath(path, iniPath))
+            return true;
+    return false;
 }
 
-void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
+bool ActionCatalogue::WriteSections(const std::vector<ActionEntry> &entries, std::vector<std::string> *pFailed)
 {
+    m_lastSaveError.clear();
+    bool ok = true;
+    std::vector<CatalogueFile> files;
+    for (const ActionEntry &entry : entries)
+    {
+        const std::string ini = IniPathFor(entry);
+        if (ini.empty() || entry.strName.empty())
+        {
+            m_lastSaveError = NoFolder(entry);
+            ok = false;
+            continue;
+        }
+        auto file = std::find_if(files.begin(), files.end(),
+                                 [&](const CatalogueFile &f) { return FileUtils::equalPath(f.Path(), ini); });
+        if (file == files.end())
+        {
+            files.emplace_back(ini);
+            file = files.end() - 1;
+            if (Unreadable(ini))
+                file->KeepStoredSections();
+        }
+        char repeat[16];
+        wsprintfA(repeat, "%d", entry.nRepeat);
+        file->Set(entry.strName, "PlayMode", repeat);
+        file->Set(entry.strName, "Accel", entry.strAccel);
+        file->Set(entry.strName, "FilePath", entry.strPath);
+        file->Set(entry.strName, "AddToMenu", entry.bMenu ? "1" : "0");
+    }
+    for (CatalogueFile &file : files)
+    {
+        if (file.Commit())
+            continue;
+        ok = false;
+        m_lastSaveError = file.Error();
+        if (pFailed)
+            pFailed->push_back(file.Path());
+    }
+    return ok;
+}
+
+bool ActionCatalogue::SaveEntry(const ActionEntry &entry)
+{
+    return WriteSections({entry}, nullptr);
+}
+
+bool ActionCatalogue::SaveEntries(const std::vector<ActionEntry> &entries)
+{
+    return WriteSections(entries, nullptr);
+}
+
+bool ActionCatalogue::RemoveEntry(const ActionEntry &entry)
+{
+    m_lastSaveError.clear();
     const std::string ini = IniPathFor(entry);
     if (ini.empty() || entry.strName.empty())
-        return;
-    const char *section = entry.strName.c_str();
-    for (const char *key : {"PlayMode", "Accel", "FilePath", "AddToMenu"})
-        ::WritePrivateProfileStringA(section, key, nullptr, ini.c_str());
-    ::WritePrivateProfileStringA(section, nullptr, nullptr, ini.c_str());
+    {
+        m_lastSaveError = NoFolder(entry);
+        return false;
+    }
+    // Every section of the name goes: one left behind would bring the action back with its values.
+    CatalogueFile file(ini);
+    file.RemoveSection(entry.strName);
+    if (file.Commit())
+        return true;
+    m_lastSaveError = file.Error();
+    return false;
 }
 
 bool ActionCatalogue::CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite)
@@ -251,18 +318,26 @@ bool ActionCatalogue::CopyIntoFolder(const ActionEntry &entry, const ConfirmOver
     return ::CopyFileA(entry.strPath.c_str(), target.c_str(), TRUE) != FALSE;
 }
 
-void ActionCatalogue::ClearAccel(const ActionEntry &entry)
+bool ActionCatalogue::ClearAccel(const ActionEntry &entry)
 {
     // The given record may be an element of the list: compare against a copy,
     // or clearing it would stop the later matches.
     const std::string accel = entry.strAccel;
-    for (ActionEntry &other : m_entries)
+    std::vector<ActionEntry> cleared;
+    for (const ActionEntry &other : m_entries)
     {
         if (other.strAccel != accel)
             continue;
-        other.strAccel.clear();
-        SaveEntry(other);
+        cleared.push_back(other);
+        cleared.back().strAccel.clear();
     }
+    std::vector<std::string> failed;
+    const bool ok = WriteSections(cleared, &failed);
+    for (ActionEntry &other : m_entries)
+        if (other.strAccel == accel &&
+            std::find(failed.begin(), failed.end(), IniPathFor(other)) == failed.end())
+            other.strAccel.clear();
+    return ok;
 }
 
 HWND ActionCatalogue::GetMainWindow() const

@@ -42,13 +42,23 @@ public:
     ActionEntry *FindByAccel(const char *pszAccel);
     ActionEntry *FindByCommandId(int nCmdId);
 
-    void SaveEntry(const ActionEntry &entry);
-    void RemoveEntry(const ActionEntry &entry);
+    // Saves change the entry's folder's "mimic.ini" as one locked step per
+    // file and operation. False when a file could not be saved (it is then
+    // as it was): LastSaveError says why, naming the file.
+    bool SaveEntry(const ActionEntry &entry);
+    // Many entries, as the Action Manager's OK saves them: one change per file.
+    bool SaveEntries(const std::vector<ActionEntry> &entries);
+    bool RemoveEntry(const ActionEntry &entry);
     // Asked before a script of the same name in the target folder is replaced;
     // true lets the copy overwrite it.
     using ConfirmOverwrite = std::function<bool()>;
     bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
-    void ClearAccel(const ActionEntry &entry);
+    // Entries keep their hotkey where their file could not be saved.
+    bool ClearAccel(const ActionEntry &entry);
+    const std::string &LastSaveError() const { return m_lastSaveError; }
+    // The catalogue files that the last scans found but could not read: their
+    // actions are listed with default values, which never replace stored ones.
+    const std::vector<std::string> &UnreadableFiles() const { return m_unreadable; }
 
     bool CommandsAdded() const { return m_bCommandsAdded; }
     int NextCommandId() const { return m_nNextCmdId; }
@@ -62,6 +72,8 @@ public:
 private:
     void ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault, std::string &folder);
     std::string IniPathFor(const ActionEntry &entry);
+    bool WriteSections(const std::vector<ActionEntry> &entries, std::vector<std::string> *pFailed);
+    bool Unreadable(const std::string &iniPath) const;
 
     std::vector<ActionEntry> m_entries;
     std::string m_localFolder;
@@ -69,6 +81,8 @@ private:
     IUnknown *m_pFramework = nullptr; // not owned
     int m_nNextCmdId = kFirstCommandId;
     bool m_bCommandsAdded = false;
+    std::vector<std::string> m_unreadable;
+    std::string m_lastSaveError;
 };
 
 } // namespace mimic
