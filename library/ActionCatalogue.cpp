@@ -40,7 +40,7 @@ bool ActionNameFromFile(const char *pszFile, std::string &name)
     if (file.size() <= 3)
         return false;
     std::string ext = file.substr(file.size() - 3);
-    if (::lstrcmpiA(ext.c_str(), ".pl") != 0)
+    if (_stricmp(ext.c_str(), ".pl") != 0)
         return false;
     name = file.substr(0, file.size() - 3);
     return true;
@@ -139,9 +139,7 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
     // One read of the whole file for all of the folder's actions.
     IniDocument ini;
     const bool bUnreadable = CatalogueFile(iniPath).Load(ini) == CatalogueFile::State::Unreadable;
-    m_unreadable.erase(std::remove_if(m_unreadable.begin(), m_unreadable.end(),
-                                      [&](const std::string &path) { return FileUtils::equalPath(path, iniPath); }),
-                       m_unreadable.end());
+    m_unreadable.erase(std::remove(m_unreadable.begin(), m_unreadable.end(), iniPath), m_unreadable.end());
     if (bUnreadable)
         m_unreadable.push_back(iniPath);
     // File names compare without regard to case, as the file system does.
@@ -211,14 +209,6 @@ std::string ActionCatalogue::IniPathFor(const ActionEntry &entry)
     return folder + "\\" + kIniName;
 }
 
-bool ActionCatalogue::Unreadable(const std::string &iniPath) const
-{
-    for (const std::string &path : m_unreadable)
-        if (FileUtils::equalPath(path, iniPath))
-            return true;
-    return false;
-}
-
 bool ActionCatalogue::WriteSections(const std::vector<ActionEntry> &entries, std::vector<std::string> *pFailed)
 {
     m_lastSaveError.clear();
@@ -233,13 +223,13 @@ bool ActionCatalogue::WriteSections(const std::vector<ActionEntry> &entries, std
             ok = false;
             continue;
         }
-        auto file = std::find_if(files.begin(), files.end(),
-                                 [&](const CatalogueFile &f) { return FileUtils::equalPath(f.Path(), ini); });
+        // Paths come from IniPathFor, so one file has one spelling.
+        auto file = std::find_if(files.begin(), files.end(), [&](const CatalogueFile &f) { return f.Path() == ini; });
         if (file == files.end())
         {
             files.emplace_back(ini);
             file = files.end() - 1;
-            if (Unreadable(ini))
+            if (std::find(m_unreadable.begin(), m_unreadable.end(), ini) != m_unreadable.end())
                 file->KeepStoredSections();
         }
         char repeat[16];

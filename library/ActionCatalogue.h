@@ -73,7 +73,6 @@ private:
     void ReadFolderSetting(HKEY hKey, const char *pszValue, const char *pszDefault, std::string &folder);
     std::string IniPathFor(const ActionEntry &entry);
     bool WriteSections(const std::vector<ActionEntry> &entries, std::vector<std::string> *pFailed);
-    bool Unreadable(const std::string &iniPath) const;
 
     std::vector<ActionEntry> m_entries;
     std::string m_localFolder;
