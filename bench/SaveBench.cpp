@@ -1,12 +1,13 @@
-// Saving actions in a growing catalogue: ActionCatalogue::ClearAccel and the
-// Action Manager's OK over 100, 500 and 1,000 actions in one folder, each
-// saving a tenth of them. Every save writes four keys through the platform's
-// profile functions, so the figures show how a save's cost grows with the
-// ini file behind it. The three sizes take turns round by round, so that a
-// busy machine slows them alike. Prints figures; asserts nothing.
+// Saving actions in a growing catalogue: ActionCatalogue::ClearAccel, a batch
+// save of menu flags (SaveEntries) and the Action Manager's OK over 100, 500
+// and 1,000 actions in one folder, each saving a tenth of them, against one
+// whole-file write of the same ini; with the ini written long before, and
+// just written. The three sizes take turns round by round, so that a busy
+// machine slows them alike. Prints figures; asserts nothing.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,22 +25,6 @@ using namespace bench;
 namespace {
 
 const char kAccel[] = "Ctrl+5";
-
-// One profile write to the last section of the ini with a new value, which
-// the platform writes out, and one with the value it already holds.
-void ProfileWrite(const std::string &ini, int count, std::vector<double> &changed, std::vector<double> &unchanged)
-{
-    const std::string section = Format("action_%05d", count - 1);
-    for (const char *value : {"3", "2"})
-    {
-        double t0 = Now();
-        ::WritePrivateProfileStringA(section.c_str(), "PlayMode", value, ini.c_str());
-        changed.push_back(Now() - t0);
-        t0 = Now();
-        ::WritePrivateProfileStringA(section.c_str(), "PlayMode", value, ini.c_str());
-        unchanged.push_back(Now() - t0);
-    }
-}
 
 // Runs the Action Manager over the catalogue; every `every`-th Menu check
 // box is flipped first (none with 0). The time from the click on OK until the
@@ -81,7 +66,7 @@ std::string Key(const std::string &ini, const mimic::ActionEntry &entry, const c
 // A tenth of the actions take part, as with the hotkeys Ctrl+0 to Ctrl+9
 // that new actions are offered in turn.
 const int kEvery = 10;
-const int kRounds = 5;
+const int kRounds = 7;
 
 struct Size
 {
@@ -108,32 +93,67 @@ struct Size
     IniFiles ini;
     std::string iniPath;
     mimic::ActionCatalogue catalogue;
-    std::vector<double> clear, ok, walk, changed, unchanged;
+    std::vector<double> clear, clearFresh, batch, batchFresh, whole, wholeFresh, safe, profile, ok, walk;
     bool saved = true;
 };
 
-void ClearAccelRound(Size &size)
+void ClearAccelRound(Size &size, std::vector<double> &samples)
 {
-    size.Restore();
     std::vector<mimic::ActionEntry> &entries = size.Entries();
     for (size_t i = 0; i < entries.size(); ++i)
         entries[i].strAccel = i % kEvery ? "" : kAccel;
     const mimic::ActionEntry holder = entries.front();
     const double t0 = Now();
-    size.catalogue.ClearAccel(holder);
-    size.clear.push_back(Now() - t0);
+    size.saved = size.catalogue.ClearAccel(holder) && size.saved;
+    samples.push_back(Now() - t0);
 
     const mimic::ActionEntry &lastHolder = entries[static_cast<size_t>(size.saves - 1) * kEvery];
     size.saved = size.saved && Key(size.iniPath, lastHolder, "Accel").empty() &&
                  Key(size.iniPath, entries[1], "Accel") == kAccel;
-    // Right after those saves the file counts as just written, as it does
-    // between the saves themselves.
-    ProfileWrite(size.iniPath, size.count, size.changed, size.unchanged);
+}
+
+// The Action Manager's OK as the dialog will make it: the toggled entries in one save.
+void BatchRound(Size &size, std::vector<double> &samples)
+{
+    std::vector<mimic::ActionEntry> toggled;
+    for (size_t i = 0; i < size.Entries().size(); i += kEvery)
+    {
+        size.Entries()[i].bMenu = false;
+        toggled.push_back(size.Entries()[i]);
+    }
+    const double t0 = Now();
+    size.saved = size.catalogue.SaveEntries(toggled) && size.saved;
+    samples.push_back(Now() - t0);
+    size.saved = size.saved && Key(size.iniPath, toggled.back(), "AddToMenu") == "0" &&
+                 Key(size.iniPath, size.Entries()[1], "AddToMenu") == "1";
+}
+
+// What the platform's profile functions cost at least for one change: the
+// whole file written once; and the same written beside it and moved over it
+// in one step, as a save here does.
+void WholeWrite(Size &size, std::vector<double> &plain, std::vector<double> &safe)
+{
+    // The unit of the saves before: one key changed through the profile functions.
+    const std::string last = Format("action_%05d", size.count - 1);
+    double t0 = Now();
+    ::WritePrivateProfileStringA(last.c_str(), "PlayMode", "3", size.iniPath.c_str());
+    size.profile.push_back(Now() - t0);
+
+    const std::string bytes = ReadTextFile(size.iniPath), beside = size.iniPath + ".bench";
+    t0 = Now();
+    WriteTextFile(size.iniPath, bytes);
+    plain.push_back(Now() - t0);
+    t0 = Now();
+    mimic::UniqueFile file(::CreateFileA(beside.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    file.reset();
+    ::MoveFileExA(beside.c_str(), size.iniPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    safe.push_back(Now() - t0);
 }
 
 void ManagerRound(Size &size)
 {
-    size.Restore();
     // A fresh list, as the Manager's own Refresh leaves it. (Without it, in
     // this program, OK's saves at 1,000 actions came out up to twice as dear
     // as ClearAccel's, which go the same way.)
@@ -157,31 +177,54 @@ int main()
     std::vector<std::unique_ptr<Size>> sizes;
     for (const int count : {100, 500, 1000})
         sizes.emplace_back(new Size(count));
+    // Each operation on files written long before, then on files just written.
+    auto eachSize = [&](bool bSettle, const std::function<void(Size &)> &run) {
+        for (const auto &size : sizes)
+            size->Restore();
+        if (bSettle)
+            LetIniSettle();
+        for (const auto &size : sizes)
+            run(*size);
+    };
     for (int round = 0; round < kRounds; ++round)
     {
-        for (const auto &size : sizes)
-            ClearAccelRound(*size);
-        for (const auto &size : sizes)
-            ManagerRound(*size);
+        eachSize(true, [](Size &size) { ClearAccelRound(size, size.clear); });
+        eachSize(false, [](Size &size) { ClearAccelRound(size, size.clearFresh); });
+        eachSize(true, [](Size &size) { BatchRound(size, size.batch); });
+        eachSize(false, [](Size &size) { BatchRound(size, size.batchFresh); });
+        eachSize(true, [](Size &size) { WholeWrite(size, size.whole, size.safe); });
+        eachSize(false, [](Size &size) { WholeWrite(size, size.wholeFresh, size.safe); });
+        eachSize(false, ManagerRound);
     }
 
     const Size &first = *sizes.front();
     const double clearFirst = Median(first.clear) / first.saves, okFirst = Median(first.ok) / first.saves;
     for (const auto &size : sizes)
     {
-        const double clear = Median(size->clear), ok = Median(size->ok);
+        const double clear = Median(size->clear), batch = Median(size->batch), whole = Median(size->whole);
+        const double clearFresh = Median(size->clearFresh), batchFresh = Median(size->batchFresh);
+        const double wholeFresh = Median(size->wholeFresh), safe = Median(size->safe), ok = Median(size->ok);
         const char *check = size->saved ? "" : "; not saved as expected!";
         Row(Format("ClearAccel, %d actions, %d hold the hotkey", size->count, size->saves),
             Format("%.1f", clear * 1e3), "ms",
-            Format("%.0f µs per save (×%.2f of the 100-action figure); one profile write to this ini: %.0f µs "
-                   "changed, %.0f µs unchanged; median of %d%s",
-                   clear * 1e6 / size->saves, clear / size->saves / clearFirst, Median(size->changed) * 1e6,
-                   Median(size->unchanged) * 1e6, kRounds, check));
+            Format("×%.1f of one whole-file write of this ini (%.2f ms), ×%.1f of one moved into place (%.2f ms); ini "
+                   "just written: %.1f ms, ×%.1f of a whole-file write (%.2f ms); %.0f µs per entry (×%.2f of the "
+                   "100-action figure); median of %d%s",
+                   clear / whole, whole * 1e3, clear / safe, safe * 1e3, clearFresh * 1e3, clearFresh / wholeFresh,
+                   wholeFresh * 1e3, clear * 1e6 / size->saves, clear / size->saves / clearFirst, kRounds, check));
+        Row(Format("Batch save (SaveEntries), %d actions, %d menu flags toggled", size->count, size->saves),
+            Format("%.1f", batch * 1e3), "ms",
+            Format("×%.1f of one whole-file write of this ini, ×%.1f of one moved into place; ini just written: %.1f ms, "
+                   "×%.1f of a whole-file write; one locked change of the file; one key changed through the "
+                   "profile functions: %.2f ms; median of %d%s",
+                   batch / whole, batch / safe, batchFresh * 1e3, batchFresh / wholeFresh,
+                   Median(size->profile) * 1e3, kRounds, check));
         Row(Format("Action Manager OK, %d actions, %d Menu boxes toggled", size->count, size->saves),
             Format("%.1f", ok * 1e3), "ms",
-            Format("%.0f µs per save (×%.2f of the 100-action figure); OK with nothing toggled %.1f ms; "
-                   "median of %d%s",
-                   ok * 1e6 / size->saves, ok / size->saves / okFirst, Median(size->walk) * 1e3, kRounds, check));
+            Format("one save per box as the dialog saves them now: %.0f µs per save (×%.2f of the 100-action "
+                   "figure), ×%.1f of one whole-file write; OK with nothing toggled %.1f ms; median of %d%s",
+                   ok * 1e6 / size->saves, ok / size->saves / okFirst, ok / whole, Median(size->walk) * 1e3,
+                   kRounds, check));
     }
     ::CoUninitialize();
     return 0;

@@ -1,11 +1,13 @@
 #include "library/ActionCatalogue.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 
 #include "base/Raii.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
+#include "library/CatalogueFile.h"
 #include "library/Settings.h"
 #include "mimic.h"
 
@@ -36,10 +38,15 @@ bool ActionNameFromFile(const char *pszFile, std::string &name)
     if (file.size() <= 3)
         return false;
     std::string ext = file.substr(file.size() - 3);
-    if (::lstrcmpiA(ext.c_str(), ".pl") != 0)
+    if (_stricmp(ext.c_str(), ".pl") != 0)
         return false;
     name = file.substr(0, file.size() - 3);
     return true;
+}
+
+std::string NoFolder(const ActionEntry &entry)
+{
+    return "Can't save the action \"" + entry.strName + "\": it has no action folder.";
 }
 
 } // namespace
@@ -173,6 +180,12 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
     UniqueFind find(::FindFirstFileA(pattern.c_str(), &fd));
     if (!find)
         return;
+    // One read of the whole file for all of the folder's actions.
+    IniDocument ini;
+    const bool bUnreadable = CatalogueFile(iniPath).Load(ini) == CatalogueFile::State::Unreadable;
+    m_unreadable.erase(std::remove(m_unreadable.begin(), m_unreadable.end(), iniPath), m_unreadable.end());
+    if (bUnreadable)
+        m_unreadable.push_back(iniPath);
     // File names compare without regard to case, as the file system does.
     auto caseLess = [](const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) < 0; };
     std::set<std::string, decltype(caseLess)> listed(caseLess);
@@ -194,11 +207,9 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
         entry.strName = name;
         entry.nCmdId = m_nNextCmdId;
         entry.bGlobal = bGlobal;
-        const char *section = name.c_str();
-        entry.nRepeat =
-            ParseRepeat(baseutil::GetPrivateProfileStringA(section, inikey::kPlayMode, "", iniPath.c_str()));
-        entry.strAccel = baseutil::GetPrivateProfileStringA(section, inikey::kAccel, "", iniPath.c_str());
-        entry.bMenu = baseutil::GetPrivateProfileStringA(section, inikey::kAddToMenu, "", iniPath.c_str()) == "1";
+        entry.nRepeat = ParseRepeat(ini.Get(name, inikey::kPlayMode));
+        entry.strAccel = ini.Get(name, inikey::kAccel);
+        entry.bMenu = ini.Get(name, inikey::kAddToMenu) == "1";
         m_entries.push_back(entry);
 
         if (accel)
@@ -242,43 +253,96 @@ std::string ActionCatalogue::IniPathFor(const ActionEntry &entry)
     return folder + "\\" + inikey::kFileName;
 }
 
-void ActionCatalogue::SaveEntry(const ActionEntry &entry)
+bool ActionCatalogue::WriteSections(const std::vector<ActionEntry> &entries, std::vector<std::string> *pFailed)
 {
-    const std::string ini = IniPathFor(entry);
-    if (ini.empty() || entry.strName.empty())
-        return;
-    const char *section = entry.strName.c_str();
-    char repeat[16];
-    wsprintfA(repeat, "%d", entry.nRepeat);
-    ::WritePrivateProfileStringA(section, inikey::kPlayMode, repeat, ini.c_str());
-    ::WritePrivateProfileStringA(section, inikey::kAccel, entry.strAccel.c_str(), ini.c_str());
-    ::WritePrivateProfileStringA(section, inikey::kFilePath, entry.strPath.c_str(), ini.c_str());
-    ::WritePrivateProfileStringA(section, inikey::kAddToMenu, entry.bMenu ? "1" : "0", ini.c_str());
+    m_lastSaveError.clear();
+    bool ok = true;
+    std::vector<CatalogueFile> files;
+    for (const ActionEntry &entry : entries)
+    {
+        const std::string ini = IniPathFor(entry);
+        if (ini.empty() || entry.strName.empty())
+        {
+            m_lastSaveError = NoFolder(entry);
+            ok = false;
+            continue;
+        }
+        // Paths come from IniPathFor, so one file has one spelling.
+        auto file = std::find_if(files.begin(), files.end(), [&](const CatalogueFile &f) { return f.Path() == ini; });
+        if (file == files.end())
+        {
+            files.emplace_back(ini);
+            file = files.end() - 1;
+            if (std::find(m_unreadable.begin(), m_unreadable.end(), ini) != m_unreadable.end())
+                file->KeepStoredSections();
+        }
+        char repeat[16];
+        wsprintfA(repeat, "%d", entry.nRepeat);
+        file->Set(entry.strName, inikey::kPlayMode, repeat);
+        file->Set(entry.strName, inikey::kAccel, entry.strAccel);
+        file->Set(entry.strName, inikey::kFilePath, entry.strPath);
+        file->Set(entry.strName, inikey::kAddToMenu, entry.bMenu ? "1" : "0");
+    }
+    for (CatalogueFile &file : files)
+    {
+        if (file.Commit())
+            continue;
+        ok = false;
+        m_lastSaveError = file.Error();
+        if (pFailed)
+            pFailed->push_back(file.Path());
+    }
+    return ok;
 }
 
-void ActionCatalogue::RemoveEntry(const ActionEntry &entry)
+bool ActionCatalogue::SaveEntry(const ActionEntry &entry)
 {
-    const std::string ini = IniPathFor(entry);
-    if (ini.empty() || entry.strName.empty())
-        return;
-    const char *section = entry.strName.c_str();
-    for (const char *key : {inikey::kPlayMode, inikey::kAccel, inikey::kFilePath, inikey::kAddToMenu})
-        ::WritePrivateProfileStringA(section, key, nullptr, ini.c_str());
-    ::WritePrivateProfileStringA(section, nullptr, nullptr, ini.c_str());
+    return WriteSections({entry}, nullptr);
 }
 
-void ActionCatalogue::ClearAccel(const ActionEntry &entry)
+bool ActionCatalogue::SaveEntries(const std::vector<ActionEntry> &entries)
+{
+    return WriteSections(entries, nullptr);
+}
+
+bool ActionCatalogue::RemoveEntry(const ActionEntry &entry)
+{
+    m_lastSaveError.clear();
+    const std::string ini = IniPathFor(entry);
+    if (ini.empty() || entry.strName.empty())
+    {
+        m_lastSaveError = NoFolder(entry);
+        return false;
+    }
+    // Every section of the name goes: one left behind would bring the action back with its values.
+    CatalogueFile file(ini);
+    file.RemoveSection(entry.strName);
+    if (file.Commit())
+        return true;
+    m_lastSaveError = file.Error();
+    return false;
+}
+
+bool ActionCatalogue::ClearAccel(const ActionEntry &entry)
 {
     // The given record may be an element of the list: compare against a copy,
     // or clearing it would stop the later matches.
     const std::string accel = entry.strAccel, self = entry.strPath;
-    for (ActionEntry &other : m_entries)
+    std::vector<ActionEntry> cleared;
+    for (const ActionEntry &other : m_entries)
     {
         if (other.strAccel != accel || (!self.empty() && FileUtils::equalPath(other.strPath, self)))
             continue;
-        other.strAccel.clear();
-        SaveEntry(other);
+        cleared.push_back(other);
+        cleared.back().strAccel.clear();
     }
+    std::vector<std::string> failed;
+    const bool ok = WriteSections(cleared, &failed);
+    for (ActionEntry &other : m_entries)
+        if (other.strAccel == accel && !(!self.empty() && FileUtils::equalPath(other.strPath, self)) &&
+            std::find(failed.begin(), failed.end(), IniPathFor(other)) == failed.end())
+            other.strAccel.clear();
+    return ok;
 }
 
 HWND ActionCatalogue::GetMainWindow() const

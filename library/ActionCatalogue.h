@@ -68,11 +68,21 @@ public:
     // Another plug-in object's framework takes over; the list stays as it is.
     void HandOverFramework(IUnknown *pFramework) { m_pFramework = pFramework; }
 
-    void SaveEntry(const ActionEntry &entry);
-    void RemoveEntry(const ActionEntry &entry);
+    // Saves change the entry's folder's "mimic.ini" as one locked step per
+    // file and operation. False when a file could not be saved (it is then
+    // as it was): LastSaveError says why, naming the file.
+    bool SaveEntry(const ActionEntry &entry);
+    // Many entries, as the Action Manager's OK saves them: one change per file.
+    bool SaveEntries(const std::vector<ActionEntry> &entries);
+    bool RemoveEntry(const ActionEntry &entry);
     // Every other action with the entry's hotkey loses it and is saved; the
-    // action of the entry's own script keeps it.
-    void ClearAccel(const ActionEntry &entry);
+    // action of the entry's own script keeps it. Entries keep their hotkey
+    // where their file could not be saved.
+    bool ClearAccel(const ActionEntry &entry);
+    const std::string &LastSaveError() const { return m_lastSaveError; }
+    // The catalogue files that the last scans found but could not read: their
+    // actions are listed with default values, which never replace stored ones.
+    const std::vector<std::string> &UnreadableFiles() const { return m_unreadable; }
 
     bool CommandsAdded() const { return m_bCommandsAdded; }
     int NextCommandId() const { return m_nNextCmdId; }
@@ -86,6 +96,7 @@ public:
 
 private:
     std::string IniPathFor(const ActionEntry &entry);
+    bool WriteSections(const std::vector<ActionEntry> &entries, std::vector<std::string> *pFailed);
 
     void RunReload(ReloadRequest request);
 
@@ -97,6 +108,8 @@ private:
     IUnknown *m_pFramework = nullptr; // not owned
     int m_nNextCmdId = kFirstCommandId;
     bool m_bCommandsAdded = false;
+    std::vector<std::string> m_unreadable;
+    std::string m_lastSaveError;
 };
 
 } // namespace mimic

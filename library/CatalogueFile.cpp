@@ -1,6 +1,8 @@
 #include "library/CatalogueFile.h"
 
 #include <cstdio>
+#include <map>
+#include <mutex>
 
 #include "base/Raii.h"
 
@@ -91,9 +93,26 @@ CatalogueFile::State ReadBytes(const std::string &path, std::string &bytes, std:
     return CatalogueFile::State::Read;
 }
 
-// The new file is complete and on disc before it takes the old one's place,
-// so a crash or a full disc leaves the old file or the new one. On failure
-// the last error says why and nothing is left behind.
+// A local disc reports a full disc while the data is written; a file server
+// may report it only when the data reaches it, which a flush waits for.
+bool OnFileServer(const std::string &path)
+{
+    char root[MAX_PATH];
+    if (!::GetVolumePathNameA(path.c_str(), root, MAX_PATH))
+        return false;
+    // The drive's kind costs a round trip to the system's mount manager, and
+    // a volume does not change its kind: ask once per volume.
+    static std::mutex s_lock;
+    static std::map<std::string, bool> s_remote;
+    std::lock_guard<std::mutex> hold(s_lock);
+    const auto known = s_remote.find(root);
+    return known != s_remote.end() ? known->second
+                                   : (s_remote[root] = ::GetDriveTypeA(root) == DRIVE_REMOTE);
+}
+
+// The new file is complete before it takes the old one's place, so a crash
+// or a full disc leaves the old file or the new one. On failure the last
+// error says why and nothing is left behind.
 bool WriteBeside(const std::string &path, const std::string &bytes, ULONGLONG deadline)
 {
     const std::string newPath = CatalogueFile::NewPath(path);
@@ -109,7 +128,7 @@ bool WriteBeside(const std::string &path, const std::string &bytes, ULONGLONG de
         return false;
     DWORD n = 0;
     bool ok = ::WriteFile(out.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
-              n == bytes.size() && ::FlushFileBuffers(out.get());
+              n == bytes.size() && (!OnFileServer(path) || ::FlushFileBuffers(out.get()));
     DWORD err = ok ? ERROR_SUCCESS : (::GetLastError() ? ::GetLastError() : static_cast<DWORD>(ERROR_WRITE_FAULT));
     out.reset();
     if (ok)

@@ -41,18 +41,41 @@ public:
     std::string Bytes() const;
 
 private:
+    // A line with its line break: a stretch of the file as read, or a line
+    // that an edit made.
+    struct Line
+    {
+        size_t begin = 0, size = 0;
+        int owned = -1; // an index into m_owned
+    };
+    // A section's stretch of the file as read is split into lines only when
+    // it is looked into; a save touches few of them.
     struct Section
     {
         std::string name; // as stored, trimmed; empty for the lines before the first header
-        std::vector<std::string> lines; // each with its own line break; a header line first
+        size_t begin = 0, end = 0;
+        mutable bool split = false;
+        mutable std::vector<Line> lines; // a header line first
+    };
+    struct View
+    {
+        const char *p;
+        size_t n;
     };
 
+    View Text(const Line &line) const;
+    const std::vector<Line> &Lines(const Section &section) const;
+    Line Own(std::string text);
+    void EndWithBreak(Line &line);
     const Section *First(const std::string &name) const;
     void Index();
     std::string Encode(const std::string &text) const;
     std::string Decode(const std::string &text) const;
     std::string Fold(const std::string &name) const;
+    bool FoldedIs(const char *name, size_t n, const std::string &folded) const;
 
+    std::string m_text;
+    std::vector<std::string> m_owned;
     std::string m_bom;
     std::string m_eol = "\r\n";
     bool m_utf8 = false;

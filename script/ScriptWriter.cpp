@@ -79,13 +79,22 @@ HRESULT ScriptWriter::Open(const char *pszPath, int /*nReserved*/)
     m_nDocuments = 0;
     const std::string path = Text(pszPath);
     ::CreateDirectoryA(FileUtils::GetPathFromFile(path).c_str(), nullptr);
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // An old script is emptied only once the action's section is saved: a
+    // save that fails leaves the action as it was.
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file)
         return E_FAIL;
+    const bool bExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    if (m_pEntry && !m_catalogue.SaveEntry(*m_pEntry))
+    {
+        file.reset();
+        if (!bExisted)
+            ::DeleteFileA(path.c_str());
+        return E_FAIL;
+    }
+    ::SetEndOfFile(file.get());
     m_file = std::move(file);
-    if (m_pEntry)
-        m_catalogue.SaveEntry(*m_pEntry);
     WriteBlock(Header(CurrentVariable()));
     m_bOpened = true;
     return S_OK;

@@ -22,6 +22,9 @@ public:
     ScriptWriter(const ScriptWriter &) = delete;
     ScriptWriter &operator=(const ScriptWriter &) = delete;
 
+    // E_FAIL when the script cannot be created or the action's section cannot
+    // be saved (the catalogue's LastSaveError says why); an existing script
+    // is then left as it was.
     virtual HRESULT Open(const char *pszPath, int nReserved);
     virtual HRESULT OpenDocument(const char *pszVarName, const char *pszClsidText, const char *pszParams);
     virtual HRESULT CloseDocument(const char *pszVarName, UINT nCookie, bool bAsDocument);

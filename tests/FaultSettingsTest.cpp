@@ -569,16 +569,21 @@ TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     catalogue.Reload(false);
     EXPECT_EQ(Listed("keep"), "0||0") << "while it is held the actions show their defaults";
+    EXPECT_EQ(catalogue.UnreadableFiles(), std::vector<std::string>{localDir + "\\mimic.ini"});
 
-    // A recording still works; only its section cannot be written.
+    // A recording whose section cannot be saved does not start, and leaves
+    // nothing behind; the catalogue says which file it could not save.
     StartNamed(recorder, "fresh", false, "3");
-    EXPECT_EQ(State(), mimic::RecorderRecording);
-    recorder.Stop();
+    EXPECT_EQ(State(), mimic::RecorderIdle);
+    EXPECT_NE(catalogue.LastSaveError().find(localDir + "\\mimic.ini"), std::string::npos);
     ::CloseHandle(held);
+    // Until the list is read again, its defaults never replace the stored values.
+    EXPECT_FALSE(catalogue.SaveEntry(*Find("keep")));
+    EXPECT_NE(catalogue.LastSaveError().find("refresh the list"), std::string::npos) << catalogue.LastSaveError();
     catalogue.Reload(false);
     EXPECT_EQ(Listed("keep"), "3|Ctrl+8|1");
-    EXPECT_EQ(Listed("fresh"), "0||0");
-    EXPECT_TRUE(FileExists(localDir + "\\fresh.pl"));
+    EXPECT_EQ(Listed("fresh"), "-");
+    EXPECT_FALSE(FileExists(localDir + "\\fresh.pl"));
 }
 
 } // namespace

@@ -173,6 +173,22 @@ TEST_F(ScriptWriterTest, OpenSavesTheActionsSectionAndHoldsTheFileAlone)
     writer.Close();
 }
 
+TEST_F(ScriptWriterTest, ASectionThatCannotBeSavedLeavesTheOldScriptAsItWas)
+{
+    const std::string ini = localDir + "\\mimic.ini", old = AddScript(localDir, "kept.pl", "# old\n");
+    WriteTextFile(ini, "[kept]\r\nPlayMode=2\r\n");
+    ActionEntry entry;
+    entry.strName = "kept";
+    mimic::UniqueFile held(::CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ScriptWriter writer(catalogue);
+    writer.SetEntry(&entry);
+    EXPECT_EQ(writer.Open(old.c_str(), 0), E_FAIL);
+    held.reset();
+    EXPECT_EQ(ReadTextFile(old), "# old\n");
+    EXPECT_EQ(ReadTextFile(ini), "[kept]\r\nPlayMode=2\r\n");
+    EXPECT_NE(catalogue.LastSaveError().find(ini), std::string::npos) << catalogue.LastSaveError();
+}
+
 TEST_F(ScriptWriterTest, AWriterNeverOpenedOrWhoseScriptCannotBeCreatedWritesNothing)
 {
     ActionEntry entry;
