@@ -128,11 +128,16 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     m_pWriter->SetEntry(&m_entry);
     if (FAILED(m_pWriter->Open(path.c_str(), 0)))
     {
+        if (!m_pWriter->SaveError().empty())
+            m_pPrompts->ReportSaveFailure(m_catalogue.GetMainWindow(), m_pWriter->SaveError());
         m_pWriter.reset();
         return;
     }
     // Only a recording that really starts takes its hotkey from the others.
-    m_catalogue.ClearAccel(m_entry);
+    // Where that cannot be saved, the others keep it and the user is told;
+    // the recording goes on.
+    if (!m_catalogue.ClearAccel(m_entry))
+        m_pPrompts->ReportSaveFailure(m_catalogue.GetMainWindow(), m_catalogue.LastSaveError());
 
     if (settings.IsOpen() && bNamed)
     {

@@ -34,4 +34,9 @@ void DialogPrompts::ReportUntrackedDocument(HWND hOwner)
     ShowMessage(hOwner, "PlugIn not registered!", "", MB_OK);
 }
 
+void DialogPrompts::ReportSaveFailure(HWND hOwner, const std::string &error)
+{
+    mimic::ReportSaveFailure(hOwner, error);
+}
+
 } // namespace mimic

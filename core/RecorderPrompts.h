@@ -5,6 +5,7 @@
 
 #include <windows.h>
 #include <unknwn.h>
+#include <string>
 
 namespace mimic {
 
@@ -25,6 +26,8 @@ public:
     virtual bool ConfirmOverwrite(HWND hOwner) = 0;
     // A command came from a document the recording does not track.
     virtual void ReportUntrackedDocument(HWND hOwner) = 0;
+    // A catalogue file could not be saved; the text names it and says why.
+    virtual void ReportSaveFailure(HWND hOwner, const std::string &error) = 0;
 };
 
 // The record confirmation, Action Properties in new mode, and message boxes.
@@ -40,6 +43,7 @@ public:
     bool SettleAction(HWND hParent, ActionEntry &entry) override;
     bool ConfirmOverwrite(HWND hOwner) override;
     void ReportUntrackedDocument(HWND hOwner) override;
+    void ReportSaveFailure(HWND hOwner, const std::string &error) override;
 
 private:
     IUnknown *m_pFramework; // not owned

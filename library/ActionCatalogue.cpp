@@ -271,7 +271,7 @@ bool ActionCatalogue::WriteSections(const std::vector<ActionEntry> &entries, std
         auto file = std::find_if(files.begin(), files.end(), [&](const CatalogueFile &f) { return f.Path() == ini; });
         if (file == files.end())
         {
-            files.emplace_back(ini);
+            files.emplace_back(ini, m_lockWaitMs);
             file = files.end() - 1;
             if (std::find(m_unreadable.begin(), m_unreadable.end(), ini) != m_unreadable.end())
                 file->KeepStoredSections();
@@ -315,7 +315,7 @@ bool ActionCatalogue::RemoveEntry(const ActionEntry &entry)
         return false;
     }
     // Every section of the name goes: one left behind would bring the action back with its values.
-    CatalogueFile file(ini);
+    CatalogueFile file(ini, m_lockWaitMs);
     file.RemoveSection(entry.strName);
     if (file.Commit())
         return true;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library/ActionEntry.h"
+#include "library/CatalogueFile.h"
 
 namespace mimic {
 
@@ -80,6 +81,8 @@ public:
     // where their file could not be saved.
     bool ClearAccel(const ActionEntry &entry);
     const std::string &LastSaveError() const { return m_lastSaveError; }
+    // How long a save waits for another's lock on a catalogue file.
+    void SetLockWait(DWORD ms) { m_lockWaitMs = ms; }
     // The catalogue files that the last scans found but could not read: their
     // actions are listed with default values, which never replace stored ones.
     const std::vector<std::string> &UnreadableFiles() const { return m_unreadable; }
@@ -110,6 +113,7 @@ private:
     bool m_bCommandsAdded = false;
     std::vector<std::string> m_unreadable;
     std::string m_lastSaveError;
+    DWORD m_lockWaitMs = CatalogueFile::kDefaultWaitMs;
 };
 
 } // namespace mimic

@@ -44,6 +44,7 @@ bool ActionOperations::MoveToOtherFolder(ActionEntry &edited, const ActionEntry 
                                          const ConfirmOverwrite &confirmOverwrite, DWORD &dwError)
 {
     dwError = ERROR_SUCCESS;
+    m_saveError.clear();
     if (!CopyIntoFolder(wanted, confirmOverwrite))
     {
         dwError = ::GetLastError();
@@ -56,9 +57,18 @@ bool ActionOperations::MoveToOtherFolder(ActionEntry &edited, const ActionEntry 
 
     ActionEntry saved = wanted;
     saved.strPath = newPath;
-    m_catalogue.SaveEntry(saved);
+    if (!m_catalogue.SaveEntry(saved))
+    {
+        // A script there without its section would come back with default
+        // values and no hotkey: the action stays in its folder instead.
+        m_saveError = m_catalogue.LastSaveError();
+        if (!sameFile)
+            FileUtils::Delete(newPath);
+        return false;
+    }
+    // A section left behind names a script that is gone, which lists nothing.
     if (!sameFile)
-        m_catalogue.RemoveEntry(edited);
+        (void)m_catalogue.RemoveEntry(edited);
     edited.bGlobal = wanted.bGlobal;
     if (!sameFile)
         FileUtils::Delete(edited.strPath);
@@ -70,13 +80,15 @@ bool ActionOperations::MoveToOtherFolder(ActionEntry &edited, const ActionEntry 
     if (wanted.strAccel != edited.strAccel)
     {
         edited.strAccel = wanted.strAccel;
-        m_catalogue.ClearAccel(edited);
+        if (!m_catalogue.ClearAccel(edited))
+            m_saveError = m_catalogue.LastSaveError();
     }
     return true;
 }
 
 bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bGlobal, const AskReplace &askReplace)
 {
+    m_saveError.clear();
     std::string folder = m_catalogue.GetFolder(bGlobal);
     // Without a folder the copies would land at the root of the current drive;
     // they are left out, as copies that fail are.
@@ -85,7 +97,8 @@ bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bG
     ::CreateDirectoryA(folder.c_str(), nullptr);
     folder += "\\";
 
-    bool replaceAll = false, added = false;
+    bool replaceAll = false;
+    std::vector<ActionEntry> added;
     for (const std::string &source : sources)
     {
         const std::string target = folder + FileUtils::GetNameFromFile(source);
@@ -109,19 +122,19 @@ bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bG
             }
         }
         if (copied)
-        {
-            m_catalogue.SaveEntry(entry);
-            added = true;
-        }
+            added.push_back(entry);
     }
-    return added;
+    if (!added.empty() && !m_catalogue.SaveEntries(added))
+        m_saveError = m_catalogue.LastSaveError();
+    return !added.empty();
 }
 
 bool ActionOperations::Remove(const ActionEntry &entry)
 {
+    m_saveError.clear();
     if (!FileUtils::Delete(entry.strPath))
         return false;
-    m_catalogue.RemoveEntry(entry);
+    (void)m_catalogue.RemoveEntry(entry);
     ForgetLastActionIf(entry.strPath);
     return true;
 }

@@ -38,28 +38,40 @@ public:
     // catalogue file, and the old section and script go. The edited record
     // then carries the new folder, path and settings. False when the script
     // was not copied; the edited record is unchanged and dwError is 0 when
-    // the user kept the existing script, else the platform's reason.
+    // the user kept the existing script, else the platform's reason. False
+    // with SaveError too when the new folder's catalogue file could not be
+    // saved: the copy is taken back and the action stays where it was. A
+    // hotkey that could not be taken from the others is only reported.
     bool MoveToOtherFolder(ActionEntry &edited, const ActionEntry &wanted, const ConfirmOverwrite &confirmOverwrite,
                            DWORD &dwError);
 
     // Copies the files into the global or the local folder and saves each one
-    // copied as an action: repeat count 1, no hotkey, not in the menu. A file
-    // whose copy fails is left out silently. True when any was added.
+    // copied as an action: repeat count 1, no hotkey, not in the menu, in one
+    // change of the catalogue file. A file whose copy fails is left out
+    // silently. True when any was added; SaveError tells when the copies
+    // could not be saved with their settings.
     bool AddFiles(const std::vector<std::string> &sources, bool bGlobal, const AskReplace &askReplace);
 
     // Deletes the action's script; only once it is gone do its section and
     // the last action naming it go too. False, and nothing changed, when the
-    // script could not be deleted.
+    // script could not be deleted. A section that could not be removed stays
+    // unreported: it names no script, so it lists nothing, and a later action
+    // of that name writes every one of its keys.
     bool Remove(const ActionEntry &entry);
 
     // Empties the stored last action when it names that script.
     void ForgetLastActionIf(const std::string &deletedPath);
+
+    // Why the last operation could not save a catalogue file, naming it;
+    // empty when every save succeeded.
+    const std::string &SaveError() const { return m_saveError; }
 
 private:
     bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
 
     IUnknown *m_pFramework; // not owned
     ActionCatalogue &m_catalogue;
+    std::string m_saveError;
 };
 
 } // namespace mimic

@@ -77,6 +77,7 @@ void ScriptWriter::WriteBlock(const std::string &block)
 HRESULT ScriptWriter::Open(const char *pszPath, int /*nReserved*/)
 {
     m_nDocuments = 0;
+    m_saveError.clear();
     const std::string path = Text(pszPath);
     ::CreateDirectoryA(FileUtils::GetPathFromFile(path).c_str(), nullptr);
     // An old script is emptied only once the action's section is saved: a
@@ -88,6 +89,7 @@ HRESULT ScriptWriter::Open(const char *pszPath, int /*nReserved*/)
     const bool bExisted = ::GetLastError() == ERROR_ALREADY_EXISTS;
     if (m_pEntry && !m_catalogue.SaveEntry(*m_pEntry))
     {
+        m_saveError = m_catalogue.LastSaveError();
         file.reset();
         if (!bExisted)
             ::DeleteFileA(path.c_str());

@@ -23,8 +23,7 @@ public:
     ScriptWriter &operator=(const ScriptWriter &) = delete;
 
     // E_FAIL when the script cannot be created or the action's section cannot
-    // be saved (the catalogue's LastSaveError says why); an existing script
-    // is then left as it was.
+    // be saved (SaveError says why); an existing script is then left as it was.
     virtual HRESULT Open(const char *pszPath, int nReserved);
     virtual HRESULT OpenDocument(const char *pszVarName, const char *pszClsidText, const char *pszParams);
     virtual HRESULT CloseDocument(const char *pszVarName, UINT nCookie, bool bAsDocument);
@@ -39,6 +38,8 @@ public:
 
     int DocumentCount() const { return m_nDocuments; }
     bool IsOpened() const { return m_bOpened; }
+    // Why Open could not save the action's section, naming the file; empty otherwise.
+    const std::string &SaveError() const { return m_saveError; }
 
 private:
     // The variable of the most recently opened document still open.
@@ -49,6 +50,7 @@ private:
     UniqueFile m_file;
     int m_nDocuments = 0;
     bool m_bOpened = false;
+    std::string m_saveError;
     const ActionEntry *m_pEntry = nullptr;
 };
 

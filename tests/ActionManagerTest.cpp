@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "host/GridCtrl.h"
 #include "library/ActionCatalogue.h"
@@ -188,6 +189,34 @@ TEST_F(ActionManagerTest, MenuChoicesAreWrittenOnOkOnlyWhereTheyChanged)
     EXPECT_EQ(Section(localDir, "on").back(), '0');
     EXPECT_EQ(Section(localDir, "off").back(), '0');
     EXPECT_EQ(Section(localDir, "bare"), "-|-|-|-") << "untouched rows are not written";
+}
+
+// Another copy of the plug-in holds the catalogue file's lock past the wait.
+TEST_F(ActionManagerTest, OkWhileTheCatalogueFileIsLockedSaysWhichAndKeepsTheBoxes)
+{
+    AddAction(localDir, "off", "", false);
+    Load();
+    catalogue.SetLockWait(100);
+    auto held = std::make_unique<HeldCatalogueLock>(localDir);
+    ASSERT_TRUE(held->Held());
+    ModalDriver driver;
+    driver.Answer("NEXO Action Recorder/Player", IDOK);
+    Run(
+        [&](ModalWindow &w) {
+            Grid g(w);
+            g.Select({"off"});
+            w.TypeKey(VK_SPACE);
+            w.Click(IDOK);
+            EXPECT_TRUE(g.Checked(g.Row("off"))) << "still open, as the user left it";
+            held.reset();
+            w.Click(IDOK);
+        },
+        &driver);
+    ASSERT_EQ(driver.Seen().size(), 2u) << "the Manager and one message";
+    const SeenWindow &told = driver.Seen()[1];
+    EXPECT_NE(told.text.find("Can't save " + localDir + "\\mimic.ini: "), std::string::npos) << told.text;
+    EXPECT_EQ(told.icon, MsgIcon::Error);
+    EXPECT_EQ(Section(localDir, "off").back(), '1');
 }
 
 TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)

@@ -116,6 +116,38 @@ TEST_F(ActionOperationsTest, AMoveOntoTheScriptItselfLosesNothing)
     }
 }
 
+// Another copy of the plug-in holds the lock of the local folder's catalogue file.
+TEST_F(ActionOperationsTest, ALockedCatalogueFileLeavesAnActionWhereItWasAndSaysWhich)
+{
+    catalogue.SetLockWait(100);
+    HeldCatalogueLock held(localDir);
+    ASSERT_TRUE(held.Held());
+    const std::string ini = localDir + "\\mimic.ini";
+
+    ActionEntry shared = Find("shared");
+    EXPECT_FALSE(Move(shared));
+    EXPECT_NE(operations.SaveError().find("Can't save " + ini + ": "), std::string::npos) << operations.SaveError();
+    EXPECT_FALSE(FileExists(localDir + "\\shared.pl")) << "the copy is taken back";
+    EXPECT_EQ(ReadTextFile(globalDir + "\\shared.pl") + Section(globalDir, "shared"), "# shared\n1|Ctrl+P|-|-");
+    EXPECT_TRUE(shared.bGlobal);
+
+    // Out of the locked folder: the new section is saved; the old one cannot
+    // go, but it names a script that is gone.
+    ActionEntry act5 = Find("act5");
+    EXPECT_TRUE(Move(act5));
+    EXPECT_EQ(operations.SaveError(), "");
+    EXPECT_EQ(Section(globalDir, "act5"), "4|Ctrl+5|" + globalDir + "\\act5.pl|1");
+    catalogue.Reload(false);
+    EXPECT_EQ(FindAction(catalogue, "act5", 0), nullptr);
+
+    // Added files are copied; their settings wait for the lock and say so.
+    const std::string source = AddScript(temp.Path(), "x.pl", "# x\n");
+    EXPECT_TRUE(operations.AddFiles({source}, false, nullptr));
+    EXPECT_TRUE(FileExists(localDir + "\\x.pl"));
+    EXPECT_NE(operations.SaveError().find(ini), std::string::npos);
+    EXPECT_EQ(Section(localDir, "x"), "-|-|-|-");
+}
+
 class AddFilesTest : public ActionOperationsTest
 {
 protected:

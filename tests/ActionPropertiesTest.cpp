@@ -264,4 +264,44 @@ TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndIts
     }
 }
 
+// Another copy of the plug-in holds the local catalogue file's lock: a
+// hotkey that cannot be taken from act5, and a move into the local folder,
+// each leave the dialog open (it ends with the Cancel that follows) after
+// saying which file; nothing changes.
+TEST_F(ActionPropertiesTest, ALockedCatalogueFileKeepsTheDialogOpenAndChangesNothing)
+{
+    catalogue.SetLockWait(100);
+    HeldCatalogueLock held(localDir);
+    ASSERT_TRUE(held.Held());
+    for (const char *name : {"upper", "shared"})
+    {
+        SCOPED_TRACE(name);
+        ActionEntry edited = *Find(name);
+        const ActionEntry before = edited;
+        ModalDriver driver;
+        driver.Answer("NEXO Action Recorder/Player", IDOK);
+        CTaskProperties dlg(Framework(), nullptr, catalogue);
+        dlg.SetEditEntry(&edited);
+        EXPECT_EQ(Run(
+                      dlg,
+                      [&](ModalWindow &w) {
+                          if (edited.bGlobal)
+                              w.Click(IDC_TP_GLOBAL);
+                          w.PressKey(IDC_TP_NEW, '5', true);
+                          w.Click(IDC_TP_ASSIGN);
+                          w.Click(IDOK);
+                          w.Click(IDCANCEL);
+                      },
+                      &driver),
+                  IDCANCEL);
+        ASSERT_EQ(driver.Seen().size(), 2u);
+        EXPECT_NE(driver.Seen()[1].text.find("Can't save " + localDir + "\\mimic.ini: "), std::string::npos);
+        EXPECT_EQ(std::tie(edited.strAccel, edited.bGlobal, edited.strPath),
+                  std::tie(before.strAccel, before.bGlobal, before.strPath));
+        EXPECT_EQ(Find("act5")->strAccel, "Ctrl+5");
+    }
+    EXPECT_FALSE(FileExists(localDir + "\\shared.pl"));
+    EXPECT_TRUE(FileExists(globalDir + "\\shared.pl"));
+}
+
 } // namespace

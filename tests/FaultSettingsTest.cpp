@@ -572,10 +572,13 @@ TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
     EXPECT_EQ(catalogue.UnreadableFiles(), std::vector<std::string>{localDir + "\\mimic.ini"});
 
     // A recording whose section cannot be saved does not start, and leaves
-    // nothing behind; the catalogue says which file it could not save.
-    StartNamed(recorder, "fresh", false, "3");
+    // nothing behind; the user is told which file could not be saved.
+    ModalDriver driver;
+    driver.Answer("NEXO Action Recorder/Player", IDOK);
+    StartNamed(recorder, "fresh", false, "3", &driver);
     EXPECT_EQ(State(), mimic::RecorderIdle);
-    EXPECT_NE(catalogue.LastSaveError().find(localDir + "\\mimic.ini"), std::string::npos);
+    ASSERT_EQ(driver.Seen().size(), 2u);
+    EXPECT_NE(driver.Seen()[1].text.find(localDir + "\\mimic.ini"), std::string::npos) << driver.Seen()[1].text;
     ::CloseHandle(held);
     // Until the list is read again, its defaults never replace the stored values.
     EXPECT_FALSE(catalogue.SaveEntry(*Find("keep")));

@@ -7,6 +7,7 @@
 #include "library/ActionCatalogue.h"
 #include "base/ModuleLock.h"
 #include "script/DocumentSink.h"
+#include "tests/support/Actions.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/Perl.h"
@@ -34,9 +35,14 @@ struct ScriptedPrompts final : mimic::IRecorderPrompts
     }
     bool ConfirmOverwrite(HWND) override { return Ask("overwrite ", overwrite); }
     void ReportUntrackedDocument(HWND) override { Ask("untracked ", true); }
+    void ReportSaveFailure(HWND, const std::string &error) override
+    {
+        Ask("failed ", true);
+        told = error;
+    }
 
     bool confirm = true, settle = true, overwrite = true;
-    std::string name, asked, proposed;
+    std::string name, asked, proposed, told;
     int repeat = 1;
 };
 
@@ -241,6 +247,35 @@ TEST_F(RecorderTest, AStartThatDoesNotGetThroughLeavesNothing)
     EXPECT_FALSE(FileExists(temp / "missing\\deeper\\lost.pl"));
     EXPECT_FALSE(Number("Defaul ShortCut Number").has_value()) << "only a started recording moves the number";
     EXPECT_TRUE(Setting("Last Macro Path").empty());
+}
+
+// Another copy of the plug-in holds the lock of the folder's catalogue file.
+TEST_F(RecorderTest, ALockedCatalogueFileStopsTheStartOrKeepsTheOthersHotkeysAndSaysWhich)
+{
+    AddAction(localDir, "kept", "3", "Ctrl+4", "1");
+    AddAction(globalDir, "holder", "1", "Ctrl+0", nullptr);
+    catalogue.Load();
+    catalogue.SetLockWait(100);
+    {
+        HeldCatalogueLock held(localDir);
+        ASSERT_TRUE(held.Held());
+        StartNamed("kept");
+        EXPECT_EQ(State(), mimic::RecorderIdle);
+        EXPECT_EQ(prompts.asked, "settle overwrite failed ");
+        EXPECT_NE(prompts.told.find(localDir + "\\mimic.ini"), std::string::npos) << prompts.told;
+        EXPECT_EQ(ReadTextFile(localDir + "\\kept.pl") + Section(localDir, "kept"), "# kept\n3|Ctrl+4|-|1");
+        EXPECT_EQ(Section(globalDir, "holder"), "1|Ctrl+0|-|-");
+    }
+    // The section is saved, but the global file that gives up Ctrl+0 is held.
+    HeldCatalogueLock held(globalDir);
+    prompts.asked.clear();
+    StartNamed("fresh");
+    EXPECT_EQ(State(), mimic::RecorderRecording);
+    EXPECT_EQ(prompts.asked, "settle failed ");
+    EXPECT_NE(prompts.told.find(globalDir + "\\mimic.ini"), std::string::npos) << prompts.told;
+    EXPECT_EQ(Section(localDir, "fresh"), "1|Ctrl+0|" + localDir + "\\fresh.pl|0");
+    EXPECT_EQ(Section(globalDir, "holder"), "1|Ctrl+0|-|-");
+    EXPECT_EQ(FindAction(catalogue, "holder")->strAccel, "Ctrl+0") << "the list says what the file says";
 }
 
 TEST_F(RecorderTest, CommandsFromUntrackedDocumentsAreReported)

@@ -17,4 +17,9 @@ bool ConfirmFolderOverwrite(HWND hOwner)
                        "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
+void ReportSaveFailure(HWND hOwner, const std::string &error)
+{
+    ShowMessage(hOwner, error.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
+}
+
 } // namespace mimic

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <string>
 
 namespace mimic {
 
@@ -10,5 +11,8 @@ int ShowMessage(HWND hOwner, const char *pszText, const char *pszCaption, UINT u
 
 // The question before an action's script replaces one in the other folder.
 bool ConfirmFolderOverwrite(HWND hOwner);
+
+// A catalogue file that could not be saved; the text names the file and why.
+void ReportSaveFailure(HWND hOwner, const std::string &error);
 
 } // namespace mimic

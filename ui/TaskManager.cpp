@@ -131,7 +131,11 @@ void CTaskManager::Add()
             return ReplaceAnswer::Skip;
         return replace.ReplaceAll() ? ReplaceAnswer::ReplaceAll : ReplaceAnswer::Replace;
     };
-    if (ActionOperations(m_pFramework, m_catalogue).AddFiles(dlg.GetPathNames(), dlg.m_bMakeGlobal != 0, askReplace))
+    ActionOperations operations(m_pFramework, m_catalogue);
+    const bool added = operations.AddFiles(dlg.GetPathNames(), dlg.m_bMakeGlobal != 0, askReplace);
+    if (!operations.SaveError().empty())
+        ReportSaveFailure(GetSafeHwnd(), operations.SaveError());
+    if (added)
         Refresh();
 }
 
@@ -165,7 +169,8 @@ void CTaskManager::Properties()
     dlg.SetEditEntry(&copy);
     if (dlg.DoModal() == IDOK && dlg.Modified())
     {
-        m_catalogue.SaveEntry(copy);
+        if (!m_catalogue.SaveEntry(copy))
+            ReportSaveFailure(GetSafeHwnd(), m_catalogue.LastSaveError());
         Refresh();
     }
 }
@@ -182,16 +187,28 @@ LRESULT CTaskManager::OnGridKey(NMHDR *pHdr)
 
 void CTaskManager::OnOK()
 {
+    // One change of each catalogue file for all the boxes.
+    std::vector<ActionEntry> toggled;
+    std::vector<ActionEntry *> rows;
     for (auto it = m_grid.begin(GCRS_ALL); it != m_grid.end(); ++it)
     {
         ActionEntry *entry = RowEntry(*it);
         const bool checked = MenuChecked(*it);
         if (entry && checked != entry->bMenu)
         {
-            entry->bMenu = checked;
-            m_catalogue.SaveEntry(*entry);
+            rows.push_back(entry);
+            toggled.push_back(*entry);
+            toggled.back().bMenu = checked;
         }
     }
+    if (!toggled.empty() && !m_catalogue.SaveEntries(toggled))
+    {
+        // The boxes stay as the user set them, to try again or cancel.
+        ReportSaveFailure(GetSafeHwnd(), m_catalogue.LastSaveError());
+        return;
+    }
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i]->bMenu = toggled[i].bMenu;
     EndDialog(IDOK);
 }
 

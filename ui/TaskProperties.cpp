@@ -280,32 +280,47 @@ void CTaskProperties::OnOK()
                   m_entry.bMenu != edited.bMenu;
     if (m_entry.bGlobal == edited.bGlobal)
     {
-        edited.nRepeat = m_entry.nRepeat;
         if (accelChanged)
         {
+            const std::string previous = edited.strAccel;
             edited.strAccel = m_entry.strAccel;
-            m_catalogue.ClearAccel(edited);
+            // Two actions would answer one hotkey: the dialog stays, to try
+            // again or cancel.
+            if (!m_catalogue.ClearAccel(edited))
+            {
+                edited.strAccel = previous;
+                ReportSaveFailure(GetSafeHwnd(), m_catalogue.LastSaveError());
+                return;
+            }
         }
+        edited.nRepeat = m_entry.nRepeat;
         edited.strName = Trim(m_entry.strName);
         edited.bMenu = m_entry.bMenu;
         EndDialog(IDOK);
         return;
     }
-    MoveToOtherFolder();
-    EndDialog(IDOK);
+    if (MoveToOtherFolder())
+        EndDialog(IDOK);
 }
 
-void CTaskProperties::MoveToOtherFolder()
+bool CTaskProperties::MoveToOtherFolder()
 {
     const auto confirmOverwrite = [this] { return ConfirmFolderOverwrite(GetSafeHwnd()); };
     DWORD dwError = ERROR_SUCCESS;
     ActionOperations operations(m_pFramework, m_catalogue);
     const bool moved = operations.MoveToOtherFolder(*m_pEditEntry, m_entry, confirmOverwrite, dwError);
+    if (!operations.SaveError().empty())
+    {
+        ReportSaveFailure(GetSafeHwnd(), operations.SaveError());
+        // Not moved: nothing changed, and the dialog stays to try again or cancel.
+        return moved;
+    }
     // Keeping the script already in the other folder is the user's choice, not a failure.
     if (moved || dwError == ERROR_SUCCESS)
-        return;
+        return true;
     const std::string text = "Can't save " + m_entry.strPath + " file. " + SystemMessage(dwError);
     ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
+    return true;
 }
 
 } // namespace mimic

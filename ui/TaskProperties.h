@@ -41,7 +41,8 @@ private:
     void UpdateAssignmentStatus();
     void OnAssign();
     void OnRemove();
-    void MoveToOtherFolder();
+    // False when the dialog stays open: the move saved nothing.
+    bool MoveToOtherFolder();
     std::string HostCommandFor(const ACCEL &accel) const;
     bool NameUsable() const;
     void EnableOk(bool bEnable);

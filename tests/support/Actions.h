@@ -5,7 +5,9 @@
 #include <string>
 
 #include "host/baseutil.h"
+#include "base/Raii.h"
 #include "library/ActionCatalogue.h"
+#include "library/CatalogueFile.h"
 
 namespace testsupport {
 
@@ -28,5 +30,25 @@ inline std::string Section(const std::string &folder, const char *name)
                 baseutil::GetPrivateProfileStringA(name, key, "-", (folder + "\\mimic.ini").c_str());
     return text;
 }
+
+// Holds the lock that saves of the folder's catalogue file take, as another
+// process in the middle of a save would.
+class HeldCatalogueLock
+{
+public:
+    explicit HeldCatalogueLock(const std::string &folder)
+        : m_lock(::CreateFileA(mimic::CatalogueFile::LockPath(folder + "\\mimic.ini").c_str(),
+                               GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                               0, nullptr))
+    {
+        OVERLAPPED at = {};
+        m_bHeld = m_lock && ::LockFileEx(m_lock.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at);
+    }
+    bool Held() const { return m_bHeld; }
+
+private:
+    mimic::UniqueFile m_lock;
+    bool m_bHeld = false;
+};
 
 } // namespace testsupport
