@@ -112,7 +112,7 @@ void ClearAccelRound(Size &size, std::vector<double> &samples)
                  Key(size.iniPath, entries[1], "Accel") == kAccel;
 }
 
-// The Action Manager's OK as the dialog will make it: the toggled entries in one save.
+// The Action Manager's OK without the dialog: the toggled entries in one save.
 void BatchRound(Size &size, std::vector<double> &samples)
 {
     std::vector<mimic::ActionEntry> toggled;
@@ -221,8 +221,8 @@ int main()
                    Median(size->profile) * 1e3, kRounds, check));
         Row(Format("Action Manager OK, %d actions, %d Menu boxes toggled", size->count, size->saves),
             Format("%.1f", ok * 1e3), "ms",
-            Format("one save per box as the dialog saves them now: %.0f µs per save (×%.2f of the 100-action "
-                   "figure), ×%.1f of one whole-file write; OK with nothing toggled %.1f ms; median of %d%s",
+            Format("the dialog's saves: %.0f µs per toggled box (×%.2f of the 100-action figure), ×%.1f of one "
+                   "whole-file write; OK with nothing toggled %.1f ms; median of %d%s",
                    ok * 1e6 / size->saves, ok / size->saves / okFirst, ok / whole, Median(size->walk) * 1e3,
                    kRounds, check));
     }
