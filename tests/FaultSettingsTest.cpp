@@ -553,6 +553,9 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
         EXPECT_EQ(Listed("act"), "4|Ctrl+4|0");
         EXPECT_EQ(Listed("other"), "7||0");
         EXPECT_EQ(Listed("fresh"), "1||0");
+        catalogue.RemoveEntry(*Find("act"));
+        catalogue.Reload(false);
+        EXPECT_EQ(Listed("act"), "0||0") << "no section of the name is left to come back";
         if (c.second.size() > huge.size())
         {
             EXPECT_EQ(baseutil::GetPrivateProfileStringA("filler0", "PlayMode", "-", ini.c_str()), "0");
