@@ -171,7 +171,9 @@ void ActionCatalogue::ReloadGlobalOnly()
 
 void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
 {
-    if (folder.empty() || folder[0] == '$')
+    // A folder that is not a full path lists what the host's working folder
+    // happens to hold, and nothing could be written back there.
+    if (!IsRootedPath(folder))
         return;
     const std::string iniPath = folder + "\\" + inikey::kFileName;
     const std::string pattern = folder + "\\*.pl";

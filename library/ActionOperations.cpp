@@ -151,10 +151,13 @@ bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bG
 {
     m_saveError.clear();
     std::string folder = m_catalogue.GetFolder(bGlobal);
-    // Without a folder the copies would land at the root of the current drive;
-    // they are left out, as copies that fail are.
+    // Without a folder the copies would land at the root of the current drive,
+    // or below the host's working folder.
     if (folder.empty())
+    {
+        m_saveError = "Can't add the files: " + m_catalogue.FolderError(bGlobal) + ".";
         return false;
+    }
     ::CreateDirectoryA(folder.c_str(), nullptr);
     folder += "\\";
 
