@@ -1,5 +1,6 @@
 #include "core/MacroRecorder.h"
 
+#include "base/Paths.h"
 #include "base/Raii.h"
 #include "base/Text.h"
 #include "core/RecorderPrompts.h"
@@ -22,16 +23,6 @@ const char kTemporaryName[] = "temporary_action";
 using setting::kDontConfirm;
 using setting::kRecordTemporary;
 using setting::kShortcutNumber;
-
-// A drive path or a network path; anything else is taken from wherever the
-// host happens to run.
-bool IsRootedFolder(const std::string &folder)
-{
-    if (folder.size() >= 2 && folder[0] == '\\' && folder[1] == '\\')
-        return true;
-    return folder.size() >= 3 && ((folder[0] | 0x20) >= 'a' && (folder[0] | 0x20) <= 'z') && folder[1] == ':' &&
-           (folder[2] == '\\' || folder[2] == '/');
-}
 
 } // namespace
 
@@ -107,15 +98,22 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     if (!entry.bGlobal)
     {
         const std::string local = m_catalogue.GetLocalPath();
-        if (!local.empty() && !IsRootedFolder(local))
+        if (!local.empty() && !IsRootedPath(local))
             entry.bGlobal = true;
     }
     const std::string folder = m_catalogue.GetFolder(entry.bGlobal);
     // A folder that was never learnt (its setting unreadable, or the local one
     // dropped with the host's plug-in) would put the script at the root of the
-    // current drive: the script cannot be created, so nothing is recorded.
+    // current drive: the script cannot be created, so nothing is recorded. A
+    // global folder typed without a drive or server is the user's to mend.
     if (folder.empty())
+    {
+        if (entry.bGlobal && !m_catalogue.GetGlobalPath().empty())
+            m_pPrompts->ReportSaveFailure(m_catalogue.GetMainWindow(), "Can't record the action \"" + entry.strName +
+                                                                           "\": " + m_catalogue.FolderError(true) +
+                                                                           ".");
         return;
+    }
     ::CreateDirectoryA(folder.c_str(), nullptr);
     const std::string path = folder + "\\" + entry.strName + ".pl";
 
@@ -316,7 +314,7 @@ void KMacroRecorder::ShowActionManager(HWND hParent)
 
 std::string KMacroRecorder::GetActionFolder(bool bGlobal)
 {
-    return m_catalogue.GetFolder(bGlobal);
+    return bGlobal ? m_catalogue.GetGlobalPath() : m_catalogue.GetLocalPath();
 }
 
 } // namespace mimic

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <set>
 
+#include "base/Paths.h"
 #include "base/Raii.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
@@ -170,7 +171,9 @@ void ActionCatalogue::ReloadGlobalOnly()
 
 void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
 {
-    if (folder.empty() || folder[0] == '$')
+    // A folder that is not a full path lists what the host's working folder
+    // happens to hold, and nothing could be written back there.
+    if (!IsRootedPath(folder))
         return;
     const std::string iniPath = folder + "\\" + inikey::kFileName;
     const std::string pattern = folder + "\\*.pl";
@@ -187,7 +190,7 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
     if (bUnreadable)
         m_unreadable.push_back(iniPath);
     // File names compare without regard to case, as the file system does.
-    auto caseLess = [](const std::string &a, const std::string &b) { return _stricmp(a.c_str(), b.c_str()) < 0; };
+    auto caseLess = [](const std::string &a, const std::string &b) { return CompareNoCase(a, b) < 0; };
     std::set<std::string, decltype(caseLess)> listed(caseLess);
     do
     {
@@ -231,7 +234,7 @@ ActionEntry *ActionCatalogue::FindByAccel(const char *pszAccel)
 {
     const char *accel = pszAccel ? pszAccel : "";
     for (ActionEntry &entry : m_entries)
-        if (::lstrcmpiA(entry.strAccel.c_str(), accel) == 0)
+        if (EqualNoCase(entry.strAccel, accel))
             return &entry;
     return nullptr;
 }
@@ -331,7 +334,7 @@ bool ActionCatalogue::ClearAccel(const ActionEntry &entry)
     std::vector<ActionEntry> cleared;
     for (const ActionEntry &other : m_entries)
     {
-        if (other.strAccel != accel || (!self.empty() && FileUtils::equalPath(other.strPath, self)))
+        if (other.strAccel != accel || (!self.empty() && SameFile(other.strPath, self)))
             continue;
         cleared.push_back(other);
         cleared.back().strAccel.clear();
@@ -339,7 +342,7 @@ bool ActionCatalogue::ClearAccel(const ActionEntry &entry)
     std::vector<std::string> failed;
     const bool ok = WriteSections(cleared, &failed);
     for (ActionEntry &other : m_entries)
-        if (other.strAccel == accel && !(!self.empty() && FileUtils::equalPath(other.strPath, self)) &&
+        if (other.strAccel == accel && !(!self.empty() && SameFile(other.strPath, self)) &&
             std::find(failed.begin(), failed.end(), IniPathFor(other)) == failed.end())
             other.strAccel.clear();
     return ok;

@@ -91,9 +91,15 @@ public:
     int NextCommandId() const { return m_nNextCmdId; }
     HWND GetMainWindow() const;
 
+    // The folder as its setting expanded, full path or not: what the host is told.
     std::string GetGlobalPath();
     std::string GetLocalPath();
-    std::string GetFolder(bool bGlobal) { return bGlobal ? GetGlobalPath() : GetLocalPath(); }
+    // The folder that actions are written into and read from: empty unless
+    // it is a full path, since any other would name a folder below the
+    // host's working folder.
+    std::string GetFolder(bool bGlobal);
+    // Why GetFolder is empty, for a message: "the global action folder is not known".
+    std::string FolderError(bool bGlobal);
     void ExpandMacros(std::string &folder);
     void ScanFolder(const std::string &folder, bool bGlobal);
 

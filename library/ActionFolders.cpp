@@ -2,6 +2,7 @@
 // and workspace or design forms a setting may hold.
 #include "library/ActionCatalogue.h"
 
+#include "base/Paths.h"
 #include "base/Raii.h"
 #include "base/Text.h"
 #include "host/baseutil.h"
@@ -106,6 +107,19 @@ std::string ActionCatalogue::GetLocalPath()
     if (!m_localFolder.empty() && m_localFolder[0] == '$')
         ExpandMacros(m_localFolder);
     return m_localFolder;
+}
+
+std::string ActionCatalogue::GetFolder(bool bGlobal)
+{
+    const std::string folder = bGlobal ? GetGlobalPath() : GetLocalPath();
+    return IsRootedPath(folder) ? folder : std::string();
+}
+
+std::string ActionCatalogue::FolderError(bool bGlobal)
+{
+    const std::string folder = bGlobal ? GetGlobalPath() : GetLocalPath();
+    const std::string which = bGlobal ? "the global action folder" : "the local action folder";
+    return folder.empty() ? which + " is not known" : which + " \"" + folder + "\" is not a full path";
 }
 
 } // namespace mimic

@@ -40,8 +40,10 @@ public:
     // was not copied; the edited record is unchanged and dwError is 0 when
     // the user kept the existing script, else the platform's reason. False
     // with SaveError too when the new folder's catalogue file could not be
-    // saved: the copy is taken back and the action stays where it was. A
-    // hotkey that could not be taken from the others is only reported.
+    // saved: the copy is taken back and the action stays where it was. False
+    // with KeptScript and dwError too when the old script could not be
+    // deleted: the other folder is put back as it was. A hotkey that could
+    // not be taken from the others is only reported.
     bool MoveToOtherFolder(ActionEntry &edited, const ActionEntry &wanted, const ConfirmOverwrite &confirmOverwrite,
                            DWORD &dwError);
 
@@ -49,7 +51,8 @@ public:
     // copied as an action: repeat count 1, no hotkey, not in the menu, in one
     // change of the catalogue file. A file whose copy fails is left out
     // silently. True when any was added; SaveError tells when the copies
-    // could not be saved with their settings.
+    // could not be saved with their settings, or when the folder takes no
+    // writes (not known, or not a full path).
     bool AddFiles(const std::vector<std::string> &sources, bool bGlobal, const AskReplace &askReplace);
 
     // Deletes the action's script; only once it is gone do its section and
@@ -62,16 +65,22 @@ public:
     // Empties the stored last action when it names that script.
     void ForgetLastActionIf(const std::string &deletedPath);
 
-    // Why the last operation could not save a catalogue file, naming it;
-    // empty when every save succeeded.
+    // Why the last operation could not save a catalogue file, naming it, or
+    // had no folder to add files to; empty when every save succeeded.
     const std::string &SaveError() const { return m_saveError; }
+    // The script that the last move copied but could not delete; empty when none.
+    const std::string &KeptScript() const { return m_keptScript; }
 
 private:
-    bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite);
+    // Copies the script into the folder that the entry's global flag names.
+    // A script there is replaced only after confirmOverwrite, and only once
+    // the copy is whole; replaced then names it, kept under another name.
+    bool CopyIntoFolder(const ActionEntry &entry, const ConfirmOverwrite &confirmOverwrite, std::string &replaced);
 
     IUnknown *m_pFramework; // not owned
     ActionCatalogue &m_catalogue;
     std::string m_saveError;
+    std::string m_keptScript;
 };
 
 } // namespace mimic

@@ -1,6 +1,7 @@
 // Moving, adding and removing actions on real folders and catalogue files,
 // without a window: every question is answered by the test.
 #include <gtest/gtest.h>
+#include <cstdlib>
 #include <functional>
 
 #include "library/ActionCatalogue.h"
@@ -38,11 +39,18 @@ protected:
         asked = 0;
         return operations.MoveToOtherFolder(edited, wanted, [&] { return ++asked, confirm; }, error);
     }
+    // Opens the file as another program would that lets others do only what share allows.
+    void Hold(const std::string &path, DWORD share)
+    {
+        held.reset(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held) << path;
+    }
 
     ActionCatalogue catalogue;
     ActionOperations operations{Framework(), catalogue};
     DWORD error = 0xdeadbeef;
     int asked = 0;
+    mimic::UniqueFile held;
 };
 
 TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
@@ -76,6 +84,13 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
          0, "# act5\n"},
         {"of a script that is gone", [&] { ::DeleteFileA(local.c_str()); }, false, false, false,
          ERROR_FILE_NOT_FOUND, "-"},
+        // The script it would have replaced is still there.
+        {"of a script that cannot be read, over one the user replaces",
+         [&] { AddScript(globalDir, "act5.pl", "# other\n"), Hold(local, 0); }, true, true, false,
+         ERROR_SHARING_VIOLATION, "# other\n"},
+        // Half a move would leave the action in both folders.
+        {"of a script that cannot be deleted", [&] { Hold(local, FILE_SHARE_READ); }, false, false, false,
+         ERROR_SHARING_VIOLATION, "-"},
     };
     for (const Case &c : cases)
     {
@@ -86,10 +101,11 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
         c.before();
         ActionEntry edited = Find("act5");
         EXPECT_EQ(Move(edited, c.confirm), c.moved);
+        held.reset();
         EXPECT_EQ(asked, c.asked ? 1 : 0);
         EXPECT_EQ(error, c.error) << "a refusal is no error";
         EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", c.globalScript);
-        EXPECT_EQ(FileExists(local), !c.moved && !c.error);
+        EXPECT_EQ(FileExists(local), !c.moved && c.error != ERROR_FILE_NOT_FOUND);
         EXPECT_EQ(Section(localDir, "act5"), c.moved ? "-|-|-|-" : "2|Ctrl+5|-|-");
         EXPECT_EQ(Section(globalDir, "act5"), c.moved ? "4|Ctrl+5|" + global + "|1" : "-|-|-|-");
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
@@ -98,21 +114,54 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
 }
 
 // With both settings naming one folder, a move's target is the script itself:
-// it must not be deleted first, however its path is spelled.
+// it must not be deleted first, however the folder or the path is spelled.
 TEST_F(ActionOperationsTest, AMoveOntoTheScriptItselfLosesNothing)
 {
-    SetSetting("Global Path", localDir);
-    for (const std::string &path : {localDir + "\\act5.pl", localDir + "\\..\\Actions\\act5.pl"})
+    const std::string script = localDir + "\\act5.pl";
+    char shortName[MAX_PATH] = {};
+    ASSERT_NE(::GetShortPathNameA(localDir.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_NE(shortName, localDir) << "the scratch folder has a short name of its own";
+    std::vector<std::pair<std::string, std::string>> spellings = {// the global setting, the script's path
+                                                                  {localDir, script},
+                                                                  {localDir, localDir + "\\..\\Actions\\act5.pl"},
+                                                                  {localDir, shortName + std::string("\\act5.pl")},
+                                                                  {shortName, script}};
+    // Under Wine the root of the Unix file system is a drive of its own too.
+    if (const char *prefix = std::getenv("WINEPREFIX"))
+        spellings.push_back({support::WindowsPathOf(prefix + std::string("/drive_c")) + localDir.substr(2), script});
+    for (const auto &[global, path] : spellings)
     {
-        SCOPED_TRACE(path);
+        SCOPED_TRACE(global + " " + path);
+        SetSetting("Global Path", global);
         WriteIni(localDir, "act5", "AddToMenu", nullptr);
         catalogue.Load();
         ActionEntry edited = Find("act5");
         edited.strPath = path;
-        ASSERT_TRUE(Move(edited));
+        ASSERT_TRUE(Move(edited, true));
         EXPECT_EQ(asked, 0);
-        EXPECT_EQ(ReadTextFile(localDir + "\\act5.pl"), "# act5\n");
-        EXPECT_EQ(Section(localDir, "act5"), "4|Ctrl+5|" + localDir + "\\act5.pl|1");
+        EXPECT_EQ(ReadTextFile(script), "# act5\n");
+        EXPECT_EQ(Section(localDir, "act5"), "4|Ctrl+5|" + global + "\\act5.pl|1");
+    }
+}
+
+// Folder names that only a locale's rules call equal are two folders.
+TEST_F(ActionOperationsTest, AMoveBetweenFoldersThatALocaleCallsEqualMovesTheScript)
+{
+    for (const auto &[local, global] :
+         {std::pair{"Strasse", "Stra\xDF" "e"}, {"AE", "\xC6"}, {"Actions", "Act\xAD" "ions"}})
+    {
+        SCOPED_TRACE(global);
+        const std::string localFolder = temp / local, globalFolder = temp / global;
+        SetSetting("Local Path", localFolder);
+        SetSetting("Global Path", globalFolder);
+        MakeFolder(localFolder);
+        AddAction(localFolder, "act5", "2", "Ctrl+5", nullptr);
+        catalogue.Load();
+        ActionEntry edited = Find("act5");
+        ASSERT_TRUE(Move(edited));
+        EXPECT_EQ(ReadTextFile(globalFolder + "\\act5.pl"), "# act5\n");
+        EXPECT_FALSE(FileExists(localFolder + "\\act5.pl"));
+        EXPECT_EQ(Section(localFolder, "act5"), "-|-|-|-");
     }
 }
 

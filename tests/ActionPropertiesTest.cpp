@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <optional>
 
 #include "library/ActionCatalogue.h"
 #include "tests/support/Actions.h"
@@ -267,15 +268,23 @@ TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndIts
 // Another copy of the plug-in holds the local catalogue file's lock: a
 // hotkey that cannot be taken from act5, and a move into the local folder,
 // each leave the dialog open (it ends with the Cancel that follows) after
-// saying which file; nothing changes.
-TEST_F(ActionPropertiesTest, ALockedCatalogueFileKeepsTheDialogOpenAndChangesNothing)
+// saying which file; so does a move whose old script a program holds open.
+// Nothing changes.
+TEST_F(ActionPropertiesTest, ALockedCatalogueFileOrScriptKeepsTheDialogOpenAndChangesNothing)
 {
     catalogue.SetLockWait(100);
-    HeldCatalogueLock held(localDir);
-    ASSERT_TRUE(held.Held());
-    for (const char *name : {"upper", "shared"})
+    const std::string act5 = localDir + "\\act5.pl";
+    for (const auto &[name, said] : {std::pair{"upper", "Can't save " + localDir + "\\mimic.ini: "},
+                                     {"shared", "Can't save " + localDir + "\\mimic.ini: "},
+                                     {"act5", "Can't move the action: " + act5 + " can't be deleted. "}})
     {
         SCOPED_TRACE(name);
+        std::optional<HeldCatalogueLock> held;
+        mimic::UniqueFile script;
+        if (name == std::string("act5"))
+            script.reset(::CreateFileA(act5.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+        else
+            ASSERT_TRUE(held.emplace(localDir).Held());
         ActionEntry edited = *Find(name);
         const ActionEntry before = edited;
         ModalDriver driver;
@@ -285,7 +294,7 @@ TEST_F(ActionPropertiesTest, ALockedCatalogueFileKeepsTheDialogOpenAndChangesNot
         EXPECT_EQ(Run(
                       dlg,
                       [&](ModalWindow &w) {
-                          if (edited.bGlobal)
+                          if (edited.bGlobal || edited.strName == "act5")
                               w.Click(IDC_TP_GLOBAL);
                           w.PressKey(IDC_TP_NEW, '5', true);
                           w.Click(IDC_TP_ASSIGN);
@@ -295,13 +304,15 @@ TEST_F(ActionPropertiesTest, ALockedCatalogueFileKeepsTheDialogOpenAndChangesNot
                       &driver),
                   IDCANCEL);
         ASSERT_EQ(driver.Seen().size(), 2u);
-        EXPECT_NE(driver.Seen()[1].text.find("Can't save " + localDir + "\\mimic.ini: "), std::string::npos);
+        EXPECT_EQ(driver.Seen()[1].text.find(said), 0u) << driver.Seen()[1].text;
         EXPECT_EQ(std::tie(edited.strAccel, edited.bGlobal, edited.strPath),
                   std::tie(before.strAccel, before.bGlobal, before.strPath));
         EXPECT_EQ(Find("act5")->strAccel, "Ctrl+5");
     }
     EXPECT_FALSE(FileExists(localDir + "\\shared.pl"));
     EXPECT_TRUE(FileExists(globalDir + "\\shared.pl"));
+    EXPECT_EQ(ReadTextFile(act5) + Section(localDir, "act5"), "# act5\n2|Ctrl+5|-|-");
+    EXPECT_EQ(FileExists(globalDir + "\\act5.pl") ? "script" : Section(globalDir, "act5"), "-|-|-|-");
 }
 
 } // namespace

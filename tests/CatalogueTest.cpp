@@ -244,7 +244,8 @@ TEST_F(CatalogueTest, OnlyFilesEndingInPlAreActionsNamedWithoutTheExtension)
 
 TEST_F(CatalogueTest, FindByAccelIgnoresCaseWhileClearAccelDoesNot)
 {
-    for (auto [name, accel] : {std::pair{"one", "Ctrl+3"}, {"two", "ctrl+3"}, {"three", "Ctrl+3"}, {"none", ""}})
+    for (auto [name, accel] : {std::pair{"one", "Ctrl+3"}, {"two", "ctrl+3"}, {"three", "Ctrl+3"}, {"none", ""},
+                               {"sharp", "Ctrl+\xDF"}, {"ash", "Ctrl+\xE6"}})
     {
         AddScript(localDir, std::string(name) + ".pl");
         WriteIni(localDir, name, "Accel", accel);
@@ -257,6 +258,10 @@ TEST_F(CatalogueTest, FindByAccelIgnoresCaseWhileClearAccelDoesNot)
             first = &e;
     EXPECT_EQ(catalogue.FindByAccel("CTRL+3"), first) << "the first in list order, whatever its case";
     EXPECT_EQ(catalogue.FindByAccel("Ctrl+4"), nullptr);
+    // Letter case only: a locale's equivalents are other keys.
+    EXPECT_EQ(catalogue.FindByAccel("Ctrl+\xC6"), ByName("ash"));
+    for (const char *other : {"Ctrl+SS", "Ctrl+AE", "Ctrl+\xAD" "3"})
+        EXPECT_EQ(catalogue.FindByAccel(other), nullptr) << other;
     ASSERT_TRUE(catalogue.FindByAccel(""));
     EXPECT_EQ(catalogue.FindByAccel("")->strName, "none");
 

@@ -310,6 +310,65 @@ TEST_F(FaultTest, AFolderThatIsNotKnownTakesNoWrites)
     EXPECT_FALSE(strayAtRoot("new.pl"));
 }
 
+// A folder setting that is not a full path would name a folder below the
+// host's working folder: it is listed as empty and takes no writes.
+TEST_F(FaultTest, ARelativeFolderTakesNoWrites)
+{
+    const std::string cwd = temp / "cwd";
+    MakeFolder(cwd + "\\Shared");
+    AddScript(cwd + "\\Shared", "found.pl");
+    char before[MAX_PATH] = {};
+    ::GetCurrentDirectoryA(MAX_PATH, before);
+    ::SetCurrentDirectoryA(cwd.c_str());
+    auto strays = [&] {
+        std::string found;
+        WIN32_FIND_DATAA fd;
+        mimic::UniqueFind find(::FindFirstFileA((cwd + "\\*").c_str(), &fd));
+        for (bool more = !!find; more; more = ::FindNextFileA(find.get(), &fd))
+            if (fd.cFileName[0] != '.' && std::string(fd.cFileName) != "Shared")
+                found += std::string(fd.cFileName) + " ";
+        return found;
+    };
+
+    // No design open: the local folder is only the setting's text.
+    host->CloseDesign();
+    SetSetting("Local Path", "Current design folder");
+    catalogue.Load();
+    EXPECT_EQ(Move("shared"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_FALSE(mimic::ActionOperations(Framework(), catalogue).AddFiles({globalDir + "\\shared.pl"}, false, nullptr));
+    StartNamed(recorder, "made-global");
+    EXPECT_EQ(State(), mimic::RecorderRecording) << "a local action is recorded globally";
+    recorder.Stop();
+    EXPECT_TRUE(FileExists(globalDir + "\\made-global.pl"));
+
+    SetSetting("Global Path", "Shared");
+    catalogue.Load();
+    EXPECT_EQ(Listed("found", true), "-");
+    for (const char *name : {"local", "global"})
+    {
+        SCOPED_TRACE(name);
+        ModalDriver driver;
+        driver.Expect("Action Properties", [&](ModalWindow &w) {
+            w.SetText(IDC_TP_NAME, name);
+            if ((name == std::string("global")) != w.IsChecked(IDC_TP_GLOBAL))
+                w.Click(IDC_TP_GLOBAL);
+            w.Click(IDOK);
+        });
+        driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
+            EXPECT_EQ(box.MessageText(), "Can't record the action \"" + std::string(name) +
+                                             "\": the global action folder \"Shared\" is not a full path.");
+            box.Click(IDOK);
+        });
+        recorder.Start(nullptr, 1);
+        EXPECT_EQ(State(), mimic::RecorderIdle);
+        EXPECT_EQ(driver.Seen().size(), 2u);
+    }
+    ::SetCurrentDirectoryA(before);
+    EXPECT_EQ(strays(), "");
+    EXPECT_EQ(ReadTextFile(cwd + "\\Shared\\found.pl"), "# action\n");
+    EXPECT_FALSE(FileExists(cwd + "\\Shared\\mimic.ini"));
+}
+
 // --- Settings of the wrong type or size -----------------------------------
 
 TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
@@ -484,11 +543,10 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
                                      OPEN_EXISTING, 0, nullptr);
             ASSERT_TRUE(fault == Deleted || fault == ReadOnly || held != INVALID_HANDLE_VALUE);
 
-            const bool cannotBeRead = fault == Deleted || fault == Locked;
             if (op == Remove)
                 RemoveAction("act");
             else if (op == MoveToGlobal)
-                EXPECT_EQ(Move("act") != 0, cannotBeRead);
+                EXPECT_NE(Move("act"), 0u) << "not copied, or copied and not deleted";
             else
             {
                 ModalDriver driver;
@@ -500,11 +558,10 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
                 ::CloseHandle(held);
             ::SetFileAttributesA(script.c_str(), FILE_ATTRIBUTE_NORMAL);
 
-            // A script that cannot be deleted keeps its section; a copy that
-            // was made keeps both scripts and moves the section.
-            const bool copied = op == MoveToGlobal && !cannotBeRead;
-            EXPECT_EQ(Stored(globalDir, "act"), copied ? intact : "-|-|-|-");
-            EXPECT_EQ(Stored(localDir, "act"), copied ? "# act\n|-|-|-" : fault == Deleted ? "-|1|Ctrl+1|0" : intact);
+            // A script that cannot be deleted keeps its section; a move whose
+            // copy was made is taken back.
+            EXPECT_EQ(Stored(globalDir, "act"), "-|-|-|-");
+            EXPECT_EQ(Stored(localDir, "act"), fault == Deleted ? "-|1|Ctrl+1|0" : intact);
             EXPECT_EQ(LastAction(), script + "|5");
         }
 }

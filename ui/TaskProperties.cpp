@@ -309,6 +309,17 @@ bool CTaskProperties::MoveToOtherFolder()
     DWORD dwError = ERROR_SUCCESS;
     ActionOperations operations(m_pFramework, m_catalogue);
     const bool moved = operations.MoveToOtherFolder(*m_pEditEntry, m_entry, confirmOverwrite, dwError);
+    if (!operations.KeptScript().empty())
+    {
+        // Nothing moved; the dialog stays, to try again once the script is free, or cancel.
+        std::string reason = SystemMessage(dwError);
+        while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' || reason.back() == ' '))
+            reason.pop_back();
+        const std::string text = "Can't move the action: " + operations.KeptScript() + " can't be deleted. " + reason +
+                                 " The action stays where it was.";
+        ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
+        return false;
+    }
     if (!operations.SaveError().empty())
     {
         ReportSaveFailure(GetSafeHwnd(), operations.SaveError());
