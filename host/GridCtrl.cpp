@@ -4,12 +4,21 @@
 
 namespace {
 
-const UINT kColumnMessage = 0x40F; // accepted; the list sizes its columns itself
+// Names the column whose texts typed letters search.
+const UINT kColumnMessage = 0x40F;
+// Column widths are given in pixels for a font whose characters are this
+// wide on average (the dialog font at 96 dots per inch); larger fonts and
+// higher resolutions widen them in proportion.
+const int kDesignCharWidth = 6;
 
 struct GridData
 {
     HWND hList = nullptr;
     std::vector<int> columnTypes;
+    std::vector<int> columnWidths; // as asked, before scaling
+    int charWidth = kDesignCharWidth;
+    int searchColumn = 0;
+    UINT keyInFlight = 0; // the key whose notification the parent is handling
     std::map<INT_PTR, LPARAM> params;                   // row id -> parameter
     std::map<std::pair<INT_PTR, int>, int> checkStates; // (row id, column) -> state
     INT_PTR nextRowId = 1;
@@ -41,6 +50,112 @@ mimic::UniqueImageList MakeCheckImages(HWND hWnd)
         ImageList_AddMasked(list.get(), bmp.get(), ::GetSysColor(COLOR_WINDOW) ^ 0x010101);
     }
     return list;
+}
+
+// The average character width of the list's font, measured as dialogs
+// measure their base unit.
+int FontCharWidth(HWND hList)
+{
+    HFONT font = reinterpret_cast<HFONT>(::SendMessageA(hList, WM_GETFONT, 0, 0));
+    mimic::WindowDC dc(hList);
+    mimic::SelectedObject selected(dc.get(), font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE size = {};
+    if (!::GetTextExtentPoint32A(dc.get(), kAlphabet, 52, &size) || size.cx <= 0)
+        return kDesignCharWidth;
+    return (size.cx / 26 + 1) / 2;
+}
+
+int ScaledWidth(const GridData *data, int width)
+{
+    return ::MulDiv(width, data->charWidth, kDesignCharWidth);
+}
+
+void ApplyFont(GridData *data, WPARAM font, BOOL redraw)
+{
+    ::SendMessageA(data->hList, WM_SETFONT, font, redraw);
+    data->charWidth = FontCharWidth(data->hList);
+    for (size_t c = 0; c < data->columnWidths.size(); ++c)
+        ::SendMessageA(data->hList, LVM_SETCOLUMNWIDTH, c, ScaledWidth(data, data->columnWidths[c]));
+}
+
+// The list blends the images of a selected row into the highlight, which
+// leaves a check box hard to read; it is drawn again as in any other row.
+void DrawSelectedChecks(const GridData *data, NMLVCUSTOMDRAW *cd)
+{
+    const int index = static_cast<int>(cd->nmcd.dwItemSpec);
+    if (!(::SendMessageA(data->hList, LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED) & LVIS_SELECTED))
+        return;
+    for (size_t c = 0; c < data->columnTypes.size(); ++c)
+    {
+        if (data->columnTypes[c] != GCT_CHECKBOX)
+            continue;
+        RECT box = {};
+        box.top = static_cast<LONG>(c);
+        box.left = LVIR_ICON;
+        if (!::SendMessageA(data->hList, LVM_GETSUBITEMRECT, static_cast<WPARAM>(index),
+                            reinterpret_cast<LPARAM>(&box)))
+            continue;
+        auto it = data->checkStates.find({static_cast<INT_PTR>(cd->nmcd.lItemlParam), static_cast<int>(c)});
+        const int state = it == data->checkStates.end() ? 0 : it->second;
+        ImageList_Draw(data->checks.get(), state ? 1 : 0, cd->nmcd.hdc, box.left, box.top, ILD_NORMAL);
+    }
+}
+
+unsigned char UpperChar(unsigned char c)
+{
+    // One character, passed in the pointer's low word, is converted in place of a text.
+    return static_cast<unsigned char>(
+        reinterpret_cast<UINT_PTR>(::CharUpperA(reinterpret_cast<LPSTR>(static_cast<UINT_PTR>(c)))));
+}
+
+// Typed characters select the next row, after the focused one and round
+// again from the top, whose text in the search column begins with them.
+void SelectByInitial(GridData *data, UINT ch)
+{
+    if (ch == data->keyInFlight)
+    {
+        // The parent hands back the key's code, not its character: keys
+        // without one (arrows, function keys) search for nothing.
+        ch = ::MapVirtualKeyA(ch, MAPVK_VK_TO_CHAR) & 0xFFFF;
+    }
+    if (ch <= ' ' || ch > 0xFF)
+        return;
+    const int count = static_cast<int>(::SendMessageA(data->hList, LVM_GETITEMCOUNT, 0, 0));
+    const int focused =
+        static_cast<int>(::SendMessageA(data->hList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    const unsigned char wanted = UpperChar(static_cast<unsigned char>(ch));
+    for (int step = 1; step <= count; ++step)
+    {
+        const int index = (focused + step + count) % count;
+        char text[2] = {};
+        LVITEMA item = {};
+        item.iSubItem = data->searchColumn;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        ::SendMessageA(data->hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        if (!text[0] || UpperChar(static_cast<unsigned char>(text[0])) != wanted)
+            continue;
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED;
+        ::SendMessageA(data->hList, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(data->hList, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+        ::SendMessageA(data->hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+        return;
+    }
+}
+
+// Characters reach the rows only through the grid (the parent hands each key
+// back), so the list's own search, which knows only the first column, stays out.
+LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    if (msg == WM_CHAR)
+        return 0;
+    if (msg == WM_NCDESTROY)
+        ::RemoveWindowSubclass(hWnd, ListProc, id);
+    return ::DefSubclassProc(hWnd, msg, wParam, lParam);
 }
 
 int RowIndex(HWND hList, HGCROW hRow)
@@ -121,8 +236,21 @@ LRESULT OnListNotify(HWND hGrid, GridData *data, NMHDR *hdr)
                     if (data->columnTypes[c] == GCT_CHECKBOX)
                         ToggleCheck(hGrid, data, i, static_cast<int>(c));
         }
+        data->keyInFlight = nm->wVKey;
         Notify(hGrid, GCN_KEYDOWN, nm->wVKey);
+        data->keyInFlight = 0;
         return 0;
+    }
+    case NM_CUSTOMDRAW:
+    {
+        NMLVCUSTOMDRAW *cd = reinterpret_cast<NMLVCUSTOMDRAW *>(hdr);
+        if (cd->nmcd.dwDrawStage == CDDS_PREPAINT)
+            return CDRF_NOTIFYITEMDRAW;
+        if (cd->nmcd.dwDrawStage == CDDS_ITEMPREPAINT)
+            return CDRF_NOTIFYPOSTPAINT;
+        if (cd->nmcd.dwDrawStage == CDDS_ITEMPOSTPAINT)
+            DrawSelectedChecks(data, cd);
+        return CDRF_DODEFAULT;
     }
     default:
         return 0;
@@ -154,9 +282,16 @@ LRESULT CALLBACK GridProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
                        LVS_EX_FULLROWSELECT | LVS_EX_SUBITEMIMAGES | LVS_EX_GRIDLINES);
         data->checks = MakeCheckImages(hWnd);
         ::SendMessageA(data->hList, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(data->checks.get()));
-        ::SendMessageA(data->hList, WM_SETFONT, ::SendMessageA(::GetParent(hWnd), WM_GETFONT, 0, 0), FALSE);
+        ::SetWindowSubclass(data->hList, ListProc, 1, 0);
+        ApplyFont(data, static_cast<WPARAM>(::SendMessageA(::GetParent(hWnd), WM_GETFONT, 0, 0)), FALSE);
         return 0;
     }
+    case WM_SETFONT:
+        if (data)
+            ApplyFont(data, wParam, LOWORD(lParam));
+        return 0;
+    case WM_GETFONT:
+        return data ? ::SendMessageA(data->hList, WM_GETFONT, 0, 0) : 0;
     case WM_SIZE:
         if (data)
             ::MoveWindow(data->hList, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -166,8 +301,9 @@ LRESULT CALLBACK GridProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
             ::SetFocus(data->hList);
         return 0;
     case WM_CHAR:
-        // Keys the parent hands back go to the list (incremental search).
-        return data ? ::SendMessageA(data->hList, msg, wParam, lParam) : 0;
+        if (data)
+            SelectByInitial(data, static_cast<UINT>(wParam));
+        return 0;
     case WM_SETREDRAW:
         // The rows are the list's: it is the one to stop and resume painting.
         if (data)
@@ -182,6 +318,8 @@ LRESULT CALLBACK GridProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
             return OnListNotify(hWnd, data, reinterpret_cast<NMHDR *>(lParam));
         break;
     case kColumnMessage:
+        if (data)
+            data->searchColumn = static_cast<int>(wParam);
         return 0;
     case WM_NCDESTROY:
         if (data)
@@ -254,11 +392,13 @@ int KGridCtrl::AddColumn(const GC_COLUMN &column)
     LVCOLUMNA lvc = {};
     lvc.mask = LVCF_TEXT | LVCF_WIDTH;
     lvc.pszText = const_cast<char *>((column.mask & GCCF_TEXT) ? column.text.c_str() : "");
-    lvc.cx = (column.mask & GCCF_WIDTH) ? column.width : 60;
+    const int width = (column.mask & GCCF_WIDTH) ? column.width : 60;
+    lvc.cx = ScaledWidth(data, width);
     const int index = static_cast<int>(data->columnTypes.size());
     if (::SendMessageA(data->hList, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lvc)) < 0)
         return -1;
     data->columnTypes.push_back((column.mask & GCCF_TYPE) ? column.type : GCT_TEXT);
+    data->columnWidths.push_back(width);
     return index;
 }
 
@@ -273,7 +413,8 @@ bool KGridCtrl::SetColumn(int nColumn, const GC_COLUMN &column)
     if (column.mask & GCCF_WIDTH)
     {
         lvc.mask |= LVCF_WIDTH;
-        lvc.cx = column.width;
+        lvc.cx = ScaledWidth(data, column.width);
+        data->columnWidths[static_cast<size_t>(nColumn)] = column.width;
     }
     if (column.mask & GCCF_TEXT)
     {

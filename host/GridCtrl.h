@@ -29,7 +29,9 @@ typedef struct GC_ROW_ *HGCROW;
 #define GCRS_ALL 1
 #define GCRS_SELECTED 7
 
-// Notifications to the parent (WM_NOTIFY); key presses carry the key.
+// Notifications to the parent (WM_NOTIFY); key presses carry the key. The
+// parent hands each key back as WM_CHAR, and a letter then selects the next
+// row whose text in the column named by message 0x40F begins with it.
 #define GCN_SELCHANGED (0U - 3000U)
 #define GCN_DBLCLK (0U - 3001U)
 #define GCN_KEYDOWN (0U - 3002U)

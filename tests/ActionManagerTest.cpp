@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
 #include "host/GridCtrl.h"
@@ -241,6 +243,103 @@ TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)
         },
         &driver);
     EXPECT_EQ(Section(localDir, "act"), "6|Ctrl+2|" + localDir + "\\act.pl|1");
+}
+
+TEST_F(ActionManagerTest, TypedLettersSelectTheNextActionByName)
+{
+    AddAction(localDir, "rename");
+    for (const char *name : {"route", "gen", "place"})
+        AddAction(globalDir, name);
+    Load();
+    Run([](ModalWindow &w) {
+        Grid g(w);
+        g.Select({"rename"});
+        ::SetFocus(g.grid.ListView());
+        // "L" and "G" only fill the first column; F1 hands back the code of "p".
+        const std::pair<UINT, const char *> keys[] = {{'R', "route"}, {'R', "rename"}, {'G', "gen"},
+                                                      {'L', "gen"},   {VK_F1, "gen"},  {'P', "place"}};
+        for (auto [vk, name] : keys)
+        {
+            w.TypeKey(vk);
+            const std::vector<HGCROW> selected = g.Rows(GCRS_SELECTED);
+            ASSERT_EQ(selected.size(), 1u) << name;
+            EXPECT_EQ(g.Cell(selected[0], 1), name);
+        }
+        w.Click(IDCANCEL);
+    });
+}
+
+// The pixels of a row's Menu check box as the list paints it.
+std::vector<COLORREF> MenuBox(HWND list, int row)
+{
+    RECT client = {}, box = {LVIR_ICON, 3, 0, 0};
+    ::GetClientRect(list, &client);
+    ::SendMessageA(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&box));
+    ::InflateRect(&box, -1, -1); // the focused row's dotted frame runs along the edges
+    mimic::WindowDC screen(list);
+    mimic::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
+    mimic::UniqueHBitmap picture(::CreateCompatibleBitmap(screen.get(), client.right, client.bottom));
+    mimic::SelectedObject selected(dc.get(), picture.get());
+    ::SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.get()), PRF_CLIENT | PRF_ERASEBKGND);
+    std::vector<COLORREF> pixels;
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+            pixels.push_back(::GetPixel(dc.get(), x, y));
+    return pixels;
+}
+
+TEST_F(ActionManagerTest, ASelectedRowsMenuBoxLooksAsInAnyOtherRow)
+{
+    AddAction(localDir, "chosen", "", true);
+    AddAction(globalDir, "on", "", true);
+    AddAction(globalDir, "off", "", false);
+    Load();
+    Run([](ModalWindow &w) {
+        Grid g(w);
+        g.Select({"chosen"});
+        ::SetFocus(g.grid.ListView()); // the list blends a selected row's images only while it has the focus
+        const std::vector<std::string> names = GridNames(w);
+        const auto box = [&](const char *name) {
+            const auto row = std::find(names.begin(), names.end(), name) - names.begin();
+            return MenuBox(g.grid.ListView(), static_cast<int>(row));
+        };
+        ASSERT_FALSE(box("on").empty());
+        EXPECT_TRUE(box("chosen") == box("on"));
+        EXPECT_FALSE(box("on") == box("off"));
+        w.Click(IDCANCEL);
+    });
+}
+
+TEST_F(ActionManagerTest, ColumnsFitTheirTitlesAsTheFontGrows)
+{
+    Load();
+    Run([](ModalWindow &w) {
+        HWND grid = ::GetDlgItem(w.Handle(), IDC_TM_GRID), list = Grid(w).grid.ListView();
+        mimic::UniqueGdi<HFONT> large(
+            ::CreateFontA(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma"));
+        for (HFONT font : {reinterpret_cast<HFONT>(::SendMessageA(w.Handle(), WM_GETFONT, 0, 0)), large.get()})
+        {
+            ::SendMessageA(grid, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+            mimic::WindowDC dc(list);
+            mimic::SelectedObject selected(dc.get(), font);
+            for (int column = 0; column < 4; ++column)
+            {
+                char title[32] = {};
+                LVCOLUMNA lvc = {};
+                lvc.mask = LVCF_TEXT;
+                lvc.pszText = title;
+                lvc.cchTextMax = sizeof(title);
+                ::SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lvc));
+                SIZE size = {};
+                ::GetTextExtentPoint32A(dc.get(), title, static_cast<int>(strlen(title)), &size);
+                // The header leaves a margin on either side of a title.
+                EXPECT_GE(::SendMessageA(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0), size.cx + 12)
+                    << title << " at " << (font == large.get() ? "the large font" : "the dialog's font");
+            }
+        }
+        ::SendMessageA(grid, WM_SETFONT, ::SendMessageA(w.Handle(), WM_GETFONT, 0, 0), FALSE);
+        w.Click(IDCANCEL);
+    });
 }
 
 class AddTest : public ActionManagerTest

@@ -271,12 +271,14 @@ TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
     EXPECT_EQ(names, (std::vector<std::string>{"mine l", "fresh g"}));
     EXPECT_EQ(catalogue.GetGlobalPath(), sharedDir);
 
-    // OK applies too; the boxes cleared store 0, and an unchosen local folder keeps its setting.
+    // OK applies too; the boxes cleared store 0, an unchosen local folder
+    // keeps its setting and so does a long global folder left as it was.
+    const std::string longFolder = "D:\\" + std::string(300, 'a');
     SetSetting("Local Path", "Elsewhere");
+    SetSetting("Global Path", longFolder);
     EXPECT_EQ(RunOptions([&](ModalWindow &options, ModalWindow &p) {
                   p.Click(IDC_MP_TEMPORARY);
                   p.Click(IDC_MP_NOCONFIRM);
-                  p.SetText(IDC_MP_GLOBAL, std::string(300, 'a'));
                   options.Click(IDOK);
               },
                          true),
@@ -284,7 +286,36 @@ TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
     EXPECT_EQ(Stored("Record Temporary Task"), "#0");
     EXPECT_EQ(Stored("Show confirmation dialog"), "#0");
     EXPECT_EQ(Stored("Local Path"), "Elsewhere");
-    EXPECT_EQ(Stored("Global Path"), std::string(259, 'a'));
+    EXPECT_EQ(Stored("Global Path"), longFolder);
+}
+
+TEST_F(PreferencesTest, ApplyRefusesATypedFolderThatIsTooLong)
+{
+    SetSetting("Global Path", "D:\\kept");
+    RunOptions([&](ModalWindow &options, ModalWindow &p) {
+        // 259 characters still fit in a path; one more does not.
+        p.SetText(IDC_MP_GLOBAL, "D:\\" + std::string(256, 'a'));
+        options.Click(RefOptionsDialog::kApplyId);
+        EXPECT_EQ(dialog->RefusedApplies(), 0);
+        EXPECT_EQ(Stored("Global Path"), "D:\\" + std::string(256, 'a'));
+
+        p.Click(IDC_MP_TEMPORARY);
+        p.SetText(IDC_MP_GLOBAL, "D:\\" + std::string(257, 'b'));
+        ModalDriver box;
+        box.Expect("Warning", [](ModalWindow &b) {
+            EXPECT_EQ(b.MessageText(), "The folder for global actions is too long: a folder has at most 259 "
+                                       "characters. Choose a shorter one.");
+            EXPECT_EQ(b.Icon(), MsgIcon::Warning);
+            b.Click(IDOK);
+        });
+        options.Click(IDOK);
+        EXPECT_EQ(box.Pending(), 0u);
+        EXPECT_EQ(dialog->RefusedApplies(), 1);
+        EXPECT_TRUE(::IsWindow(options.Handle())) << "the page stays open to shorten the folder";
+        EXPECT_TRUE(dialog->Modified());
+    });
+    EXPECT_EQ(Stored("Global Path"), "D:\\" + std::string(256, 'a'));
+    EXPECT_EQ(Stored("Record Temporary Task"), "#0") << "nothing of a refused apply is stored";
 }
 
 TEST_F(PreferencesTest, RestoreDefaultsMarksModifiedOnlyThroughTheGlobalText)

@@ -5,6 +5,7 @@
 #include "library/ActionCatalogue.h"
 #include "library/Settings.h"
 #include "ui/Dialog.h"
+#include "ui/MessageBox.h"
 #include "ui/resource.h"
 
 namespace mimic {
@@ -215,6 +216,7 @@ BOOL CMimicProperty::OnInitDialog()
     const std::string global = settings.GlobalFolder();
     // Known before the edit reports its change, so filling it marks nothing modified.
     m_strGlobalPath = global;
+    m_strStoredGlobalPath = global;
     ::SetDlgItemTextA(hPage, IDC_MP_GLOBAL, global.c_str());
     return TRUE;
 }
@@ -287,10 +289,21 @@ void CMimicProperty::OnGlobalPathChanged()
 
 bool CMimicProperty::OnApply()
 {
+    HWND hPage = GetSafeHwnd();
+    // A folder the user typed must leave a path the platform can open; one
+    // left as it was read is stored back as it was, whatever its length.
+    const std::string global = baseutil::KWindow(Item(IDC_MP_GLOBAL)).GetWindowTextA().str();
+    if (global != m_strStoredGlobalPath && global.size() >= MAX_PATH)
+    {
+        ShowMessage(hPage,
+                    "The folder for global actions is too long: a folder has at most 259 characters. Choose a "
+                    "shorter one.",
+                    "Warning", MB_OK | MB_ICONWARNING);
+        return false;
+    }
     PlugInSettings settings(m_pFramework);
     if (!settings.IsOpen())
         return false;
-    HWND hPage = GetSafeHwnd();
     settings.WriteNumber(kRecordTemporary, ::IsDlgButtonChecked(hPage, IDC_MP_TEMPORARY) == BST_CHECKED ? 1 : 0);
     settings.WriteNumber(kDontConfirm, ::IsDlgButtonChecked(hPage, IDC_MP_NOCONFIRM) == BST_CHECKED ? 1 : 0);
     // Nothing is selected only when the stored setting named neither choice;
@@ -298,10 +311,9 @@ bool CMimicProperty::OnApply()
     const int nLocal = m_cbLocal.GetCurSel();
     if (nLocal != CB_ERR)
         settings.WriteText(kLocalPath, m_cbLocal.GetLBText(nLocal));
-    char global[MAX_PATH] = {};
-    ::GetDlgItemTextA(hPage, IDC_MP_GLOBAL, global, MAX_PATH);
     settings.WriteText(kGlobalPath, global);
     settings.Close();
+    m_strStoredGlobalPath = global;
 
     m_catalogue.Load();
     return CPropertyPage::OnApply();

@@ -112,6 +112,7 @@ private:
     void SelectLocalFolder(const std::string &setting);
 
     ActionCatalogue &m_catalogue;
+    std::string m_strStoredGlobalPath; // the setting as read or last applied
 };
 
 } // namespace mimic
