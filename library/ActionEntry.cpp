@@ -36,7 +36,8 @@ bool IsDeviceName(const std::wstring &name)
     for (const wchar_t *device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"})
         if (SameAsciiLetters(base, device))
             return true;
-    if (base.size() != 4 || !(SameAsciiLetters(base.substr(0, 3), L"COM") || SameAsciiLetters(base.substr(0, 3), L"LPT")))
+    const std::wstring port = base.substr(0, 3);
+    if (base.size() != 4 || !(SameAsciiLetters(port, L"COM") || SameAsciiLetters(port, L"LPT")))
         return false;
     const wchar_t digit = base[3];
     return (digit >= L'0' && digit <= L'9') || digit == L'\u00B9' || digit == L'\u00B2' || digit == L'\u00B3';

@@ -231,7 +231,8 @@ TEST_F(AddFilesTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
     std::string notAdded;
     for (const ActionOperations::NotAdded &file : operations.NotAddedFiles())
         notAdded += FileUtils::GetNameFromFile(file.source) + "=" + std::to_string(file.dwError) + " ";
-    EXPECT_EQ(notAdded, "act5.txt=0 mimic.ini=0  upper.pl=0 place} -1 {x.pl=0 temporary_action.pl=0 NUL.pl=0 gone.pl=2 ");
+    EXPECT_EQ(notAdded,
+              "act5.txt=0 mimic.ini=0  upper.pl=0 place} -1 {x.pl=0 temporary_action.pl=0 NUL.pl=0 gone.pl=2 ");
     EXPECT_EQ(ReadTextFile(localDir + "\\mimic.ini").compare(0, localIni.size(), localIni), 0);
     for (auto [name, section] : {std::pair{"act5", "2|Ctrl+5|-|-"}, {"upper", "1|Ctrl+7|-|-"},
                                  {"NUL", "-|-|-|-"}, {"temporary_action", "-|-|-|-"}, {"place} -1 {x", "-|-|-|-"}})
