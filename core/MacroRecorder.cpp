@@ -18,8 +18,6 @@ namespace mimic {
 
 namespace {
 
-const char kTemporaryName[] = "temporary_action";
-
 using setting::kDontConfirm;
 using setting::kRecordTemporary;
 using setting::kShortcutNumber;
@@ -85,7 +83,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     }
     else
     {
-        entry.strName = kTemporaryName;
+        entry.strName = kTemporaryActionName;
         entry.strAccel = "Ctrl+0";
         if (!LocalActionsAllowed(m_pFramework))
             entry.bGlobal = true;

@@ -31,20 +31,6 @@ int ParseRepeat(const std::string &text)
     return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
 }
 
-// A script is a file whose final extension is ".pl" in any letter case;
-// its name is the file name without that extension.
-bool ActionNameFromFile(const char *pszFile, std::string &name)
-{
-    std::string file(pszFile);
-    if (file.size() <= 3)
-        return false;
-    std::string ext = file.substr(file.size() - 3);
-    if (_stricmp(ext.c_str(), ".pl") != 0)
-        return false;
-    name = file.substr(0, file.size() - 3);
-    return true;
-}
-
 std::string NoFolder(const ActionEntry &entry)
 {
     return "Can't save the action \"" + entry.strName + "\": it has no action folder.";
@@ -197,10 +183,12 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
         // A name the ANSI code page cannot carry comes out of the narrow
         // listing as a look-alike: one with '?' that names no file, or a
         // best-fit spelling that names no file or another one, which the
-        // listing then gives twice. Neither is offered.
+        // listing then gives twice. Neither is offered, nor a script whose
+        // name no action can have: blanks around it would share another's
+        // section, a brace would cut the play command line.
         std::string name;
         const std::string file = fd.cFileName;
-        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ActionNameFromFile(file.c_str(), name) ||
+        if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ActionNameFromFile(file, name) ||
             ::GetFileAttributesA((folder + "\\" + file).c_str()) == INVALID_FILE_ATTRIBUTES ||
             !listed.insert(file).second)
             continue;

@@ -150,6 +150,7 @@ bool ActionOperations::MoveToOtherFolder(ActionEntry &edited, const ActionEntry 
 bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bGlobal, const AskReplace &askReplace)
 {
     m_saveError.clear();
+    m_notAdded.clear();
     std::string folder = m_catalogue.GetFolder(bGlobal);
     // Without a folder the copies would land at the root of the current drive,
     // or below the host's working folder.
@@ -165,9 +166,14 @@ bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bG
     std::vector<ActionEntry> added;
     for (const std::string &source : sources)
     {
-        const std::string target = folder + FileUtils::GetNameFromFile(source);
+        const std::string file = FileUtils::GetNameFromFile(source);
         ActionEntry entry;
-        entry.strName = FileUtils::RemoveExtFromFile(FileUtils::GetNameFromFile(source));
+        if (!ActionNameFromFile(file, entry.strName) || !IsNamedActionName(entry.strName))
+        {
+            m_notAdded.push_back({source, ERROR_SUCCESS});
+            continue;
+        }
+        const std::string target = folder + file;
         entry.strPath = target;
         entry.bGlobal = bGlobal;
         entry.nRepeat = 1;
@@ -175,18 +181,23 @@ bool ActionOperations::AddFiles(const std::vector<std::string> &sources, bool bG
         entry.bMenu = false;
 
         bool copied = ::CopyFileA(source.c_str(), target.c_str(), TRUE) != FALSE;
-        if (!copied)
+        DWORD dwError = copied ? ERROR_SUCCESS : ::GetLastError();
+        // Any other failure (a source gone, a folder in the way, no right to
+        // write) is no clash: replacing would not help.
+        if (!copied && FileUtils::Exists(target))
         {
             const ReplaceAnswer answer =
                 replaceAll ? ReplaceAnswer::ReplaceAll : askReplace ? askReplace(target) : ReplaceAnswer::Skip;
-            if (answer != ReplaceAnswer::Skip)
-            {
-                replaceAll = answer == ReplaceAnswer::ReplaceAll;
-                copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
-            }
+            if (answer == ReplaceAnswer::Skip)
+                continue;
+            replaceAll = answer == ReplaceAnswer::ReplaceAll;
+            copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE) != FALSE;
+            dwError = copied ? ERROR_SUCCESS : ::GetLastError();
         }
         if (copied)
             added.push_back(entry);
+        else
+            m_notAdded.push_back({source, dwError});
     }
     if (!added.empty() && !m_catalogue.SaveEntries(added))
         m_saveError = m_catalogue.LastSaveError();

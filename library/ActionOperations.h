@@ -47,13 +47,24 @@ public:
     bool MoveToOtherFolder(ActionEntry &edited, const ActionEntry &wanted, const ConfirmOverwrite &confirmOverwrite,
                            DWORD &dwError);
 
+    // A file that AddFiles left out without the caller's word.
+    struct NotAdded
+    {
+        std::string source;
+        DWORD dwError; // why its copy failed; ERROR_SUCCESS for a file that can't be an action
+    };
+
     // Copies the files into the global or the local folder and saves each one
     // copied as an action: repeat count 1, no hotkey, not in the menu, in one
-    // change of the catalogue file. A file whose copy fails is left out
-    // silently. True when any was added; SaveError tells when the copies
-    // could not be saved with their settings, or when the folder takes no
-    // writes (not known, or not a full path).
+    // change of the catalogue file. Only ".pl" scripts whose names a new
+    // action may have are copied: any other file would take another action's
+    // section, the temporary action's script or the catalogue file itself.
+    // Those, and files whose copy failed, are in NotAddedFiles; askReplace
+    // comes only for a target that exists. True when any was added;
+    // SaveError tells when the copies could not be saved with their settings,
+    // or when the folder takes no writes (not known, or not a full path).
     bool AddFiles(const std::vector<std::string> &sources, bool bGlobal, const AskReplace &askReplace);
+    const std::vector<NotAdded> &NotAddedFiles() const { return m_notAdded; }
 
     // Deletes the action's script; only once it is gone do its section and
     // the last action naming it go too. False, and nothing changed, when the
@@ -81,6 +92,7 @@ private:
     ActionCatalogue &m_catalogue;
     std::string m_saveError;
     std::string m_keptScript;
+    std::vector<NotAdded> m_notAdded;
 };
 
 } // namespace mimic

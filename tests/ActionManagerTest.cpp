@@ -359,15 +359,16 @@ protected:
     }
     void TearDown() override { ::SetCurrentDirectoryA(saved); }
 
-    // Expects the file dialog: checks its box, picks the three files and confirms.
-    void PickAll(ModalDriver &driver, bool expectChecked, bool expectEnabled)
+    // Expects the file dialog: checks its box, picks the files (the three by default) and confirms.
+    void PickAll(ModalDriver &driver, bool expectChecked, bool expectEnabled,
+                 const std::string &picked = "\"x.pl\" \"y.pl\" \"z.pl\"")
     {
         driver.Expect("Add Files (" + source + ")", [=](ModalWindow &f) {
             HWND box = f.FindChild("Button", IDC_AF_GLOBAL);
             EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED, expectChecked);
             EXPECT_EQ(::IsWindowEnabled(box) != FALSE, expectEnabled);
             EXPECT_EQ(f.Text(IDOK), "Add Action");
-            ::SetWindowTextA(f.FindChild("Edit", 0x47C), "\"x.pl\" \"y.pl\" \"z.pl\"");
+            ::SetWindowTextA(f.FindChild("Edit", 0x47C), picked.c_str());
             f.Click(IDOK);
         });
     }
@@ -403,6 +404,39 @@ TEST_F(AddTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugInFilesCanO
     for (const char *name : {"x", "y", "z"})
         EXPECT_EQ(ReadTextFile(localDir + "\\" + name + ".pl"), "# new " + std::string(name) + ".pl\n");
     EXPECT_TRUE(FileExists(globalDir + "\\z.pl"));
+}
+
+// A file that cannot be an action is named and left out; a copy that fails
+// with no file in the way says why instead of offering to replace one.
+TEST_F(AddTest, AFileLeftOutIsNamedWithItsReason)
+{
+    AddScript(source, "notes.txt");
+    AddScript(source, "w.pl");
+    MakeFolder(localDir + "\\w.pl");
+    ModalDriver driver;
+    PickAll(driver, false, true, "\"notes.txt\" \"x.pl\" \"w.pl\"");
+    driver.Expect("Warning", [&](ModalWindow &box) {
+        EXPECT_EQ(box.MessageText(), "Can't add " + source +
+                                         "\\notes.txt: it is not a .pl script, or its name can't be an action's name.");
+        EXPECT_EQ(box.Icon(), MsgIcon::Warning);
+        box.Click(IDOK);
+    });
+    driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
+        const std::string text = box.MessageText(), failed = "Can't add " + source + "\\w.pl to " + localDir + ". ";
+        EXPECT_TRUE(text.size() > failed.size() + 3 && text.compare(0, failed.size(), failed) == 0)
+            << text << ": the platform's reason follows";
+        EXPECT_EQ(box.Icon(), MsgIcon::Error);
+        box.Click(IDOK);
+    });
+    Run(
+        [&](ModalWindow &w) {
+            w.Click(IDC_TM_ADD);
+            EXPECT_EQ(Grid(w).Rows().size(), 3u) << "x and the two old scripts";
+            w.Click(IDCANCEL);
+        },
+        &driver);
+    EXPECT_EQ(driver.Pending(), 0u);
+    EXPECT_FALSE(FileExists(localDir + "\\notes.txt"));
 }
 
 } // namespace

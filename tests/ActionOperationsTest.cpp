@@ -248,6 +248,7 @@ TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
         AddScript(localDir, "y.pl", "# old y\n");
         AddScript(localDir, "z.pl", "# old z\n");
         EXPECT_EQ(Add(c.answer, c.bGlobal), c.asked);
+        EXPECT_TRUE(operations.NotAddedFiles().empty()) << "a file the caller left out is no failure";
         const std::string &folder = c.bGlobal ? globalDir : localDir;
         for (std::string name : {"x", "y", "z"})
         {
@@ -262,6 +263,33 @@ TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
     EXPECT_EQ(Add(ReplaceAnswer::Skip, true, false), "x.pl y.pl z.pl ");
     ActionCatalogue unloaded; // knows no folder
     EXPECT_FALSE(ActionOperations(Framework(), unloaded).AddFiles(sources, true, nullptr));
+}
+
+// Only action scripts are added, each under a name an action can have: the
+// folder's other files, its catalogue file and the temporary action stay as
+// they were, whatever the answer to a clash, and no question comes for a
+// target that does not exist.
+TEST_F(AddFilesTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
+{
+    const std::string src = temp / "src", localIni = ReadTextFile(localDir + "\\mimic.ini");
+    AddScript(localDir, "temporary_action.pl", "# temporary\n");
+    sources = {AddScript(src, "act5.txt", "# text\n"), AddScript(src, "mimic.ini", "[act5]\r\nPlayMode=9\r\n"),
+               AddScript(src, " upper.pl"), AddScript(src, "place} -1 {x.pl"), AddScript(src, "temporary_action.pl"),
+               src + "\\NUL.pl", src + "\\gone.pl", sources[0]};
+    EXPECT_EQ(Add(ReplaceAnswer::Replace), "");
+    std::string notAdded;
+    for (const ActionOperations::NotAdded &file : operations.NotAddedFiles())
+        notAdded += FileUtils::GetNameFromFile(file.source) + "=" + std::to_string(file.dwError) + " ";
+    EXPECT_EQ(notAdded,
+              "act5.txt=0 mimic.ini=0  upper.pl=0 place} -1 {x.pl=0 temporary_action.pl=0 NUL.pl=0 gone.pl=2 ");
+    EXPECT_EQ(ReadTextFile(localDir + "\\mimic.ini").compare(0, localIni.size(), localIni), 0);
+    for (auto [name, section] : {std::pair{"act5", "2|Ctrl+5|-|-"}, {"upper", "1|Ctrl+7|-|-"},
+                                 {"NUL", "-|-|-|-"}, {"temporary_action", "-|-|-|-"}, {"place} -1 {x", "-|-|-|-"}})
+        EXPECT_EQ(Section(localDir, name), section) << name;
+    EXPECT_EQ(Section(localDir, "x"), "1||" + localDir + "\\x.pl|0");
+    EXPECT_EQ(ReadTextFile(localDir + "\\temporary_action.pl"), "# temporary\n");
+    for (const char *left : {"act5.txt", " upper.pl", "place} -1 {x.pl", "gone.pl"})
+        EXPECT_FALSE(FileExists(localDir + "\\" + left)) << left;
 }
 
 TEST_F(ActionOperationsTest, RemovingTakesScriptSectionAndOnlyItsOwnLastActionOnceTheScriptIsGone)

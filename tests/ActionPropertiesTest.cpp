@@ -71,11 +71,20 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
                       EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_TP_NAME));
                       EXPECT_EQ(w.Text(IDC_TP_REPEAT), "1");
                       EXPECT_FALSE(w.IsEnabled(IDOK)) << "empty name";
+                      // Devices in any case, with an extension or blanks and dots after them;
+                      // braces, which the play command line cannot carry; the temporary action's name.
                       for (const char *bad : {"   ", "a/b", "a\\b", "..", "what?", "x:y", "tab\there", "<a>", "a|b",
-                                              "\"q\"", "*"})
+                                              "\"q\"", "*", "NUL", "con", "nul.txt", "Lpt1 ", "COM1", "aux .x",
+                                              "prn..", "com0", "LPT\xB9", "CONOUT$", "place} -1 {x", "notes} 2",
+                                              "{a", "temporary_action", " Temporary_Action "})
                       {
                           w.SetText(IDC_TP_NAME, bad);
                           EXPECT_FALSE(w.IsEnabled(IDOK)) << bad;
+                      }
+                      for (const char *good : {"COM10", "console", "nul_x", "LPT", "x.con", "temporary_action2"})
+                      {
+                          w.SetText(IDC_TP_NAME, good);
+                          EXPECT_TRUE(w.IsEnabled(IDOK)) << good;
                       }
                       w.SetText(IDC_TP_NAME, "  ");
                       w.SetText(IDC_TP_REPEAT, "5");

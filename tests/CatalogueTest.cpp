@@ -228,13 +228,14 @@ TEST_F(CatalogueTest, IniValuesAndTheirDefaults)
     EXPECT_NE(ReadTextFile(localDir + "\\mimic.ini").find("[gone]"), std::string::npos);
 }
 
+// Blanks around a name would give it another action's ini section (the
+// profile functions ignore them), and a brace would cut the play command line.
 TEST_F(CatalogueTest, OnlyFilesEndingInPlAreActionsNamedWithoutTheExtension)
 {
     AddScript(localDir, "upper.PL");
     AddScript(localDir, "a.plan.pl");
-    AddScript(localDir, "notes.txt");
-    AddScript(localDir, "x.plx");
-    AddScript(localDir, ".pl");
+    for (const char *other : {"notes.txt", "x.plx", ".pl", " upper.pl", "upper .pl", "place} -1 {x.pl", "notes} 2.pl"})
+        AddScript(localDir, other);
     MakeFolder(localDir + "\\folder.pl");
 
     catalogue.SetFramework(Framework());

@@ -132,7 +132,23 @@ void CTaskManager::Add()
         return replace.ReplaceAll() ? ReplaceAnswer::ReplaceAll : ReplaceAnswer::Replace;
     };
     ActionOperations operations(m_pFramework, m_catalogue);
-    const bool added = operations.AddFiles(dlg.GetPathNames(), dlg.m_bMakeGlobal != 0, askReplace);
+    const bool bGlobal = dlg.m_bMakeGlobal != 0;
+    const bool added = operations.AddFiles(dlg.GetPathNames(), bGlobal, askReplace);
+    for (const ActionOperations::NotAdded &file : operations.NotAddedFiles())
+    {
+        if (file.dwError == ERROR_SUCCESS)
+        {
+            const std::string text =
+                "Can't add " + file.source + ": it is not a .pl script, or its name can't be an action's name.";
+            ShowMessage(GetSafeHwnd(), text.c_str(), "Warning", MB_OK | MB_ICONWARNING);
+        }
+        else
+        {
+            const std::string text = "Can't add " + file.source + " to " + m_catalogue.GetFolder(bGlobal) + ". " +
+                                     SystemMessage(file.dwError);
+            ShowMessage(GetSafeHwnd(), text.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
+        }
+    }
     if (!operations.SaveError().empty())
         ReportSaveFailure(GetSafeHwnd(), operations.SaveError());
     if (added)

@@ -29,27 +29,6 @@ std::string ControlText(HWND hCtl)
     return baseutil::KWindow(hCtl).GetWindowTextA().str();
 }
 
-// A name that Windows can use as a file name: it becomes the script's file
-// name and its ini section, and must not lead out of the action folder.
-bool UsableFileName(const std::string &name)
-{
-    if (name.empty() || name.find_first_not_of('.') == std::string::npos)
-        return false;
-    for (unsigned char c : name)
-        if (c < 0x20 || std::string("\\/:*?\"<>|").find(static_cast<char>(c)) != std::string::npos)
-            return false;
-    return true;
-}
-
-std::string SystemMessage(DWORD dwError)
-{
-    UniqueLocalMem<char *> text;
-    DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                   FORMAT_MESSAGE_IGNORE_INSERTS,
-                               nullptr, dwError, 0, reinterpret_cast<char *>(text.put()), 0, nullptr);
-    return (n && text) ? std::string(text.get(), n) : std::string();
-}
-
 } // namespace
 
 CTaskProperties::CTaskProperties(IUnknown *pFramework, HWND hParent)
@@ -158,7 +137,8 @@ BOOL CTaskProperties::OnInitDialog()
 bool CTaskProperties::NameUsable() const
 {
     const std::string name = Trim(m_entry.strName);
-    return IsNewMode() ? UsableFileName(name) : !name.empty();
+    // The typed name is trimmed: what is left must be a name of its own.
+    return IsNewMode() ? IsNamedActionName(name) : !name.empty();
 }
 
 void CTaskProperties::EnableOk(bool bEnable)
