@@ -1,5 +1,6 @@
 #include "refhost/com/RefFramework.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -185,6 +186,11 @@ STDMETHODIMP RefFramework::ConnectOpenPlugIn(BOOL /*bCreate*/, REFCLSID rclsidPl
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
+    m_plugInsAsked.push_back(GuidText(rclsidPlugIn));
+    // The host hands its plug-ins out by its plug-in interface only; the
+    // caller asks that one for anything else.
+    if (!IsEqualIID(riid, IID_IPlugIn))
+        return E_NOINTERFACE;
     auto it = m_openPlugIns.find(GuidText(rclsidPlugIn));
     if (it == m_openPlugIns.end())
         return S_FALSE;
@@ -451,6 +457,20 @@ void RefFramework::OpenPlugIn(REFCLSID rclsid)
 void RefFramework::ClosePlugIn(REFCLSID rclsid)
 {
     m_openPlugIns.erase(GuidText(rclsid));
+}
+
+LONG RefFramework::PlugInReferences(REFCLSID rclsid) const
+{
+    auto it = m_openPlugIns.find(GuidText(rclsid));
+    if (it == m_openPlugIns.end())
+        return 0;
+    it->second->AddRef();
+    return static_cast<LONG>(it->second->Release()) - 1;
+}
+
+size_t RefFramework::PlugInAskCount(REFCLSID rclsid) const
+{
+    return static_cast<size_t>(std::count(m_plugInsAsked.begin(), m_plugInsAsked.end(), GuidText(rclsid)));
 }
 
 } // namespace refhost
