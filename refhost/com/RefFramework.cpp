@@ -1,6 +1,5 @@
 #include "refhost/com/RefFramework.h"
 
-#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -186,7 +185,7 @@ STDMETHODIMP RefFramework::ConnectOpenPlugIn(BOOL /*bCreate*/, REFCLSID rclsidPl
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
-    m_plugInsAsked.push_back(GuidText(rclsidPlugIn));
+    ++m_plugInAsks[GuidText(rclsidPlugIn)];
     // The host hands its plug-ins out by its plug-in interface only; the
     // caller asks that one for anything else.
     if (!IsEqualIID(riid, IID_IPlugIn))
@@ -470,7 +469,8 @@ LONG RefFramework::PlugInReferences(REFCLSID rclsid) const
 
 size_t RefFramework::PlugInAskCount(REFCLSID rclsid) const
 {
-    return static_cast<size_t>(std::count(m_plugInsAsked.begin(), m_plugInsAsked.end(), GuidText(rclsid)));
+    auto it = m_plugInAsks.find(GuidText(rclsid));
+    return it == m_plugInAsks.end() ? 0 : it->second;
 }
 
 } // namespace refhost

@@ -185,7 +185,8 @@ private:
     std::unique_ptr<CommandInterpreter> m_interpreter;
     std::vector<PlayRun> m_playRuns;
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
-    std::vector<std::string> m_plugInsAsked;                       // class id texts, in order
+    // Class id text -> times asked: a count, not a log, so that a long session does not grow it.
+    std::map<std::string, size_t> m_plugInAsks;
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
     mimic::ComPtr<RefConnectionPoint> m_pNotifyPoint;
