@@ -2,6 +2,24 @@
 
 namespace mimic {
 
+namespace {
+
+// The calling thread's ANSI code page, which may differ from the system's
+// (SetThreadLocale): the page CP_THREAD_ACP names, resolved here because the
+// flags a conversion may take depend on which page it is. A locale without
+// an ANSI code page falls back on the system's, as CP_THREAD_ACP does.
+UINT ThreadCodePage()
+{
+    DWORD cp = 0;
+    if (::GetLocaleInfoW(::GetThreadLocale(), LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER,
+                         reinterpret_cast<LPWSTR>(&cp), sizeof(cp) / sizeof(WCHAR)) == 0 ||
+        cp == 0)
+        return ::GetACP();
+    return cp;
+}
+
+} // namespace
+
 std::string NarrowFromWide(const wchar_t *pwsz, int cch)
 {
     if (!pwsz || cch == 0)
@@ -9,12 +27,13 @@ std::string NarrowFromWide(const wchar_t *pwsz, int cch)
     // A character the code page lacks becomes '?', never a look-alike: a file
     // name with a Greek capital omega must not become the name of the file
     // Omega. UTF-8 has every character and takes no flags.
-    const DWORD flags = ::GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    int len = ::WideCharToMultiByte(CP_ACP, flags, pwsz, cch, nullptr, 0, nullptr, nullptr);
+    const UINT cp = ThreadCodePage();
+    const DWORD flags = cp == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    int len = ::WideCharToMultiByte(cp, flags, pwsz, cch, nullptr, 0, nullptr, nullptr);
     if (len <= 0)
         return std::string();
     std::string out(static_cast<size_t>(len), '\0');
-    ::WideCharToMultiByte(CP_ACP, flags, pwsz, cch, &out[0], len, nullptr, nullptr);
+    ::WideCharToMultiByte(cp, flags, pwsz, cch, &out[0], len, nullptr, nullptr);
     if (cch < 0 && !out.empty() && out.back() == '\0')
         out.pop_back();
     return out;
@@ -31,11 +50,12 @@ std::wstring WideFromNarrow(const char *psz, int cch)
 {
     if (!psz || cch == 0)
         return std::wstring();
-    int len = ::MultiByteToWideChar(CP_ACP, 0, psz, cch, nullptr, 0);
+    const UINT cp = ThreadCodePage();
+    int len = ::MultiByteToWideChar(cp, 0, psz, cch, nullptr, 0);
     if (len <= 0)
         return std::wstring();
     std::wstring out(static_cast<size_t>(len), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, psz, cch, &out[0], len);
+    ::MultiByteToWideChar(cp, 0, psz, cch, &out[0], len);
     if (cch < 0 && !out.empty() && out.back() == L'\0')
         out.pop_back();
     return out;

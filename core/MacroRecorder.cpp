@@ -1,5 +1,7 @@
 #include "core/MacroRecorder.h"
 
+#include <climits>
+
 #include "base/Paths.h"
 #include "base/Raii.h"
 #include "base/Text.h"
@@ -76,6 +78,7 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     ActionEntry entry;
     entry.strAccel = proposed;
     const bool bNamed = recordTemporary == 0;
+    LocalFolderHosts localHosts; // a temporary action's: held until the recording has started
     if (bNamed)
     {
         if (!m_pPrompts->SettleAction(hParent, entry) || entry.strName.empty())
@@ -85,7 +88,8 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
     {
         entry.strName = kTemporaryActionName;
         entry.strAccel = "Ctrl+0";
-        if (!LocalActionsAllowed(m_pFramework))
+        localHosts = LocalFolderHosts(m_pFramework);
+        if (!localHosts.BothOpen())
             entry.bGlobal = true;
     }
 
@@ -137,7 +141,10 @@ void KMacroRecorder::Start(HWND hParent, long nCookie)
 
     if (settings.IsOpen() && bNamed)
     {
-        int next = static_cast<int>(shortcut) == 9 ? -1 : static_cast<int>(shortcut) + 1;
+        // After 9 the proposals start again at Ctrl+0; so they do after the
+        // largest number, which has no next.
+        const int number = static_cast<int>(shortcut);
+        const int next = number == 9 || number == INT_MAX ? -1 : number + 1;
         settings.WriteNumber(kShortcutNumber, static_cast<DWORD>(next));
     }
     settings.Close();

@@ -1,5 +1,6 @@
 #include "core/Playback.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "base/Text.h"
@@ -17,7 +18,11 @@ std::string PlayCommandLine(const std::string &scriptPath, const std::string &fi
 
 HRESULT PlayLastMacro(IUnknown *pFramework, BSTR *ppFiles)
 {
-    const std::string list = ppFiles ? NarrowFromBstr(*ppFiles) : std::string();
+    std::string list = ppFiles ? NarrowFromBstr(*ppFiles) : std::string();
+    // No file name holds a NUL, and a host that builds the list as C text
+    // means it to end there: the list ends at its first NUL, as our registry
+    // texts do, so no command line is cut short at it.
+    list.resize(std::min(list.find('\0'), list.size()));
     std::vector<std::string> pieces;
     baseutil::split(pieces, list, '\n');
     // A file list from a text box may end its lines with CR LF; and an empty
@@ -60,7 +65,8 @@ HRESULT GetCommandIdFromAccel(ActionCatalogue &catalogue, const char *pszAccel, 
 {
     if (!pCmdId)
         return E_POINTER;
-    const ActionEntry *entry = catalogue.FindByAccel(pszAccel ? pszAccel : "");
+    // No text is no hotkey asked for; only an empty one means "without a hotkey".
+    const ActionEntry *entry = pszAccel ? catalogue.FindByAccel(pszAccel) : nullptr;
     if (!entry)
         return S_FALSE;
     *pCmdId = entry->nCmdId;

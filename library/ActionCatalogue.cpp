@@ -25,10 +25,25 @@ ComPtr<IHostAccelerators> AcceleratorService(IUnknown *pFramework)
 }
 
 // "PlayMode" is read the way atoi reads: leading blanks, a sign, digits;
-// anything without digits is 0.
+// anything without digits is 0. A count that no dialog could have stored
+// (negative, or above the largest) is 0 too, as for an action without a
+// section; so no run of digits can overflow.
 int ParseRepeat(const std::string &text)
 {
-    return static_cast<int>(std::strtol(text.c_str(), nullptr, 10));
+    size_t i = text.find_first_not_of(" \t\n\v\f\r");
+    if (i == std::string::npos)
+        return 0;
+    const bool negative = text[i] == '-';
+    if (text[i] == '-' || text[i] == '+')
+        ++i;
+    int value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+    {
+        value = value * 10 + (text[i] - '0');
+        if (value > kMaxRepeat)
+            return 0;
+    }
+    return negative ? 0 : value;
 }
 
 std::string NoFolder(const ActionEntry &entry)

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Raii.h"
 #include "library/ActionEntry.h"
 #include "library/CatalogueFile.h"
 
@@ -14,7 +15,19 @@ namespace mimic {
 
 // Whether new actions may go to the local folder: that takes the host's
 // workspace manager and the host plug-in whose instances carry local actions.
-bool LocalActionsAllowed(IUnknown *pFramework);
+// Both are asked, and both are held for as long as this object lives, so that
+// neither goes away while a command that chose the local folder runs.
+class LocalFolderHosts
+{
+public:
+    LocalFolderHosts() = default;
+    explicit LocalFolderHosts(IUnknown *pFramework);
+    bool BothOpen() const { return m_workspace && m_hostPlugIn; }
+
+private:
+    ComPtr<IUnknown> m_workspace;
+    ComPtr<IUnknown> m_hostPlugIn;
+};
 
 class ActionCatalogue
 {

@@ -4,6 +4,9 @@
 
 namespace mimic {
 
+// The largest repeat count the dialogs take.
+constexpr int kMaxRepeat = 999;
+
 // One action: a Perl script in the local or global action folder and its
 // section in that folder's "mimic.ini". A plain value; copies are independent.
 struct ActionEntry

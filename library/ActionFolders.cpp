@@ -24,11 +24,22 @@ void ReplaceMacro(std::string &text, size_t pos, size_t macroLen, const std::str
     text.replace(pos, count, value);
 }
 
+// An open host plug-in, asked for as the host hands its plug-ins out: by
+// the host's plug-in interface. Null when it is not open.
+ComPtr<IUnknown> OpenHostPlugIn(IUnknown *pFramework, REFCLSID rclsid)
+{
+    ComPtr<IUnknown> plugIn;
+    if (hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) != S_OK)
+        plugIn.Reset();
+    return plugIn;
+}
+
 template <typename Manager, typename Ask>
 bool AskOpenManager(IUnknown *pFramework, REFCLSID rclsid, REFIID riid, Ask ask, std::string &answer)
 {
+    ComPtr<IUnknown> plugIn = OpenHostPlugIn(pFramework, rclsid);
     ComPtr<Manager> manager;
-    if (hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, riid, manager.PutVoid()) != S_OK || !manager)
+    if (!plugIn || FAILED(plugIn->QueryInterface(riid, manager.PutVoid())) || !manager)
         return false;
     UniqueBstr value;
     if (FAILED(ask(manager.Get(), value.put())))
@@ -37,17 +48,12 @@ bool AskOpenManager(IUnknown *pFramework, REFCLSID rclsid, REFIID riid, Ask ask,
     return true;
 }
 
-bool HostPlugInOpen(IUnknown *pFramework, REFCLSID rclsid)
-{
-    ComPtr<IUnknown> plugIn;
-    return hostapi::ConnectOpenPlugIn(pFramework, false, rclsid, IID_IPlugIn, plugIn.PutVoid()) == S_OK && plugIn;
-}
-
 } // namespace
 
-bool LocalActionsAllowed(IUnknown *pFramework)
+LocalFolderHosts::LocalFolderHosts(IUnknown *pFramework)
+    : m_workspace(OpenHostPlugIn(pFramework, CLSID_WorkspaceManager)),
+      m_hostPlugIn(OpenHostPlugIn(pFramework, CLSID_HostPlugIn))
 {
-    return HostPlugInOpen(pFramework, CLSID_WorkspaceManager) && HostPlugInOpen(pFramework, CLSID_HostPlugIn);
 }
 
 void ActionCatalogue::ExpandMacros(std::string &folder)

@@ -2,6 +2,7 @@
 
 #include "host/baseutil.h"
 #include "host/hostapi.h"
+#include "library/ActionEntry.h"
 #include "mimic.h"
 
 namespace mimic {
@@ -50,7 +51,9 @@ LastAction ReadLastAction(IUnknown *pFramework)
     PlugInSettings settings(pFramework);
     DWORD repeat = 0;
     settings.ReadText(setting::kLastMacroPath, last.strPath);
-    if (settings.ReadNumber(setting::kRepeatCount, repeat) && repeat != 0)
+    // A count that no dialog could have stored (above the largest, or
+    // negative) plays once, as 0 does.
+    if (settings.ReadNumber(setting::kRepeatCount, repeat) && repeat != 0 && repeat <= kMaxRepeat)
         last.nRepeat = static_cast<int>(repeat);
     return last;
 }

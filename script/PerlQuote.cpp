@@ -4,7 +4,30 @@
 
 namespace mimic {
 
-std::string PerlSingleQuotedBody(const std::string &text)
+namespace {
+
+// perl reads a CR LF of the script as LF, inside a literal too. A CR that
+// stands before an LF therefore leaves the '...' literal and is joined in as
+// "\r"; every other byte stays inside the quotes.
+const char kCrJoin[] = "' . \"\\r\" . '";
+
+// The body of the text's literal, each run between such CRs quoted by body.
+template <typename Body>
+std::string JoinedAtCrLf(const std::string &text, Body body)
+{
+    std::string out;
+    size_t start = 0;
+    for (size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == '\r' && text[i + 1] == '\n')
+        {
+            out += body(text.substr(start, i - start));
+            out += kCrJoin;
+            start = i + 1;
+        }
+    return out + body(text.substr(start));
+}
+
+std::string SingleQuotedRun(const std::string &text)
 {
     std::string out;
     out.reserve(text.size() + 8);
@@ -24,20 +47,7 @@ std::string PerlSingleQuotedBody(const std::string &text)
     return out;
 }
 
-std::string PerlDoubleQuotedBody(const std::string &text)
-{
-    std::string out;
-    out.reserve(text.size() + 8);
-    for (char c : text)
-    {
-        if (c == '\\' || c == '"' || c == '$' || c == '@')
-            out += '\\';
-        out += c;
-    }
-    return out;
-}
-
-std::string PerlCommandArgumentBody(const std::string &text)
+std::string CommandArgumentRun(const std::string &text)
 {
     std::string out;
     out.reserve(text.size() + 8);
@@ -53,6 +63,37 @@ std::string PerlCommandArgumentBody(const std::string &text)
     return out;
 }
 
+} // namespace
+
+std::string PerlSingleQuotedBody(const std::string &text)
+{
+    return JoinedAtCrLf(text, SingleQuotedRun);
+}
+
+std::string PerlDoubleQuotedBody(const std::string &text)
+{
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        const char c = text[i];
+        if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+        {
+            out += "\\r"; // perl would read the pair as LF
+            continue;
+        }
+        if (c == '\\' || c == '"' || c == '$' || c == '@')
+            out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string PerlCommandArgumentBody(const std::string &text)
+{
+    return JoinedAtCrLf(text, CommandArgumentRun);
+}
+
 std::string FirstSingleQuotedItem(const std::string &text)
 {
     size_t start = text.find('\'');
@@ -62,6 +103,8 @@ std::string FirstSingleQuotedItem(const std::string &text)
     {
         if (text[i] == '\\')
             ++i; // whatever follows a backslash cannot end the item
+        else if (text.compare(i, sizeof(kCrJoin) - 1, kCrJoin) == 0)
+            i += sizeof(kCrJoin) - 2; // the item goes on after a joined CR
         else if (text[i] == '\'')
             return text.substr(start, i - start + 1);
     }

@@ -368,6 +368,9 @@ protected:
             EXPECT_EQ(::SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED, expectChecked);
             EXPECT_EQ(::IsWindowEnabled(box) != FALSE, expectEnabled);
             EXPECT_EQ(f.Text(IDOK), "Add Action");
+            // Both host plug-ins are asked for, and what was found is held until the files are added.
+            EXPECT_EQ(host->PlugInReferences(CLSID_WorkspaceManager), 1);
+            EXPECT_EQ(host->PlugInReferences(CLSID_HostPlugIn), expectEnabled ? 1 : 0);
             ::SetWindowTextA(f.FindChild("Edit", 0x47C), picked.c_str());
             f.Click(IDOK);
         });

@@ -196,10 +196,13 @@ TEST_F(CatalogueTest, IniValuesAndTheirDefaults)
     const Case cases[] = {
         {"plain", "3", "Ctrl+5", "1", 3, "Ctrl+5", true},
         {"nosection", nullptr, nullptr, nullptr, 0, "", false},
-        {"negative", " -7x", "", "0", -7, "", false},
+        {"negative", " -7x", "", "0", 0, "", false},
         {"words", "abc", "Alt+F2", "yes", 0, "Alt+F2", false},
         {"leadingzero", "007", "Shift+A", "01", 7, "Shift+A", false},
-        {"huge", "99999999999", "", "", 2147483647, "", false},
+        {"largest", "\t+999", "", "", 999, "", false},
+        {"toolarge", "1000", "", "", 0, "", false},
+        {"huge", "99999999999", "", "", 0, "", false},
+        {"wraps", "4294967297", "", "", 0, "", false},
     };
     for (const Case &c : cases)
     {

@@ -272,7 +272,7 @@ protected:
     static constexpr int kActions = 5000;
     static constexpr int kFirstId = 200000; // the catalogue numbers its actions from here
 
-    // Half local, half global; every action its own repeat count, one in
+    // Half local, half global; repeat counts over the dialogs' whole range, one in
     // sixteen a hotkey of its own, three sharing Ctrl+0, one in seven on the
     // menu, one in a hundred without a section. Each mimic.ini goes out in
     // one write: the platform's profile writes would take minutes here.
@@ -297,7 +297,7 @@ protected:
             Action a;
             if (k % 100 != 99)
             {
-                a.repeat = k + 1;
+                a.repeat = k % 999 + 1;
                 if (k % 16 == 5)
                     a.accel = hotkeys.at(k / 16);
                 if (k == 1001 || k == 3001 || k == 4998)

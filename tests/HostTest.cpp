@@ -107,6 +107,15 @@ TEST(TextTest, NarrowAndWideRoundTripThroughTheAnsiCodePage)
     // A BSTR may carry a NUL; its length, not the NUL, ends it.
     mimic::UniqueBstr withNul(::SysAllocStringLen(L"a\0b", 3));
     EXPECT_EQ(mimic::NarrowFromBstr(withNul.get()), std::string("a\0b", 3));
+
+    // The calling thread's code page, not the system's: 0xC0 is a Cyrillic A under a Russian thread locale.
+    const LCID before = ::GetThreadLocale();
+    ASSERT_TRUE(::SetThreadLocale(MAKELCID(MAKELANGID(LANG_RUSSIAN, SUBLANG_DEFAULT), SORT_DEFAULT)));
+    const std::wstring wide = mimic::WideFromNarrow("\xC0");
+    const std::string narrow = mimic::NarrowFromWide(L"\x0410");
+    ::SetThreadLocale(before);
+    EXPECT_EQ(wide, L"\x0410");
+    EXPECT_EQ(narrow, "\xC0");
 }
 
 using HostApiTest = HostFixture;
@@ -128,29 +137,31 @@ TEST_F(HostApiTest, SettingsKeyBelongsToTheFrameworkAndGoesWithIt)
 
 TEST_F(HostApiTest, OpenPlugInsAreFoundOnlyWhileOpen)
 {
-    IWorkspaceManager *ws = nullptr;
+    IUnknown *ws = nullptr;
     // The out-pointer is cleared on every failure.
     auto connect = [&](IUnknown *fw, REFCLSID clsid, REFIID iid) {
-        ws = reinterpret_cast<IWorkspaceManager *>(0x1);
+        ws = reinterpret_cast<IUnknown *>(0x1);
         HRESULT hr = hostapi::ConnectOpenPlugIn(fw, false, clsid, iid, reinterpret_cast<void **>(&ws));
         EXPECT_TRUE(hr == S_OK || ws == nullptr) << std::hex << hr;
         return hr;
     };
-    ASSERT_EQ(connect(Framework(), CLSID_WorkspaceManager, IID_IWorkspaceManager), S_OK);
-    mimic::UniqueBstr path;
-    EXPECT_EQ(ws->GetCurrentWorkspacePath(path.put()), S_OK);
-    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), workDir + "\\proj.wsp");
+    // The host hands out its plug-ins by their plug-in interface only.
+    EXPECT_EQ(connect(Framework(), CLSID_WorkspaceManager, IID_IWorkspaceManager), E_NOINTERFACE);
+    ASSERT_EQ(connect(Framework(), CLSID_WorkspaceManager, IID_IPlugIn), S_OK);
+    mimic::ComPtr<IWorkspaceManager> manager;
+    ASSERT_EQ(ws->QueryInterface(IID_IWorkspaceManager, manager.PutVoid()), S_OK);
     ws->Release();
+    mimic::UniqueBstr path;
+    EXPECT_EQ(manager->GetCurrentWorkspacePath(path.put()), S_OK);
+    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), workDir + "\\proj.wsp");
 
     host->CloseWorkspace();
-    EXPECT_NE(connect(Framework(), CLSID_WorkspaceManager, IID_IWorkspaceManager), S_OK);
-    EXPECT_EQ(connect(nullptr, CLSID_WorkspaceManager, IID_IWorkspaceManager), E_NOINTERFACE);
+    EXPECT_NE(connect(Framework(), CLSID_WorkspaceManager, IID_IPlugIn), S_OK);
+    EXPECT_EQ(connect(nullptr, CLSID_WorkspaceManager, IID_IPlugIn), E_NOINTERFACE);
 
-    // Any open plug-in answers the host's plug-in interface, and only what it implements.
     host->OpenPlugIn(CLSID_HostPlugIn);
     EXPECT_EQ(connect(Framework(), CLSID_HostPlugIn, IID_IPlugIn), S_OK);
-    reinterpret_cast<IUnknown *>(ws)->Release();
-    EXPECT_EQ(connect(Framework(), CLSID_HostPlugIn, IID_IWorkspaceManager), E_NOINTERFACE);
+    ws->Release();
     host->ClosePlugIn(CLSID_HostPlugIn);
     EXPECT_EQ(connect(Framework(), CLSID_HostPlugIn, IID_IPlugIn), S_FALSE);
 }

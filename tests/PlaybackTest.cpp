@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <string_view>
 
 #include "core/MacroRecorder.h"
 #include "core/Playback.h"
@@ -12,6 +13,7 @@
 #include "ui/resource.h"
 
 using mimic::UniqueBstr;
+using namespace std::string_view_literals;
 using namespace testsupport;
 
 namespace {
@@ -29,9 +31,11 @@ protected:
         }
         catalogue.SetFramework(Framework());
     }
-    HRESULT Play(const char *files)
+    // A null list is no list at all; the view's NULs go into the BSTR.
+    HRESULT Play(std::string_view files)
     {
-        UniqueBstr list(files ? mimic::BstrFromNarrow(files) : nullptr);
+        const std::wstring wide = mimic::WideFromNarrow(files.data(), static_cast<int>(files.size()));
+        UniqueBstr list(files.data() ? ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())) : nullptr);
         BSTR raw = list.get();
         return mimic::PlayLastMacro(Framework(), &raw);
     }
@@ -51,7 +55,8 @@ TEST_F(PlaybackTest, TheLastActionIsPlayedOncePerFileAsStored)
 {
     struct Case
     {
-        const char *what, *files;
+        const char *what;
+        std::string_view files;
         DWORD stored;
         HRESULT hr;
         std::vector<std::string> lines;
@@ -60,9 +65,12 @@ TEST_F(PlaybackTest, TheLastActionIsPlayedOncePerFileAsStored)
     const Case cases[] = {
         {"one line per file", "a.bde\nb.bde", 3, S_OK, {s + "a.bde} 3", s + "b.bde} 3"}},
         {"a stored 0 plays once", "x.bde", 0, S_OK, {s + "x.bde} 1"}},
-        {"negative counts stay", "x.bde", static_cast<DWORD>(-2), S_OK, {s + "x.bde} -2"}},
+        {"the dialogs' largest count", "x.bde", 999, S_OK, {s + "x.bde} 999"}},
+        {"a count above the dialogs' plays once", "x.bde", 1000, S_OK, {s + "x.bde} 1"}},
+        {"a negative count plays once", "x.bde", static_cast<DWORD>(-2), S_OK, {s + "x.bde} 1"}},
         {"no file", "", 3, S_FALSE, {}},
-        {"no list at all", nullptr, 3, S_FALSE, {}},
+        {"no list at all", {}, 3, S_FALSE, {}},
+        {"a NUL ends the list", "a.bde\0b.bde\n"sv, 3, S_OK, {s + "a.bde} 3"}},
         {"empty lines and CR LF", "x.bde\r\n\r\ny {1}.bde\n", 3, S_OK, {s + "x.bde} 3", s + "y {1}.bde} 3"}},
     };
     SetSetting("Last Macro Path", "C:\\a.pl");
@@ -87,6 +95,7 @@ TEST_F(PlaybackTest, HotkeysAndCommandIdsMapToActions)
     EXPECT_EQ(mimic::GetCommandIdFromAccel(catalogue, "", &id), S_OK);
     EXPECT_EQ(id, IdOf("plain")) << "the empty text finds the first action without a hotkey";
     EXPECT_EQ(mimic::GetCommandIdFromAccel(catalogue, "Ctrl+9", &id), S_FALSE);
+    EXPECT_EQ(mimic::GetCommandIdFromAccel(catalogue, nullptr, &id), S_FALSE) << "no text finds nothing";
     EXPECT_EQ(id, IdOf("plain")) << "untouched";
 
     long times = -7;

@@ -179,6 +179,10 @@ TEST_F(RecorderTest, ShortcutNumbersCycleThroughCtrl0ToCtrl9)
     EXPECT_EQ(Number("Defaul ShortCut Number"), static_cast<DWORD>(-1));
     EXPECT_EQ(StartNamed("n4"), "Ctrl+0");
     recorder.Stop();
+    SetNumber("Defaul ShortCut Number", 0x7fffffff);
+    EXPECT_EQ(StartNamed("n5"), "Ctrl+2147483647");
+    recorder.Stop();
+    EXPECT_EQ(Number("Defaul ShortCut Number"), static_cast<DWORD>(-1)) << "starts again rather than overflow";
 }
 
 TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIns)
@@ -204,6 +208,13 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     EXPECT_TRUE(FileExists(globalDir + "\\temporary_action.pl"));
     EXPECT_EQ(Setting("Last Macro Path"), globalDir + "\\temporary_action.pl");
     EXPECT_EQ(prompts.asked, "") << "nothing asked, not even to overwrite";
+
+    host->OpenPlugIn(CLSID_HostPlugIn);
+    host->CloseWorkspace();
+    const size_t asked = host->PlugInAskCount(CLSID_HostPlugIn);
+    recorder.Start(nullptr, 1);
+    recorder.Stop();
+    EXPECT_EQ(host->PlugInAskCount(CLSID_HostPlugIn), asked + 1) << "asked although the workspace is closed";
 }
 
 TEST_F(RecorderTest, TheConfirmationIsAskedOnlyWhenConfigured)

@@ -104,7 +104,8 @@ TEST_F(ScriptReplayTest, ArgumentsChooseTheDocumentAndTheNumberOfRounds)
     }
 }
 
-// Random texts of every byte value, heavy in what Perl treats specially. Every
+// Random texts of every byte value, heavy in what Perl treats specially (CR LF
+// pairs too, which perl reads as LF inside a literal). Every
 // other document cannot be opened again but is open already: the fallback
 // connect must find it by its file name exactly as recorded.
 TEST_F(ScriptReplayTest, AnyTextArrivesExactlyAsRecorded)
@@ -113,7 +114,8 @@ TEST_F(ScriptReplayTest, AnyTextArrivesExactlyAsRecorded)
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto next = [&] {
         static const char *const specials[] = {"'", "\\", "\"", "$", "@", "\\\\srv\\share\\", "$x", "@{[1]}", "\\'",
-                                               "''", "\\n", "${\\ 1}", "#"};
+                                               "''", "\\n", "${\\ 1}", "#", "\r\n", "\r", "\n",
+                                               "\\\r\n", "\r\r\n", "'\r\n"};
         std::string text;
         for (int i = pick(0, 6); i > 0; --i)
         {

@@ -118,7 +118,8 @@ void CTaskManager::Refresh()
 
 void CTaskManager::Add()
 {
-    const bool bothOpen = LocalActionsAllowed(m_pFramework);
+    const LocalFolderHosts hosts(m_pFramework); // held until the files are added
+    const bool bothOpen = hosts.BothOpen();
     c_insertFileDlg dlg(GetSafeHwnd());
     dlg.m_bMakeGlobal = bothOpen ? 0 : 1;
     dlg.m_bCheckEnabled = bothOpen ? 1 : 0;

@@ -185,6 +185,11 @@ STDMETHODIMP RefFramework::ConnectOpenPlugIn(BOOL /*bCreate*/, REFCLSID rclsidPl
     if (!ppv)
         return E_POINTER;
     *ppv = nullptr;
+    ++m_plugInAsks[GuidText(rclsidPlugIn)];
+    // The host hands its plug-ins out by its plug-in interface only; the
+    // caller asks that one for anything else.
+    if (!IsEqualIID(riid, IID_IPlugIn))
+        return E_NOINTERFACE;
     auto it = m_openPlugIns.find(GuidText(rclsidPlugIn));
     if (it == m_openPlugIns.end())
         return S_FALSE;
@@ -451,6 +456,21 @@ void RefFramework::OpenPlugIn(REFCLSID rclsid)
 void RefFramework::ClosePlugIn(REFCLSID rclsid)
 {
     m_openPlugIns.erase(GuidText(rclsid));
+}
+
+LONG RefFramework::PlugInReferences(REFCLSID rclsid) const
+{
+    auto it = m_openPlugIns.find(GuidText(rclsid));
+    if (it == m_openPlugIns.end())
+        return 0;
+    it->second->AddRef();
+    return static_cast<LONG>(it->second->Release()) - 1;
+}
+
+size_t RefFramework::PlugInAskCount(REFCLSID rclsid) const
+{
+    auto it = m_plugInAsks.find(GuidText(rclsid));
+    return it == m_plugInAsks.end() ? 0 : it->second;
 }
 
 } // namespace refhost

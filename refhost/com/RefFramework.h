@@ -125,6 +125,10 @@ public:
     // Any other host plug-in, open or closed by class id.
     void OpenPlugIn(REFCLSID rclsid);
     void ClosePlugIn(REFCLSID rclsid);
+    // References to an open host plug-in beyond the host's own; 0 when it is closed.
+    LONG PlugInReferences(REFCLSID rclsid) const;
+    // How often the plug-in asked whether one of that class is open.
+    size_t PlugInAskCount(REFCLSID rclsid) const;
 
     void RefuseSettings(bool bRefuse) { m_bRefuseSettings = bRefuse; }
     void SetAcceleratorsAvailable(bool bAvailable) { m_bAccelerators = bAvailable; }
@@ -181,6 +185,8 @@ private:
     std::unique_ptr<CommandInterpreter> m_interpreter;
     std::vector<PlayRun> m_playRuns;
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
+    // Class id text -> times asked: a count, not a log, so that a long session does not grow it.
+    std::map<std::string, size_t> m_plugInAsks;
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
     mimic::ComPtr<RefConnectionPoint> m_pNotifyPoint;
