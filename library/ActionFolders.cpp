@@ -64,7 +64,7 @@ void ActionCatalogue::ExpandMacros(std::string &folder)
     size_t pos = folder.find(kVantrelMacro);
     if (pos != std::string::npos)
     {
-        ReplaceMacro(folder, pos, sizeof(kVantrelMacro) - 1, hostapi::GetInstallDir(m_pFramework).str());
+        ReplaceMacro(folder, pos, sizeof(kVantrelMacro) - 1, std::string(hostapi::GetInstallDir(m_pFramework)));
         return;
     }
 
@@ -98,7 +98,7 @@ void ActionCatalogue::ExpandMacros(std::string &folder)
     pos = folder.find(kDesignsMacro);
     if (pos != std::string::npos)
         ReplaceMacro(folder, pos, sizeof(kDesignsMacro) - 1,
-                     hostapi::GetSharedConfig(m_pFramework).GetString(4).str());
+                     std::string(hostapi::GetSharedConfig(m_pFramework).GetString(4)));
 }
 
 std::string ActionCatalogue::GetGlobalPath()

@@ -1,5 +1,6 @@
 #include "library/Settings.h"
 
+#include "base/Registry.h"
 #include "host/baseutil.h"
 #include "host/hostapi.h"
 #include "library/ActionEntry.h"
@@ -13,7 +14,7 @@ PlugInSettings::PlugInSettings(IUnknown *pFramework) : m_key(hostapi::GetPlugInR
 
 bool PlugInSettings::ReadNumber(const char *pszName, DWORD &value) const
 {
-    return baseutil::ReadNumberFromReg(m_key.get(), pszName, value);
+    return ReadRegNumber(m_key.get(), pszName, value);
 }
 
 bool PlugInSettings::ReadText(const char *pszName, std::string &value) const
@@ -23,7 +24,7 @@ bool PlugInSettings::ReadText(const char *pszName, std::string &value) const
 
 void PlugInSettings::WriteNumber(const char *pszName, DWORD value) const
 {
-    (void)baseutil::WriteNumberToReg(m_key.get(), pszName, value);
+    (void)WriteRegNumber(m_key.get(), pszName, value);
 }
 
 void PlugInSettings::WriteText(const char *pszName, const std::string &value) const

@@ -46,7 +46,7 @@ void DocumentSink::BuildVariableName()
 {
     hostapi::KFString progId;
     (void)hostapi::ProgIDFromCLSID(m_clsid, progId);
-    std::string word = progId.str();
+    std::string word(static_cast<const char *>(progId));
     size_t end = 0;
     while (end < word.size() && ((word[end] >= 'a' && word[end] <= 'z') || (word[end] >= 'A' && word[end] <= 'Z') ||
                                  (word[end] >= '0' && word[end] <= '9')))

@@ -7,9 +7,18 @@
 #include <commctrl.h>
 #include <functional>
 #include <map>
+#include <string>
 #include <utility>
 
+#include "host/baseutil.h"
+
 namespace mimic {
+
+// A control's text, read through the host's library as every dialog reads it.
+inline std::string WindowText(HWND hWnd)
+{
+    return baseutil::KWindow(hWnd).GetWindowTextA().c_str();
+}
 
 // The module that holds the plug-in's resources: the one this code is linked
 // into, whoever calls it.

@@ -39,7 +39,7 @@ KHotkeyEdit::~KHotkeyEdit()
 
 void KHotkeyEdit::Attach(HWND hEdit, HWND hAssigned, HWND hWarning)
 {
-    KWindow::Attach(hEdit);
+    Window::Attach(hEdit);
     s_pActive = this;
     m_pfnOldProc = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&KHotkeyEdit::HotkeyEditProc)));

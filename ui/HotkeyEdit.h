@@ -5,11 +5,11 @@
 #include <windows.h>
 #include <string>
 
-#include "host/baseutil.h"
+#include "base/Window.h"
 
 namespace mimic {
 
-class KHotkeyEdit : public baseutil::KWindow
+class KHotkeyEdit : public Window
 {
 public:
     KHotkeyEdit() = default;
@@ -26,8 +26,8 @@ public:
 
     // The combination last pressed, in the accelerator-table layout.
     const ACCEL &Accel() const { return m_accel; }
-    baseutil::CStatic &AssignedLine() { return m_stAssigned; }
-    baseutil::CStatic &WarningLine() { return m_stWarning; }
+    Window &AssignedLine() { return m_stAssigned; }
+    Window &WarningLine() { return m_stWarning; }
     // The text the dialog exchanges with the field.
     const std::string &StoredText() const { return m_strText; }
     void StoreText(const std::string &text) { m_strText = text; }
@@ -35,8 +35,8 @@ public:
 private:
     WNDPROC m_pfnOldProc = nullptr;
     ACCEL m_accel = {};
-    baseutil::CStatic m_stAssigned;
-    baseutil::CStatic m_stWarning;
+    Window m_stAssigned;
+    Window m_stWarning;
     std::string m_strText;
 
     static KHotkeyEdit *s_pActive; // the field the replacement procedure serves

@@ -26,7 +26,7 @@ KMacroListDlg::KMacroListDlg(HWND hParent, ActionCatalogue &catalogue)
         return 1;
     });
     OnNotify(IDC_PS_GRID, GCN_KEYDOWN, [this](NMHDR *pHdr) {
-        ::SendMessageA(m_grid.GetHwnd(), WM_CHAR, reinterpret_cast<NMGCKEY *>(pHdr)->nVirtKey, 1);
+        ::SendMessageA(Item(IDC_PS_GRID), WM_CHAR, reinterpret_cast<NMGCKEY *>(pHdr)->nVirtKey, 1);
         return 1;
     });
 }
@@ -55,12 +55,12 @@ BOOL KMacroListDlg::OnInitDialog()
 
     m_cols = AddActionColumns(m_grid, 0, 150);
     // Painting after every row makes a large catalogue take minutes to show.
-    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(Item(IDC_PS_GRID), WM_SETREDRAW, FALSE, 0);
     for (ActionEntry &entry : m_catalogue.Entries())
         AddActionRow(m_grid, m_cols, entry);
-    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, TRUE, 0);
-    ::SetFocus(m_grid.GetHwnd());
-    ::SendMessageA(m_grid.GetHwnd(), 0x40F, static_cast<WPARAM>(m_cols.nAction), 0);
+    ::SendMessageA(Item(IDC_PS_GRID), WM_SETREDRAW, TRUE, 0);
+    ::SetFocus(Item(IDC_PS_GRID));
+    ::SendMessageA(Item(IDC_PS_GRID), 0x40F, static_cast<WPARAM>(m_cols.nAction), 0);
     // The platform's default focus: the repeat field, its text selected.
     return TRUE;
 }
@@ -82,7 +82,7 @@ void KMacroListDlg::TakeOverSelection()
 
 void KMacroListDlg::CheckRepeat()
 {
-    const std::string text = baseutil::KWindow(m_hRepeat).GetWindowTextA().str();
+    const std::string text = WindowText(m_hRepeat);
     if (text.empty())
     {
         ShowMessage(GetSafeHwnd(), "Please specify an integer value for repeat time.", "Warning",
@@ -98,7 +98,7 @@ void KMacroListDlg::CheckRepeat()
 
 void KMacroListDlg::OnOK()
 {
-    m_nRepeat = std::atoi(baseutil::KWindow(m_hRepeat).GetWindowTextA().c_str());
+    m_nRepeat = std::atoi(WindowText(m_hRepeat).c_str());
     if (ActionEntry *selected = FirstSelected())
         m_pChosen = selected;
     EndDialog(IDOK);

@@ -280,7 +280,7 @@ bool CMimicProperty::OnNotify(NMHDR *pHdr, LRESULT &lResult)
 
 void CMimicProperty::OnGlobalPathChanged()
 {
-    const std::string text = baseutil::KWindow(Item(IDC_MP_GLOBAL)).GetWindowTextA().str();
+    const std::string text = WindowText(Item(IDC_MP_GLOBAL));
     if (text == m_strGlobalPath)
         return;
     SetModified();
@@ -292,7 +292,7 @@ bool CMimicProperty::OnApply()
     HWND hPage = GetSafeHwnd();
     // A folder the user typed must leave a path the platform can open; one
     // left as it was read is stored back as it was, whatever its length.
-    const std::string global = baseutil::KWindow(Item(IDC_MP_GLOBAL)).GetWindowTextA().str();
+    const std::string global = WindowText(Item(IDC_MP_GLOBAL));
     if (global != m_strStoredGlobalPath && global.size() >= MAX_PATH)
     {
         ShowMessage(hPage,
@@ -359,7 +359,7 @@ void CMimicProperty::InsertMacro(UINT nId)
     if (dollar == std::string::npos)
         return;
     HWND hEdit = Item(IDC_MP_GLOBAL);
-    const std::string text = baseutil::KWindow(hEdit).GetWindowTextA().str() + macro.substr(dollar);
+    const std::string text = WindowText(hEdit) + macro.substr(dollar);
     ::SetWindowTextA(hEdit, text.c_str());
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Window.h"
 #include "host/baseutil.h"
 #include "ui/Dialog.h"
 
@@ -69,7 +70,7 @@ private:
 };
 
 // A drop-down list as the page works it.
-class KComboBox : public baseutil::KWindow
+class KComboBox : public Window
 {
 public:
     int InsertString(int nIndex, const char *pszText) const;

@@ -64,15 +64,15 @@ BOOL CTaskManager::OnInitDialog()
         ::EnableWindow(Item(IDC_TM_REMOVE), FALSE);
         ::EnableWindow(Item(IDC_TM_PROPERTIES), FALSE);
     }
-    ::SendMessageA(m_grid.GetHwnd(), 0x40F, static_cast<WPARAM>(m_cols.nAction), 0);
-    ::SetFocus(m_grid.GetHwnd());
+    ::SendMessageA(Item(IDC_TM_GRID), 0x40F, static_cast<WPARAM>(m_cols.nAction), 0);
+    ::SetFocus(Item(IDC_TM_GRID));
     return FALSE;
 }
 
 void CTaskManager::FillGrid()
 {
     // Painting after every row makes a large catalogue take minutes to show.
-    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, FALSE, 0);
+    ::SendMessageA(Item(IDC_TM_GRID), WM_SETREDRAW, FALSE, 0);
     for (ActionEntry &entry : m_catalogue.Entries())
     {
         HGCROW row = AddActionRow(m_grid, m_cols, entry);
@@ -83,8 +83,8 @@ void CTaskManager::FillGrid()
         check.checkState = entry.bMenu ? 1 : 0;
         m_grid.SetItem(check);
     }
-    ::SendMessageA(m_grid.GetHwnd(), WM_SETREDRAW, TRUE, 0);
-    ::SetFocus(m_grid.GetHwnd());
+    ::SendMessageA(Item(IDC_TM_GRID), WM_SETREDRAW, TRUE, 0);
+    ::SetFocus(Item(IDC_TM_GRID));
 }
 
 ActionEntry *CTaskManager::RowEntry(HGCROW hRow) const
@@ -102,9 +102,17 @@ bool CTaskManager::MenuChecked(HGCROW hRow) const
     return check.checkState != 0;
 }
 
+int CTaskManager::SelectedCount()
+{
+    int count = 0;
+    for (auto it = m_grid.begin(GCRS_SELECTED); it != m_grid.end(); ++it)
+        ++count;
+    return count;
+}
+
 void CTaskManager::UpdateButtons()
 {
-    const int selected = m_grid.GetSelectedCount();
+    const int selected = SelectedCount();
     ::EnableWindow(Item(IDC_TM_REMOVE), selected > 0);
     ::EnableWindow(Item(IDC_TM_PROPERTIES), selected == 1);
 }
@@ -167,7 +175,7 @@ void CTaskManager::Remove()
                 (void)operations.Remove(*entry);
         Refresh();
     }
-    const bool any = m_grid.GetSelectedCount() > 0;
+    const bool any = SelectedCount() > 0;
     ::EnableWindow(Item(IDC_TM_REMOVE), any);
     ::EnableWindow(Item(IDC_TM_PROPERTIES), any);
 }
@@ -198,7 +206,7 @@ LRESULT CTaskManager::OnGridKey(NMHDR *pHdr)
     if (vk == VK_DELETE)
         Remove();
     else
-        ::SendMessageA(m_grid.GetHwnd(), WM_CHAR, vk, 1);
+        ::SendMessageA(Item(IDC_TM_GRID), WM_CHAR, vk, 1);
     return 1;
 }
 

@@ -29,6 +29,7 @@ protected:
 private:
     void FillGrid();
     void UpdateButtons();
+    int SelectedCount();
     void Refresh();
     void Add();
     void Remove();

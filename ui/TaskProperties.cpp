@@ -26,7 +26,7 @@ std::string Trim(const std::string &text)
 
 std::string ControlText(HWND hCtl)
 {
-    return baseutil::KWindow(hCtl).GetWindowTextA().str();
+    return WindowText(hCtl);
 }
 
 } // namespace
@@ -70,7 +70,7 @@ bool CTaskProperties::DoDataExchange(bool bSaveAndValidate)
         m_entry.bGlobal = ::IsDlgButtonChecked(hDlg, IDC_TP_GLOBAL) == BST_CHECKED;
         m_entry.bMenu = ::IsDlgButtonChecked(hDlg, IDC_TP_MENU) == BST_CHECKED;
         m_entry.strAccel = ControlText(Item(IDC_TP_CURRENT));
-        m_pHotkeyEdit->StoreText(m_pHotkeyEdit->GetWindowTextA().str());
+        m_pHotkeyEdit->StoreText(WindowText(m_pHotkeyEdit->GetHwnd()));
         return true;
     }
     m_bFilling = true;
@@ -198,7 +198,7 @@ std::string CTaskProperties::HostCommandFor(const ACCEL &accel) const
 void CTaskProperties::UpdateAssignmentStatus()
 {
     UpdateData(true);
-    const std::string pressed = m_pHotkeyEdit->GetWindowTextA().str();
+    const std::string pressed = WindowText(m_pHotkeyEdit->GetHwnd());
     const ActionEntry *owner = m_catalogue.FindByAccel(pressed.c_str());
     const std::string hostCommand = HostCommandFor(m_pHotkeyEdit->Accel());
 
@@ -223,7 +223,7 @@ void CTaskProperties::UpdateAssignmentStatus()
 void CTaskProperties::OnAssign()
 {
     UpdateData(true);
-    m_entry.strAccel = m_pHotkeyEdit->GetWindowTextA().str();
+    m_entry.strAccel = WindowText(m_pHotkeyEdit->GetHwnd());
     ::EnableWindow(Item(IDC_TP_REMOVE), !m_entry.strAccel.empty());
     UpdateData(false);
 }
