@@ -277,9 +277,7 @@ protected:
                 if (k == 1001 || k == 3001 || k == 4998)
                     a.accel = "Ctrl+0";
                 a.menu = k % 7 == 3;
-                ini[global] += "[" + std::string(name) + "]\r\nPlayMode=" + std::to_string(a.repeat) +
-                               "\r\nAccel=" + a.accel + "\r\nFilePath=" + path + "\r\nAddToMenu=" +
-                               (a.menu ? "1" : "0") + "\r\n";
+                ini[global] += support::CatalogueSection(name, a.repeat, a.accel, path, a.menu);
             }
             expected[path] = a;
         }
