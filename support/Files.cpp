@@ -77,4 +77,11 @@ std::string WindowsPathOf(std::string path)
     return path;
 }
 
+std::string CatalogueSection(const std::string &name, int repeat, const std::string &accel, const std::string &path,
+                             bool bMenu)
+{
+    return "[" + name + "]\r\nPlayMode=" + std::to_string(repeat) + "\r\nAccel=" + accel + "\r\nFilePath=" + path +
+           "\r\nAddToMenu=" + (bMenu ? "1" : "0") + "\r\n";
+}
+
 } // namespace support

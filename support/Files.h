@@ -39,5 +39,9 @@ std::string ReadTextFile(const std::string &path);
 bool FileExists(const std::string &path); // a file, not a folder
 // A path from the build (a Unix path under Wine) as Windows programs name it.
 std::string WindowsPathOf(std::string path);
+// An action's section of a catalogue file, its four keys in the order the
+// plug-in writes them, for files written whole: thousands of profile writes take minutes.
+std::string CatalogueSection(const std::string &name, int repeat, const std::string &accel, const std::string &path,
+                             bool bMenu);
 
 } // namespace support

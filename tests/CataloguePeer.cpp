@@ -9,8 +9,8 @@
 //     values must never show defaults.
 // Exits with 0, or 1 after writing what went wrong to ROOT\peer-ROLE.txt.
 #include <windows.h>
-#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -24,12 +24,7 @@ std::string g_root, g_role;
 
 int Fail(const std::string &what)
 {
-    FILE *f = std::fopen((g_root + "\\peer-" + g_role + ".txt").c_str(), "w");
-    if (f)
-    {
-        std::fputs(what.c_str(), f);
-        std::fclose(f);
-    }
+    std::ofstream(g_root + "\\peer-" + g_role + ".txt") << what;
     return 1;
 }
 

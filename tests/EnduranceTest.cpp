@@ -36,41 +36,15 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Handles the process holds. Wine answers GetProcessHandleCount with 0; its
-// system handle list does count them.
+// Handles the process holds, asked of every handle value in turn: Wine
+// answers GetProcessHandleCount with 0.
 long long HandleCount()
 {
-    DWORD count = 0;
-    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0)
-        return count;
-    using QuerySystemInformation = LONG(WINAPI *)(ULONG, PVOID, ULONG, PULONG);
-    auto query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void *>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    struct HandleEntry
-    {
-        ULONG pid;
-        UCHAR type, flags;
-        USHORT handle;
-        PVOID object;
-        ACCESS_MASK access;
-    };
-    std::vector<char> buffer(1 << 16);
-    const ULONG kSystemHandleInformation = 16;
-    const LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
-    ULONG needed = 0;
-    LONG status;
-    while ((status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed)) ==
-               kInfoLengthMismatch &&
-           buffer.size() < (1u << 28))
-        buffer.resize(buffer.size() * 4);
-    if (status != 0)
-        return 0;
-    const ULONG entries = *reinterpret_cast<ULONG *>(buffer.data());
-    const HandleEntry *entry = reinterpret_cast<const HandleEntry *>(buffer.data() + sizeof(ULONG_PTR));
-    long long mine = 0;
-    for (ULONG i = 0; i < entries; ++i)
-        mine += entry[i].pid == ::GetCurrentProcessId();
-    return mine;
+    long long open = 0;
+    DWORD flags = 0;
+    for (ULONG_PTR value = 4; value < (1u << 16); value += 4)
+        open += ::GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) != FALSE;
+    return open;
 }
 
 struct Usage
@@ -303,9 +277,7 @@ protected:
                 if (k == 1001 || k == 3001 || k == 4998)
                     a.accel = "Ctrl+0";
                 a.menu = k % 7 == 3;
-                ini[global] += "[" + std::string(name) + "]\r\nPlayMode=" + std::to_string(a.repeat) +
-                               "\r\nAccel=" + a.accel + "\r\nFilePath=" + path + "\r\nAddToMenu=" +
-                               (a.menu ? "1" : "0") + "\r\n";
+                ini[global] += support::CatalogueSection(name, a.repeat, a.accel, path, a.menu);
             }
             expected[path] = a;
         }

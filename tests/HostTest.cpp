@@ -62,18 +62,6 @@ TEST(RegistryTest, ValuesOfAnotherTypeOrSizeAreAbsentAndUnterminatedTextsReadBac
     ::RegDeleteTreeA(HKEY_CURRENT_USER, path);
 }
 
-TEST(IniTest, LongValuesAreReadWhole)
-{
-    TempFolder temp;
-    std::string ini = temp / "t.ini";
-    std::string big(20000, 'v');
-    ::WritePrivateProfileStringA("s", "k", big.c_str(), ini.c_str());
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("s", "k", "d", ini.c_str()), big);
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("s", "other", "d", ini.c_str()), "d");
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("S", "K", "d", ini.c_str()), big) << "names ignore case";
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("s", "k", "d", (temp / "none.ini").c_str()), "d");
-}
-
 TEST(TextTest, SplitKeepsEmptyPieces)
 {
     const std::pair<const char *, std::vector<std::string>> cases[] = {

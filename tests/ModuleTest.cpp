@@ -74,39 +74,53 @@ HRESULT RecordCreate(IUnknown *pOuter, REFIID riid, void **ppv)
 
 const mimic::ClassEntry kTable[] = {{&kClassA, &RecordCreate}, {&kClassB, &RecordCreate}};
 
-class ClassObjectTest : public ::testing::Test
+// The class objects live as long as the module and only LockServer holds it;
+// each hands its table entry's create function the caller's outer object and
+// interface, and passes back its result.
+TEST(ClassObjectTest, OneObjectPerClassCreatesThroughItsEntryAndOnlyLockServerHoldsTheModule)
 {
-protected:
-    void SetUp() override
-    {
-        g_create = CreateCall();
-        ASSERT_EQ(mimic::ModuleLockCount(), 0);
-    }
-    void TearDown() override { EXPECT_EQ(mimic::ModuleLockCount(), 0); }
-
-    ComPtr<IClassFactory> Factory(REFCLSID rclsid)
-    {
-        ComPtr<IClassFactory> factory;
-        EXPECT_EQ(table.GetClassObject(rclsid, IID_IClassFactory, factory.PutVoid()), S_OK);
-        return factory;
-    }
-
+    ASSERT_EQ(mimic::ModuleLockCount(), 0);
     mimic::ClassObjectTable table{kTable, 2};
-};
-
-// The class objects live as long as the module; only LockServer holds it.
-TEST_F(ClassObjectTest, OneObjectPerClassKeptAcrossRequestsAndOnlyLockServerHoldsTheModule)
-{
-    ComPtr<IClassFactory> a = Factory(kClassA);
-    ASSERT_TRUE(a);
-    a.Reset();
+    ComPtr<IClassFactory> a, b;
     ComPtr<IUnknown> again;
+    ASSERT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, a.PutVoid()), S_OK);
+    a.Reset();
     ASSERT_EQ(table.GetClassObject(kClassA, IID_IUnknown, again.PutVoid()), S_OK);
-    a = Factory(kClassA);
+    ASSERT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, a.PutVoid()), S_OK);
     EXPECT_EQ(static_cast<IUnknown *>(a.Get()), again.Get()) << "the object outlives its callers' references";
-
-    ComPtr<IClassFactory> b = Factory(kClassB);
+    ASSERT_EQ(table.GetClassObject(kClassB, IID_IClassFactory, b.PutVoid()), S_OK);
     EXPECT_NE(a.Get(), b.Get());
+
+    const struct
+    {
+        const CLSID *clsid;
+        const IID *iid;
+        HRESULT hr;
+    } refused[] = {{&CLSID_MimicPlugIn, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE}, // not in this table
+                   {&kClassA, &IID_IDispatch, E_NOINTERFACE}};
+    for (const auto &c : refused)
+    {
+        void *pv = &pv;
+        EXPECT_EQ(table.GetClassObject(*c.clsid, *c.iid, &pv), c.hr);
+        EXPECT_EQ(pv, nullptr);
+    }
+    EXPECT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, nullptr), E_POINTER);
+
+    IUnknown *outer = a.Get(); // any unknown will do: it is only passed on
+    void *pv = &pv;
+    EXPECT_EQ(a->CreateInstance(outer, IID_IMimic, &pv), CLASS_E_NOAGGREGATION) << "only through the inner unknown";
+    EXPECT_EQ(pv, nullptr);
+    EXPECT_EQ(g_create.count, 0);
+    const std::pair<IUnknown *, const IID *> creates[] = {{outer, &IID_IUnknown}, {nullptr, &IID_IMimic}};
+    for (const auto &[pOuter, iid] : creates)
+    {
+        const int before = g_create.count;
+        EXPECT_EQ(a->CreateInstance(pOuter, *iid, &pv), kCreateResult);
+        EXPECT_EQ(g_create.count, before + 1);
+        EXPECT_EQ(g_create.pOuter, pOuter);
+        EXPECT_TRUE(IsEqualIID(g_create.iid, *iid));
+    }
+
     EXPECT_EQ(mimic::ModuleLockCount(), 0);
     EXPECT_EQ(mimic::CanUnloadNow(), S_OK) << "held class objects must not keep the module";
     a->LockServer(TRUE);
@@ -117,44 +131,6 @@ TEST_F(ClassObjectTest, OneObjectPerClassKeptAcrossRequestsAndOnlyLockServerHold
     EXPECT_EQ(mimic::CanUnloadNow(), S_FALSE);
     b->LockServer(FALSE);
     EXPECT_EQ(mimic::CanUnloadNow(), S_OK);
-}
-
-TEST_F(ClassObjectTest, OtherClassesAndInterfacesAreRefused)
-{
-    const struct
-    {
-        const CLSID *clsid;
-        const IID *iid;
-        HRESULT hr;
-    } cases[] = {{&CLSID_MimicPlugIn, &IID_IClassFactory, CLASS_E_CLASSNOTAVAILABLE}, // not in this table
-                 {&kClassA, &IID_IDispatch, E_NOINTERFACE}};
-    for (const auto &c : cases)
-    {
-        void *pv = &pv;
-        EXPECT_EQ(table.GetClassObject(*c.clsid, *c.iid, &pv), c.hr);
-        EXPECT_EQ(pv, nullptr);
-    }
-    EXPECT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, nullptr), E_POINTER);
-}
-
-TEST_F(ClassObjectTest, CreateInstanceAggregatesOnlyThroughTheInnerUnknown)
-{
-    ComPtr<IClassFactory> a = Factory(kClassA);
-    IUnknown *outer = a.Get(); // any unknown will do: it is only passed on
-    void *pv = &pv;
-    EXPECT_EQ(a->CreateInstance(outer, IID_IMimic, &pv), CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(pv, nullptr);
-    EXPECT_EQ(g_create.count, 0);
-
-    EXPECT_EQ(a->CreateInstance(outer, IID_IUnknown, &pv), kCreateResult);
-    EXPECT_EQ(g_create.count, 1);
-    EXPECT_EQ(g_create.pOuter, outer);
-    EXPECT_TRUE(IsEqualIID(g_create.iid, IID_IUnknown));
-
-    EXPECT_EQ(a->CreateInstance(nullptr, IID_IMimic, &pv), kCreateResult);
-    EXPECT_EQ(g_create.count, 2);
-    EXPECT_EQ(g_create.pOuter, nullptr);
-    EXPECT_TRUE(IsEqualIID(g_create.iid, IID_IMimic));
 }
 
 // ----------------------------------------------------------- type information

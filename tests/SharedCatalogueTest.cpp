@@ -8,14 +8,9 @@
 #include "tests/support/TestFolders.h"
 
 using namespace testsupport;
+using support::CatalogueSection;
 
 namespace {
-
-std::string Section(const std::string &name, int repeat, const std::string &accel, const std::string &path, bool bMenu)
-{
-    return "[" + name + "]\r\nPlayMode=" + std::to_string(repeat) + "\r\nAccel=" + accel + "\r\nFilePath=" + path +
-           "\r\nAddToMenu=" + (bMenu ? "1" : "0") + "\r\n";
-}
 
 // Starts a peer; its process handle.
 mimic::UniqueFile Peer(const std::string &args)
@@ -51,7 +46,8 @@ TEST(SharedCatalogueTest, TwoProcessesSavingAtOnceLoseNothingAndAReaderNeverSees
         // take Ctrl+1 and Ctrl+2 away from the even ones.
         auto stable = [&](int n, bool bCleared, bool bMenu) {
             const std::string accel = n % 2 ? "Ctrl+3" : bCleared ? "" : n < 10 ? "Ctrl+1" : "Ctrl+2";
-            return Section("s" + std::to_string(n), 7, accel, global + "\\s" + std::to_string(n) + ".pl", bMenu);
+            const std::string name = "s" + std::to_string(n);
+            return CatalogueSection(name, 7, accel, global + "\\" + name + ".pl", bMenu);
         };
         std::string ini;
         for (int n = 0; n < 20; ++n)
@@ -75,8 +71,8 @@ TEST(SharedCatalogueTest, TwoProcessesSavingAtOnceLoseNothingAndAReaderNeverSees
             expected.push_back(stable(n, true, (9 + n) % 2 != 0));
         for (const std::string prefix : {"a", "b"})
             for (int i = 0; i < 30; ++i)
-                expected.push_back(Section(prefix + std::to_string(i), i + 2, prefix + "+" + std::to_string(i),
-                                           global + "\\" + prefix + std::to_string(i) + ".pl", i % 2 != 0));
+                expected.push_back(CatalogueSection(prefix + std::to_string(i), i + 2, prefix + "+" + std::to_string(i),
+                                                    global + "\\" + prefix + std::to_string(i) + ".pl", i % 2 != 0));
         for (const std::string &section : expected)
         {
             const size_t at = after.find(section);
