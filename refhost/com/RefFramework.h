@@ -185,7 +185,7 @@ private:
     std::unique_ptr<CommandInterpreter> m_interpreter;
     std::vector<PlayRun> m_playRuns;
     std::map<std::string, mimic::ComPtr<IUnknown>> m_openPlugIns; // class id text -> instance
-    // Class id text -> times asked: a count, not a log, so that a long session does not grow it.
+    // Class id text -> times asked: a count, not a log, so that a host that runs for days does not grow it.
     std::map<std::string, size_t> m_plugInAsks;
     std::map<UINT, mimic::ComPtr<IPlugInCommandSink>> m_commandSinks;
     std::map<UINT, mimic::ComPtr<RefDocument>> m_documents;
