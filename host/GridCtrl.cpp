@@ -22,6 +22,7 @@ struct GridData
     std::map<INT_PTR, LPARAM> params;                   // row id -> parameter
     std::map<std::pair<INT_PTR, int>, int> checkStates; // (row id, column) -> state
     INT_PTR nextRowId = 1;
+    INT_PTR firstRowId = 1; // rows below it went with DeleteAllRows
     mimic::UniqueImageList checks; // shared with the list, which must not destroy it
 };
 
@@ -480,8 +481,10 @@ bool KGridCtrl::SetItem(const GC_ITEM &gi)
 bool KGridCtrl::GetItem(GC_ITEM &gi) const
 {
     GridData *data = Data(m_hGrid);
-    int index = data ? RowIndex(data->hList, gi.row) : -1;
-    if (index < 0)
+    // Rows go only all at once, so a row's id tells whether it is there; its
+    // position costs a search of the list and is looked up only for its text.
+    const INT_PTR id = reinterpret_cast<INT_PTR>(gi.row);
+    if (!data || id < data->firstRowId || id >= data->nextRowId)
         return false;
     if (gi.mask & GCIF_CHECK)
     {
@@ -490,6 +493,9 @@ bool KGridCtrl::GetItem(GC_ITEM &gi) const
     }
     if (gi.mask & GCIF_TEXT)
     {
+        const int index = RowIndex(data->hList, gi.row);
+        if (index < 0)
+            return false;
         char buf[1024] = {};
         LVITEMA item = {};
         item.iSubItem = gi.column;
@@ -525,6 +531,7 @@ void KGridCtrl::DeleteAllRows()
     if (!data)
         return;
     ::SendMessageA(data->hList, LVM_DELETEALLITEMS, 0, 0);
+    data->firstRowId = data->nextRowId;
     data->params.clear();
     data->checkStates.clear();
 }

@@ -337,7 +337,7 @@ bool ActionCatalogue::ClearAccel(const ActionEntry &entry)
     std::vector<ActionEntry> cleared;
     for (const ActionEntry &other : m_entries)
     {
-        if (other.strAccel != accel || (!self.empty() && SameFile(other.strPath, self)))
+        if (other.strAccel != accel || (!self.empty() && EqualNoCase(other.strPath, self)))
             continue;
         cleared.push_back(other);
         cleared.back().strAccel.clear();
@@ -345,7 +345,7 @@ bool ActionCatalogue::ClearAccel(const ActionEntry &entry)
     std::vector<std::string> failed;
     const bool ok = WriteSections(cleared, &failed);
     for (ActionEntry &other : m_entries)
-        if (other.strAccel == accel && !(!self.empty() && SameFile(other.strPath, self)) &&
+        if (other.strAccel == accel && !(!self.empty() && EqualNoCase(other.strPath, self)) &&
             std::find(failed.begin(), failed.end(), IniPathFor(other)) == failed.end())
             other.strAccel.clear();
     return ok;
