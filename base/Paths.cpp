@@ -46,9 +46,17 @@ bool Identity(const std::string &path, BY_HANDLE_FILE_INFORMATION &info)
 
 int CompareNoCase(const std::string &a, const std::string &b)
 {
-    const std::wstring wa = Wide(a), wb = Wide(b);
-    return ::CompareStringOrdinal(wa.c_str(), static_cast<int>(wa.size()), wb.c_str(), static_cast<int>(wb.size()),
-                                  TRUE) -
+    return CompareNoCase(NoCaseForm(a), NoCaseForm(b));
+}
+
+std::wstring NoCaseForm(const std::string &text)
+{
+    return Wide(text);
+}
+
+int CompareNoCase(const std::wstring &a, const std::wstring &b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) -
            CSTR_EQUAL;
 }
 

@@ -13,6 +13,10 @@ namespace mimic {
 bool EqualNoCase(const std::string &a, const std::string &b);
 // The same order, for sorted containers: negative, zero or positive.
 int CompareNoCase(const std::string &a, const std::string &b);
+// The same for many comparisons of the same names: each name converted once
+// (NoCaseForm), then compared as often as a sorted container needs.
+std::wstring NoCaseForm(const std::string &text);
+int CompareNoCase(const std::wstring &a, const std::wstring &b);
 
 // Whether the two paths name one file: when both exist, by the volume and the
 // file's index, so a short 8.3 name, another drive letter or a share's name

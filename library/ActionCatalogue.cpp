@@ -191,8 +191,8 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
     if (bUnreadable)
         m_unreadable.push_back(iniPath);
     // File names compare without regard to case, as the file system does.
-    auto caseLess = [](const std::string &a, const std::string &b) { return CompareNoCase(a, b) < 0; };
-    std::set<std::string, decltype(caseLess)> listed(caseLess);
+    auto caseLess = [](const std::wstring &a, const std::wstring &b) { return CompareNoCase(a, b) < 0; };
+    std::set<std::wstring, decltype(caseLess)> listed(caseLess);
     do
     {
         // A name the ANSI code page cannot carry comes out of the narrow
@@ -205,7 +205,7 @@ void ActionCatalogue::ScanFolder(const std::string &folder, bool bGlobal)
         const std::string file = fd.cFileName;
         if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !ActionNameFromFile(file, name) ||
             ::GetFileAttributesA((folder + "\\" + file).c_str()) == INVALID_FILE_ATTRIBUTES ||
-            !listed.insert(file).second)
+            !listed.insert(NoCaseForm(file)).second)
             continue;
 
         ActionEntry entry;
