@@ -1,5 +1,7 @@
 #include "base/Text.h"
 
+#include "base/Raii.h"
+
 namespace mimic {
 
 namespace {
@@ -65,6 +67,18 @@ BSTR BstrFromNarrow(const char *psz)
 {
     std::wstring w = WideFromNarrow(psz ? psz : "");
     return ::SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
+}
+
+std::string SystemMessage(DWORD dwError)
+{
+    UniqueLocalMem<char *> text;
+    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                         FORMAT_MESSAGE_IGNORE_INSERTS,
+                                     nullptr, dwError, 0, reinterpret_cast<char *>(text.put()), 0, nullptr);
+    std::string message = (n && text) ? std::string(text.get(), n) : std::string();
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message.empty() ? "Error " + std::to_string(dwError) + "." : message;
 }
 
 } // namespace mimic

@@ -15,4 +15,7 @@ std::wstring WideFromNarrow(const char *psz, int cch = -1);
 BSTR BstrFromNarrow(const char *psz);
 inline BSTR BstrFromNarrow(const std::string &s) { return BstrFromNarrow(s.c_str()); }
 
+// The system's explanation of an error code, without its line break.
+std::string SystemMessage(DWORD dwError);
+
 } // namespace mimic

@@ -5,23 +5,11 @@
 #include <mutex>
 
 #include "base/Raii.h"
+#include "base/Text.h"
 
 namespace mimic {
 
 namespace {
-
-std::string SystemMessage(DWORD err)
-{
-    char *text = nullptr;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, err, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message(text ? text : "", n);
-    ::LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message.empty() ? "error " + std::to_string(err) + "." : message;
-}
 
 // Another process's hold on a file lasts a moment (a reader, a virus
 // scanner, another save): try again until the deadline.

@@ -24,16 +24,5 @@ void ReportSaveFailure(HWND hOwner, const std::string &error)
     ShowMessage(hOwner, error.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
 }
 
-std::string SystemMessage(DWORD dwError)
-{
-    UniqueLocalMem<char *> text;
-    const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                         FORMAT_MESSAGE_IGNORE_INSERTS,
-                                     nullptr, dwError, 0, reinterpret_cast<char *>(text.put()), 0, nullptr);
-    std::string message = (n && text) ? std::string(text.get(), n) : std::string();
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
-        message.pop_back();
-    return message.empty() ? "Error " + std::to_string(dwError) + "." : message;
-}
 
 } // namespace mimic

@@ -15,7 +15,4 @@ bool ConfirmFolderOverwrite(HWND hOwner);
 // A catalogue file that could not be saved; the text names the file and why.
 void ReportSaveFailure(HWND hOwner, const std::string &error);
 
-// The platform's text for an error code, without its line break.
-std::string SystemMessage(DWORD dwError);
-
 } // namespace mimic

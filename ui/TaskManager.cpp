@@ -1,5 +1,6 @@
 #include "ui/TaskManager.h"
 
+#include "base/Text.h"
 #include "library/ActionCatalogue.h"
 #include "library/ActionOperations.h"
 #include "ui/ActionGrid.h"

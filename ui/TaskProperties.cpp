@@ -24,11 +24,6 @@ std::string Trim(const std::string &text)
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-std::string ControlText(HWND hCtl)
-{
-    return WindowText(hCtl);
-}
-
 } // namespace
 
 CTaskProperties::CTaskProperties(IUnknown *pFramework, HWND hParent)
@@ -62,14 +57,14 @@ bool CTaskProperties::DoDataExchange(bool bSaveAndValidate)
     HWND hDlg = GetSafeHwnd();
     if (bSaveAndValidate)
     {
-        m_entry.strName = ControlText(Item(IDC_TP_NAME));
+        m_entry.strName = WindowText(Item(IDC_TP_NAME));
         // An empty repeat text is the repeat check's to report; it leaves the count alone.
-        const std::string repeat = ControlText(Item(IDC_TP_REPEAT));
+        const std::string repeat = WindowText(Item(IDC_TP_REPEAT));
         if (!repeat.empty())
             m_entry.nRepeat = std::atoi(repeat.c_str());
         m_entry.bGlobal = ::IsDlgButtonChecked(hDlg, IDC_TP_GLOBAL) == BST_CHECKED;
         m_entry.bMenu = ::IsDlgButtonChecked(hDlg, IDC_TP_MENU) == BST_CHECKED;
-        m_entry.strAccel = ControlText(Item(IDC_TP_CURRENT));
+        m_entry.strAccel = WindowText(Item(IDC_TP_CURRENT));
         m_pHotkeyEdit->StoreText(WindowText(m_pHotkeyEdit->GetHwnd()));
         return true;
     }
@@ -157,7 +152,7 @@ void CTaskProperties::OnNameChanged()
 
 bool CTaskProperties::ValidateRepeat()
 {
-    const std::string text = ControlText(Item(IDC_TP_REPEAT));
+    const std::string text = WindowText(Item(IDC_TP_REPEAT));
     if (text.empty())
     {
         ShowMessage(GetSafeHwnd(), "Please specify an integer value for repeat time.", "Warning",
