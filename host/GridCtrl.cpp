@@ -1,5 +1,7 @@
 #include "host/GridCtrl.h"
 
+#include <algorithm>
+
 #include "base/Raii.h"
 
 namespace {
@@ -23,6 +25,9 @@ struct GridData
     std::map<std::pair<INT_PTR, int>, int> checkStates; // (row id, column) -> state
     INT_PTR nextRowId = 1;
     INT_PTR firstRowId = 1; // rows below it went with DeleteAllRows
+    // Row ids in the list's order, so that a walk over every row costs no
+    // list messages: rows come only one by one and go only all at once.
+    std::vector<HGCROW> order;
     mimic::UniqueImageList checks; // shared with the list, which must not destroy it
 };
 
@@ -444,10 +449,11 @@ HGCROW KGridCtrl::InsertRow(HGCROW /*hParent*/, HGCROW hAfter)
     item.pszText = const_cast<char *>("");
     item.iImage = I_IMAGENONE;
     item.lParam = id;
-    if (::SendMessageA(data->hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) < 0)
+    const int index = static_cast<int>(::SendMessageA(data->hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    if (index < 0)
         return nullptr;
     HGCROW row = reinterpret_cast<HGCROW>(id);
-    int index = RowIndex(data->hList, row);
+    data->order.insert(data->order.begin() + std::min(static_cast<size_t>(index), data->order.size()), row);
     for (size_t c = 0; c < data->columnTypes.size(); ++c)
         if (data->columnTypes[c] == GCT_CHECKBOX)
             ShowCheck(data->hList, index, static_cast<int>(c), 0);
@@ -539,6 +545,7 @@ void KGridCtrl::DeleteAllRows()
     data->firstRowId = data->nextRowId;
     data->params.clear();
     data->checkStates.clear();
+    data->order.clear();
 }
 
 int KGridCtrl::GetSelectedCount() const
@@ -566,8 +573,13 @@ KGridCtrl::iterator KGridCtrl::begin(UINT nFlags) const
     GridData *data = Data(m_hGrid);
     if (!data)
         return it;
-    const UINT next = nFlags == GCRS_SELECTED ? LVNI_SELECTED : LVNI_ALL;
-    for (int i = -1; (i = static_cast<int>(::SendMessageA(data->hList, LVM_GETNEXTITEM, static_cast<WPARAM>(i), next))) >= 0;)
+    if (nFlags != GCRS_SELECTED)
+    {
+        it.m_rows = data->order;
+        return it;
+    }
+    for (int i = -1;
+         (i = static_cast<int>(::SendMessageA(data->hList, LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) >= 0;)
     {
         LVITEMA item = {};
         item.mask = LVIF_PARAM;

@@ -85,17 +85,18 @@ CatalogueFile::State ReadBytes(const std::string &path, std::string &bytes, std:
 // may report it only when the data reaches it, which a flush waits for.
 bool OnFileServer(const std::string &path)
 {
-    char root[MAX_PATH];
-    if (!::GetVolumePathNameA(path.c_str(), root, MAX_PATH))
-        return false;
-    // The drive's kind costs a round trip to the system's mount manager, and
-    // a volume does not change its kind: ask once per volume.
+    // The drive's kind costs round trips to the system, and a folder does not
+    // change volumes while it is in use: ask once per folder.
     static std::mutex s_lock;
     static std::map<std::string, bool> s_remote;
+    const std::string folder = path.substr(0, path.find_last_of("\\/") + 1);
     std::lock_guard<std::mutex> hold(s_lock);
-    const auto known = s_remote.find(root);
-    return known != s_remote.end() ? known->second
-                                   : (s_remote[root] = ::GetDriveTypeA(root) == DRIVE_REMOTE);
+    const auto known = s_remote.find(folder);
+    if (known != s_remote.end())
+        return known->second;
+    char root[MAX_PATH];
+    const bool remote = ::GetVolumePathNameA(path.c_str(), root, MAX_PATH) && ::GetDriveTypeA(root) == DRIVE_REMOTE;
+    return s_remote[folder] = remote;
 }
 
 // The new file is complete before it takes the old one's place, so a crash
