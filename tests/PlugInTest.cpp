@@ -4,7 +4,6 @@
 #include "base/Text.h"
 #include "mimic.h"
 #include "tests/support/PlugInHost.h"
-#include "ui/resource.h"
 
 using mimic::ComPtr;
 using mimic::UniqueBstr;
@@ -24,7 +23,7 @@ protected:
     }
 };
 
-TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseLetsGo)
+TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseSavesTheRecordingAndLetsGo)
 {
     EXPECT_EQ(plugIn->Install(Framework(), 9), S_OK);
     EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u) << "Install does nothing";
@@ -38,13 +37,6 @@ TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseLetsGo)
     EXPECT_EQ(mimic->GetMacroFilesPath(global.put(), 1), S_OK);
     EXPECT_EQ(mimic::NarrowFromBstr(global.get()), globalDir);
 
-    EXPECT_EQ(plugIn->Close(), S_OK);
-    EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u);
-}
-
-TEST_F(PlugInTest, CloseDuringARecordingSavesIt)
-{
-    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
     host->OpenDocument(1, "start.bde");
     StartTemporary();
     long state = 0, cookie = 0;
@@ -53,6 +45,7 @@ TEST_F(PlugInTest, CloseDuringARecordingSavesIt)
     EXPECT_EQ(cookie, 1);
     EXPECT_EQ(Record(1, "Place", "R1"), S_OK);
     EXPECT_EQ(plugIn->Close(), S_OK);
+    EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u);
     const std::string last = Setting("Last Macro Path");
     EXPECT_EQ(last, localDir + "\\temporary_action.pl");
     EXPECT_NE(ReadTextFile(last).find("ExecuteCommand('Place', 'R1')"), std::string::npos);
@@ -69,22 +62,6 @@ TEST_F(PlugInTest, TheHostPlugInClosingLeavesOnlyGlobalActions)
     EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK);
     EXPECT_EQ(Offered().size(), 2u) << "a full load brings the local ones back";
     plugIn->Close();
-}
-
-TEST_F(PlugInTest, ThePreferencesPageIsAChildOfTheHostsWindow)
-{
-    ComPtr<IHostPreferencesPage> pages;
-    ASSERT_EQ(plugIn.As(IID_IHostPreferencesPage, pages), S_OK);
-    HWND parent = ::CreateWindowExA(0, "STATIC", "options", WS_POPUP, 0, 0, 400, 400, nullptr, nullptr, nullptr,
-                                    nullptr);
-    HWND page = reinterpret_cast<HWND>(1);
-    EXPECT_EQ(pages->CreatePage(Framework(), parent, 1, &page), S_OK);
-    EXPECT_EQ(page, nullptr) << "a non-zero flag creates nothing";
-    EXPECT_EQ(pages->CreatePage(Framework(), parent, 0, &page), S_OK);
-    ASSERT_TRUE(page);
-    EXPECT_EQ(::GetParent(page), parent);
-    EXPECT_TRUE(::GetDlgItem(page, IDC_MP_GLOBAL));
-    ::DestroyWindow(parent);
 }
 
 TEST_F(PlugInTest, EveryInterfaceAnswersAndLateBindingReachesTheMethods)

@@ -51,62 +51,73 @@ protected:
 };
 
 // The ways the host's message loop reaches the plug-in while a dialog of it
-// runs modally, each of which rebuilds the catalogue.
-struct Reload
+// runs modally, each of which rebuilds the catalogue; each dialog must still
+// act on the action the user chose, and only on it.
+TEST_F(StateTest, ADialogActsOnTheChosenActionWhateverReloadsUnderIt)
 {
-    const char *what;
-    std::function<void()> run;
-};
-
-class ReloadUnderDialogTest : public StateTest
-{
-protected:
-    std::vector<Reload> Reloads()
-    {
-        return {
-            {"the host plug-in closes",
-             [this] {
-                 host->ClosePlugIn(CLSID_HostPlugIn);
-                 host->NotifyPlugInClosed(CLSID_HostPlugIn, 5);
-             }},
-            {"ReloadList brings forty new scripts",
-             [this] {
-                 for (int i = 0; i < 40; ++i)
-                     AddScript(globalDir, "new" + std::to_string(i) + ".pl");
-                 EXPECT_EQ(mimic->ReloadList(), S_OK);
-             }},
-            {"the active design changes", [this] { EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK); }},
-        };
-    }
-    // Back to both actions, freshly loaded, with the host plug-in open.
-    void Reset()
-    {
+    const std::pair<const char *, std::function<void()>> reloads[] = {
+        {"the host plug-in closes",
+         [this] {
+             host->ClosePlugIn(CLSID_HostPlugIn);
+             host->NotifyPlugInClosed(CLSID_HostPlugIn, 5);
+         }},
+        {"ReloadList brings forty new scripts",
+         [this] {
+             for (int i = 0; i < 40; ++i)
+                 AddScript(globalDir, "new" + std::to_string(i) + ".pl");
+             EXPECT_EQ(mimic->ReloadList(), S_OK);
+         }},
+        {"the active design changes", [this] { EXPECT_EQ(mimic->OnChangeActiveDesign(), S_OK); }},
+    };
+    const auto reset = [this] {
         host->OpenPlugIn(CLSID_HostPlugIn);
         AddAction(localDir, "mine", "1", "", "0");
         AddAction(globalDir, "shared", "1", "", "0");
         for (int i = 0; i < 40; ++i)
             ::DeleteFileA((globalDir + "\\new" + std::to_string(i) + ".pl").c_str());
         ASSERT_EQ(mimic->OnChangeActiveDesign(), S_OK);
-    }
-    template <typename Body>
-    void UnderEachReload(Body body)
+    };
+    for (const auto &[what, reload] : reloads)
     {
-        for (const Reload &reload : Reloads())
+        SCOPED_TRACE(what);
+        ASSERT_NO_FATAL_FAILURE(reset());
         {
-            SCOPED_TRACE(reload.what);
-            ASSERT_NO_FATAL_FAILURE(Reset());
             ModalDriver driver;
-            body(reload, driver);
+            driver.Expect("Action Manager", [&](ModalWindow &w) {
+                SelectActions(w, {"mine"});
+                w.Click(IDC_TM_PROPERTIES);
+                w.Click(IDCANCEL);
+            });
+            driver.Expect("Action Properties", [&](ModalWindow &p) {
+                reload();
+                p.SetText(IDC_TP_REPEAT, "7");
+                p.Click(IDOK);
+            });
+            EXPECT_EQ(mimic->GetTaskManager(nullptr), S_OK);
+            EXPECT_EQ(driver.Pending(), 0u);
+            EXPECT_EQ(Ini(localDir, "mine", "PlayMode"), "7");
+            EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
+            EXPECT_EQ(Ini(globalDir, "mine", "PlayMode"), "?");
         }
-    }
-};
-
-TEST_F(ReloadUnderDialogTest, TheActionManagerActsOnTheActionTheUserChose)
-{
-    UnderEachReload([&](const Reload &reload, ModalDriver &driver) {
+        ASSERT_NO_FATAL_FAILURE(reset());
+        {
+            ModalDriver driver;
+            driver.Expect("Player Settings", [&](ModalWindow &w) {
+                SelectActions(w, {"mine"});
+                reload();
+                w.Click(IDOK);
+            });
+            long times = 0;
+            UniqueBstr chosen;
+            EXPECT_EQ(mimic->GetCommandFileNameToPlay(nullptr, &times, chosen.put()), S_OK);
+            EXPECT_EQ(mimic::NarrowFromBstr(chosen.get()), localDir + "\\mine.pl");
+            EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\mine.pl");
+        }
+        ASSERT_NO_FATAL_FAILURE(reset());
+        ModalDriver driver;
         driver.Expect("Action Manager", [&](ModalWindow &w) {
             SelectActions(w, {"mine"});
-            reload.run();
+            reload();
             w.Click(IDC_TM_REMOVE);
             w.Click(IDCANCEL);
         });
@@ -116,44 +127,7 @@ TEST_F(ReloadUnderDialogTest, TheActionManagerActsOnTheActionTheUserChose)
         EXPECT_FALSE(FileExists(localDir + "\\mine.pl")) << "the chosen action is removed";
         EXPECT_TRUE(FileExists(globalDir + "\\shared.pl")) << "no other action is touched";
         EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
-    });
-}
-
-TEST_F(ReloadUnderDialogTest, ActionPropertiesSaveIntoTheActionTheyShow)
-{
-    UnderEachReload([&](const Reload &reload, ModalDriver &driver) {
-        driver.Expect("Action Manager", [&](ModalWindow &w) {
-            SelectActions(w, {"mine"});
-            w.Click(IDC_TM_PROPERTIES);
-            w.Click(IDCANCEL);
-        });
-        driver.Expect("Action Properties", [&](ModalWindow &p) {
-            reload.run();
-            p.SetText(IDC_TP_REPEAT, "7");
-            p.Click(IDOK);
-        });
-        EXPECT_EQ(mimic->GetTaskManager(nullptr), S_OK);
-        EXPECT_EQ(driver.Pending(), 0u);
-        EXPECT_EQ(Ini(localDir, "mine", "PlayMode"), "7");
-        EXPECT_EQ(Ini(globalDir, "shared", "PlayMode"), "1");
-        EXPECT_EQ(Ini(globalDir, "mine", "PlayMode"), "?");
-    });
-}
-
-TEST_F(ReloadUnderDialogTest, PlayerSettingsHandBackTheChosenScript)
-{
-    UnderEachReload([&](const Reload &reload, ModalDriver &driver) {
-        driver.Expect("Player Settings", [&](ModalWindow &w) {
-            SelectActions(w, {"mine"});
-            reload.run();
-            w.Click(IDOK);
-        });
-        long times = 0;
-        UniqueBstr chosen;
-        EXPECT_EQ(mimic->GetCommandFileNameToPlay(nullptr, &times, chosen.put()), S_OK);
-        EXPECT_EQ(mimic::NarrowFromBstr(chosen.get()), localDir + "\\mine.pl");
-        EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\mine.pl");
-    });
+    }
 }
 
 // Refused from inside each dialog, whose caller is still on the stack, and
@@ -200,16 +174,20 @@ TEST_F(StateTest, ASecondInitializeIsRefusedAndChangesNothing)
     EXPECT_EQ(host->CommandSinkCount(), commandSinks);
 }
 
-TEST_F(StateTest, APreferencesPageOutlivesTheObjectAndHoldsTheModule)
+TEST_F(StateTest, APreferencesPageIsAChildOfTheHostsWindowOutlivesTheObjectAndHoldsTheModule)
 {
     HWND parent = ::CreateWindowExA(0, "STATIC", "options", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
                                     nullptr, nullptr);
-    HWND page = nullptr;
+    HWND page = reinterpret_cast<HWND>(1);
     {
         ComPtr<IHostPreferencesPage> pages;
         ASSERT_EQ(plugIn.As(IID_IHostPreferencesPage, pages), S_OK);
+        EXPECT_EQ(pages->CreatePage(Framework(), parent, 1, &page), S_OK);
+        EXPECT_EQ(page, nullptr) << "a non-zero flag creates nothing";
         ASSERT_EQ(pages->CreatePage(Framework(), parent, 0, &page), S_OK);
         ASSERT_NE(page, nullptr);
+        EXPECT_EQ(::GetParent(page), parent);
+        EXPECT_TRUE(::GetDlgItem(page, IDC_MP_GLOBAL));
     }
     plugIn->Close();
     mimic.Reset();
