@@ -68,13 +68,13 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
     EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0") << "the hotkey was taken away";
 
     const std::string local = localDir + "\\act5.pl", global = globalDir + "\\act5.pl";
-    struct Case
+    struct Case // globalScript "-": none
     {
         const char *what;
         std::function<void()> before;
         bool confirm, asked, moved;
         DWORD error;
-        const char *globalScript; // "-" for none
+        const char *globalScript;
     };
     const Case cases[] = {
         {"into a folder it makes", [&] { RemoveTree(globalDir); }, false, false, true, 0, "# act5\n"},
