@@ -206,27 +206,6 @@ TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)
     EXPECT_EQ(Section(localDir, "act"), "6|Ctrl+2|" + localDir + "\\act.pl|1");
 }
 
-TEST_F(ActionManagerTest, TypedLettersSelectTheNextActionByName)
-{
-    AddAction(localDir, "rename");
-    for (const char *name : {"route", "gen", "place"})
-        AddAction(globalDir, name);
-    Load();
-    Run([](ModalWindow &w) {
-        SelectActions(w, {"rename"});
-        ::SetFocus(List(w));
-        // "L" and "G" only fill the first column; F1 hands back the code of "p".
-        const std::pair<UINT, const char *> keys[] = {{'R', "route"}, {'R', "rename"}, {'G', "gen"},
-                                                      {'L', "gen"},   {VK_F1, "gen"},  {'P', "place"}};
-        for (auto [vk, name] : keys)
-        {
-            w.TypeKey(vk);
-            EXPECT_EQ(Rows(w, GCRS_SELECTED), std::vector<std::string>{Row(w, name)});
-        }
-        w.Click(IDCANCEL);
-    });
-}
-
 // The pixels of a row's Menu check box as the list paints it.
 std::vector<COLORREF> MenuBox(HWND list, int row)
 {
@@ -246,22 +225,32 @@ std::vector<COLORREF> MenuBox(HWND list, int row)
     return pixels;
 }
 
-TEST_F(ActionManagerTest, ASelectedRowsMenuBoxLooksAsInAnyOtherRow)
+// Typed "L" and "G" only fill the first column; F1 hands back the code of "p".
+TEST_F(ActionManagerTest, ASelectedRowsMenuBoxLooksAsInAnyOtherRowAndTypedLettersSelectTheNextActionByName)
 {
-    AddAction(localDir, "chosen", "", true);
-    AddAction(globalDir, "on", "", true);
-    AddAction(globalDir, "off", "", false);
+    AddAction(localDir, "rename", "", true);
+    AddAction(globalDir, "route", "", true);
+    AddAction(globalDir, "gen", "", false);
+    AddAction(globalDir, "place");
     Load();
     Run([](ModalWindow &w) {
-        SelectActions(w, {"chosen"});
+        SelectActions(w, {"rename"});
         ::SetFocus(List(w)); // the list blends a selected row's images only while it has the focus
         const std::vector<std::string> names = GridNames(w);
         const auto box = [&](const char *name) {
             return MenuBox(List(w), static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin()));
         };
-        ASSERT_FALSE(box("on").empty());
-        EXPECT_TRUE(box("chosen") == box("on"));
-        EXPECT_FALSE(box("on") == box("off"));
+        ASSERT_FALSE(box("route").empty());
+        EXPECT_TRUE(box("rename") == box("route"));
+        EXPECT_FALSE(box("route") == box("gen"));
+
+        const std::pair<UINT, const char *> keys[] = {{'R', "route"}, {'R', "rename"}, {'G', "gen"},
+                                                      {'L', "gen"},   {VK_F1, "gen"},  {'P', "place"}};
+        for (auto [vk, name] : keys)
+        {
+            w.TypeKey(vk);
+            EXPECT_EQ(Rows(w, GCRS_SELECTED), std::vector<std::string>{Row(w, name)});
+        }
         w.Click(IDCANCEL);
     });
 }
