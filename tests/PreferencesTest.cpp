@@ -220,11 +220,13 @@ TEST_F(PreferencesTest, FolderBrowserStartsAtTheGlobalFolder)
     }
 }
 
-// Then OK applies too; the boxes cleared store 0, an unchosen local folder
-// keeps its setting and so does a long global folder left as it was.
+// A typed global folder of 260 characters is refused, with the page staying
+// open and nothing stored; 259 still fit. Then OK applies too: the boxes
+// cleared store 0, an unchosen local folder keeps its setting and so does a
+// long global folder left as it was.
 TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
 {
-    const std::string sharedDir = temp / "shared", designDir = temp / "design";
+    const std::string sharedDir = temp / "shared", designDir = temp / "design", fits = "D:\\" + std::string(256, 'a');
     MakeFolder(sharedDir);
     MakeFolder(designDir + "\\Actions");
     AddScript(sharedDir, "fresh.pl");
@@ -237,6 +239,24 @@ TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
         p.Click(IDC_MP_TEMPORARY);
         p.Click(IDC_MP_NOCONFIRM);
         p.PressKey(IDC_MP_LOCAL, VK_DOWN);
+        p.SetText(IDC_MP_GLOBAL, "D:\\" + std::string(257, 'b'));
+        ModalDriver box;
+        box.Expect("Warning", [](ModalWindow &b) {
+            EXPECT_EQ(b.MessageText(), "The folder for global actions is too long: a folder has at most 259 "
+                                       "characters. Choose a shorter one.");
+            EXPECT_EQ(b.Icon(), MsgIcon::Warning);
+            b.Click(IDOK);
+        });
+        options.Click(IDOK);
+        EXPECT_EQ(dialog->RefusedApplies(), 1);
+        EXPECT_TRUE(::IsWindow(options.Handle())) << "the page stays open to shorten the folder";
+        EXPECT_TRUE(dialog->Modified());
+        EXPECT_EQ(Stored("Record Temporary Task") + Stored("Global Path"), "") << "nothing of a refused apply";
+
+        p.SetText(IDC_MP_GLOBAL, fits);
+        options.Click(RefOptionsDialog::kApplyId);
+        EXPECT_EQ(dialog->RefusedApplies(), 1);
+        EXPECT_EQ(Stored("Global Path"), fits);
         p.SetText(IDC_MP_GLOBAL, sharedDir);
         options.Click(RefOptionsDialog::kApplyId);
         EXPECT_FALSE(dialog->Modified()) << "an apply that succeeded leaves nothing to apply";
@@ -265,35 +285,6 @@ TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
     for (const char *name : names)
         stored.push_back(Stored(name));
     EXPECT_EQ(stored, (std::vector<std::string>{"#0", "#0", "Elsewhere", longFolder}));
-}
-
-// 259 characters still fit in a path; one more does not.
-TEST_F(PreferencesTest, ApplyRefusesATypedFolderThatIsTooLong)
-{
-    SetSetting("Global Path", "D:\\kept");
-    RunOptions([&](ModalWindow &options, ModalWindow &p) {
-        p.SetText(IDC_MP_GLOBAL, "D:\\" + std::string(256, 'a'));
-        options.Click(RefOptionsDialog::kApplyId);
-        EXPECT_EQ(dialog->RefusedApplies(), 0);
-        EXPECT_EQ(Stored("Global Path"), "D:\\" + std::string(256, 'a'));
-
-        p.Click(IDC_MP_TEMPORARY);
-        p.SetText(IDC_MP_GLOBAL, "D:\\" + std::string(257, 'b'));
-        ModalDriver box;
-        box.Expect("Warning", [](ModalWindow &b) {
-            EXPECT_EQ(b.MessageText(), "The folder for global actions is too long: a folder has at most 259 "
-                                       "characters. Choose a shorter one.");
-            EXPECT_EQ(b.Icon(), MsgIcon::Warning);
-            b.Click(IDOK);
-        });
-        options.Click(IDOK);
-        EXPECT_EQ(box.Pending(), 0u);
-        EXPECT_EQ(dialog->RefusedApplies(), 1);
-        EXPECT_TRUE(::IsWindow(options.Handle())) << "the page stays open to shorten the folder";
-        EXPECT_TRUE(dialog->Modified());
-    });
-    EXPECT_EQ(Stored("Global Path"), "D:\\" + std::string(256, 'a'));
-    EXPECT_EQ(Stored("Record Temporary Task"), "#0") << "nothing of a refused apply is stored";
 }
 
 TEST_F(PreferencesTest, RestoreDefaultsMarksModifiedOnlyThroughTheGlobalText)
