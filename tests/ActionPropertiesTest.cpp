@@ -102,10 +102,9 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
         w.Click(IDOK);
     };
     EXPECT_EQ(RunModal(*dlg, "Action Properties", step, &driver), IDOK);
-    EXPECT_EQ(dlg->Entry().strName, "my action.v2");
-    EXPECT_EQ(dlg->Entry().nRepeat, 0) << "0 is not corrected";
-    EXPECT_EQ(dlg->Entry().strAccel, "Ctrl+7");
-    EXPECT_FALSE(dlg->Entry().bGlobal);
+    const ActionEntry &made = dlg->Entry(); // a repeat count of 0 is not corrected
+    EXPECT_EQ(std::tie(made.strName, made.nRepeat, made.strAccel, made.bGlobal),
+              std::make_tuple(std::string("my action.v2"), 0, std::string("Ctrl+7"), false));
     EXPECT_EQ(Find("upper")->strAccel, "Ctrl+7");
     EXPECT_EQ(Section(localDir, "upper"), "1|Ctrl+7|-|-");
 }

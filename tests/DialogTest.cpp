@@ -125,18 +125,14 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
     {
         SCOPED_TRACE(c.what);
         HotkeyDialog dlg;
-        ModalDriver driver;
-        driver.Expect("Hotkey Field", [&](ModalWindow &w) {
+        const auto step = [&](ModalWindow &w) {
             for (const Stroke &k : c.strokes)
                 w.TypeKey(k.vk, k.ctrl, k.alt, k.shift);
             if (c.then)
                 c.then(w);
             EXPECT_EQ(w.Text(IDC_TEST_HOTKEY), c.text);
-            DWORD start = 1, end = 0;
-            ::SendMessageA(::GetDlgItem(w.Handle(), IDC_TEST_HOTKEY), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                           reinterpret_cast<LPARAM>(&end));
-            EXPECT_EQ(start, 0u);
-            EXPECT_EQ(end, c.text.size()) << "the whole text is selected";
+            EXPECT_EQ(::SendDlgItemMessageA(w.Handle(), IDC_TEST_HOTKEY, EM_GETSEL, 0, 0), MAKELRESULT(0, c.text.size()))
+                << "the whole text is selected";
             EXPECT_TRUE(Focused(w, IDC_TEST_HOTKEY)) << "the focus stays in the field";
             EXPECT_TRUE(::IsWindowVisible(w.Handle())) << "the dialog stays open"; // ending hides it
             EXPECT_EQ(dlg.field.Accel().fVirt, c.fVirt);
@@ -144,8 +140,8 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
             EXPECT_EQ(dlg.field.Accel().cmd, 0);
             EXPECT_GE(dlg.changes, 1) << "the dialog hears of every change";
             w.End(IDOK);
-        });
-        EXPECT_EQ(dlg.DoModal(), IDOK);
+        };
+        EXPECT_EQ(RunModal(dlg, "Hotkey Field", step), IDOK);
     }
 }
 
