@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cstring>
-#include <memory>
+#include <optional>
 
 #include "host/GridCtrl.h"
 #include "library/ActionCatalogue.h"
@@ -16,50 +16,47 @@ using namespace testsupport;
 
 namespace {
 
-// The grid of the dialog the step works on.
-struct Grid
+HWND List(ModalWindow &w)
 {
-    explicit Grid(ModalWindow &w) { grid.Attach(::GetDlgItem(w.Handle(), IDC_TM_GRID)); }
-    std::vector<HGCROW> Rows(UINT flags = GCRS_ALL) const
-    {
-        std::vector<HGCROW> rows;
-        for (auto it = grid.begin(flags); it != grid.end(); ++it)
-            rows.push_back(*it);
-        return rows;
-    }
-    GC_ITEM Item(HGCROW row, int column, UINT mask) const
-    {
-        GC_ITEM item;
-        item.mask = mask;
-        item.row = row;
-        item.column = column;
-        grid.GetItem(item);
-        return item;
-    }
-    std::string Cell(HGCROW row, int column) const { return Item(row, column, GCIF_TEXT).text; }
-    bool Checked(HGCROW row) const { return Item(row, 3, GCIF_CHECK).checkState != 0; }
-    // A row as "folder|name|hotkey|menu".
-    std::string Text(HGCROW row) const
-    {
-        return Cell(row, 0) + "|" + Cell(row, 1) + "|" + Cell(row, 2) + "|" + (Checked(row) ? "1" : "0");
-    }
-    HGCROW Row(const std::string &name) const
-    {
-        for (HGCROW row : Rows())
-            if (Cell(row, 1) == name)
-                return row;
-        ADD_FAILURE() << "no row " << name;
-        return nullptr;
-    }
-    void Select(std::initializer_list<const char *> names)
-    {
-        for (HGCROW row : Rows())
-            grid.SelectRow(row, false);
-        for (const char *name : names)
-            grid.SelectRow(Row(name), true);
-    }
+    return w.FindChild(WC_LISTVIEWA);
+}
+
+// The grid's rows, all or only the selected ones, each as "folder|name|hotkey|menu".
+std::vector<std::string> Rows(ModalWindow &w, UINT flags = GCRS_ALL)
+{
     KGridCtrl grid;
-};
+    grid.Attach(::GetDlgItem(w.Handle(), IDC_TM_GRID));
+    std::vector<std::string> rows;
+    for (auto it = grid.begin(flags); it != grid.end(); ++it)
+    {
+        std::string text;
+        for (int column = 0; column < 4; ++column)
+        {
+            GC_ITEM item;
+            item.mask = column < 3 ? GCIF_TEXT : GCIF_CHECK;
+            item.row = *it;
+            item.column = column;
+            grid.GetItem(item);
+            text += column < 3 ? item.text + "|" : std::string(item.checkState ? "1" : "0");
+        }
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+std::string Row(ModalWindow &w, const std::string &name)
+{
+    for (const std::string &row : Rows(w))
+        if (row.find("|" + name + "|") == 1)
+            return row;
+    return "no row " + name;
+}
+
+// "R" for Remove enabled, "P" for Properties, "-" for either disabled.
+std::string Buttons(ModalWindow &w)
+{
+    return std::string(w.IsEnabled(IDC_TM_REMOVE) ? "R" : "-") + (w.IsEnabled(IDC_TM_PROPERTIES) ? "P" : "-");
+}
 
 class ActionManagerTest : public HostFixture
 {
@@ -76,140 +73,103 @@ protected:
         mimic::CTaskManager dlg(Framework(), nullptr, cat);
         return RunModal(dlg, "Action Manager", std::move(step), outer);
     }
-    std::string Ini(const std::string &folder) { return ReadTextFile(folder + "\\mimic.ini"); }
 
     ActionCatalogue catalogue;
 };
 
+// Properties with nothing selected does nothing: a dialog it opened would be unexpected.
 TEST_F(ActionManagerTest, RowsShowFolderNameHotkeyAndMenuInCatalogueOrderAndNoneLeaveOnlyAdd)
 {
     AddAction(localDir, "place", "Ctrl+1", true);
     AddAction(globalDir, "route", "", false);
     Load();
-    Run([&](ModalWindow &w) {
-        Grid g(w);
-        ASSERT_EQ(g.Rows().size(), 2u);
-        EXPECT_EQ(g.Text(g.Rows()[0]), "L|place|Ctrl+1|1");
-        EXPECT_EQ(g.Text(g.Rows()[1]), "G|route||0");
-        EXPECT_TRUE(w.IsEnabled(IDC_TM_REMOVE)) << "enabled with actions, even without a selection";
-        EXPECT_TRUE(w.IsEnabled(IDC_TM_PROPERTIES));
-        EXPECT_TRUE(::GetFocus() == g.grid.ListView()) << "the grid has the focus";
-        w.Click(IDC_TM_PROPERTIES); // nothing selected: nothing happens
-        w.Click(IDCANCEL);
-    });
     ActionCatalogue empty;
-    Run(empty, [](ModalWindow &w) {
-        EXPECT_TRUE(Grid(w).Rows().empty());
-        EXPECT_FALSE(w.IsEnabled(IDC_TM_REMOVE));
-        EXPECT_FALSE(w.IsEnabled(IDC_TM_PROPERTIES));
-        EXPECT_TRUE(w.IsEnabled(IDC_TM_ADD));
-        w.Click(IDCANCEL);
-    });
+    for (auto [cat, rows, buttons] : {std::tuple{&catalogue, std::vector<std::string>{"L|place|Ctrl+1|1", "G|route||0"},
+                                                 "RP"},
+                                      {&empty, {}, "--"}})
+    {
+        Run(*cat, [&rows = rows, buttons = buttons](ModalWindow &w) {
+            EXPECT_EQ(Rows(w), rows);
+            EXPECT_EQ(Buttons(w), buttons) << "enabled with actions, even without a selection";
+            EXPECT_TRUE(w.IsEnabled(IDC_TM_ADD));
+            EXPECT_EQ(::GetFocus(), List(w)) << "the grid has the focus";
+            w.Click(IDC_TM_PROPERTIES);
+            w.Click(IDCANCEL);
+        });
+    }
 }
 
+// What a removal does on the disc is ActionOperationsTest's; the grid is refilled from the disc.
 TEST_F(ActionManagerTest, TheSelectionDecidesTheButtonsAndWhatRemoveAndTheDeleteKeyTakeOffTheDisc)
 {
-    AddAction(localDir, "a");
-    AddAction(localDir, "b");
-    AddAction(localDir, "c");
+    for (const char *name : {"a", "b", "c"})
+        AddAction(localDir, name);
     Load();
     ModalDriver driver;
     driver.Answer("Warning", IDYES).Answer("Warning", IDNO).Answer("Warning", IDYES).Answer("Warning", IDYES);
     Run(
         [&](ModalWindow &w) {
-            Grid g(w);
             // Nothing selected on opening: Remove asks, and Yes only reloads.
-            ASSERT_TRUE(g.Rows(GCRS_SELECTED).empty());
+            ASSERT_TRUE(Rows(w, GCRS_SELECTED).empty());
             w.Click(IDC_TM_REMOVE);
-            EXPECT_EQ(g.Rows().size(), 3u);
-            EXPECT_FALSE(w.IsEnabled(IDC_TM_REMOVE));
-            EXPECT_FALSE(w.IsEnabled(IDC_TM_PROPERTIES));
-
-            g.Select({"a", "b"});
-            EXPECT_TRUE(w.IsEnabled(IDC_TM_REMOVE));
-            EXPECT_FALSE(w.IsEnabled(IDC_TM_PROPERTIES));
-            g.Select({"a"});
-            EXPECT_TRUE(w.IsEnabled(IDC_TM_PROPERTIES));
-            g.Select({});
-            EXPECT_FALSE(w.IsEnabled(IDC_TM_REMOVE));
-            EXPECT_FALSE(w.IsEnabled(IDC_TM_PROPERTIES));
-
-            g.Select({"a", "b"});
+            EXPECT_EQ(Rows(w).size(), 3u);
+            EXPECT_EQ(Buttons(w), "--");
+            for (auto [names, buttons] : {std::pair{std::vector<std::string>{"a", "b"}, "R-"}, {{"a"}, "RP"}, {{}, "--"}})
+            {
+                SelectActions(w, names);
+                EXPECT_EQ(Buttons(w), buttons) << names.size();
+            }
+            SelectActions(w, {"a", "b"});
             w.Click(IDC_TM_REMOVE); // No
-            EXPECT_TRUE(w.IsEnabled(IDC_TM_REMOVE));
-            EXPECT_TRUE(w.IsEnabled(IDC_TM_PROPERTIES)) << "after the question both follow the selection";
-            EXPECT_EQ(g.Rows().size(), 3u);
+            EXPECT_EQ(Buttons(w), "RP") << "after the question both follow the selection";
+            EXPECT_EQ(Rows(w).size(), 3u);
 
-            g.Select({"b"});
-            ::SetFocus(g.grid.ListView()); // the Delete key goes to the grid
+            SelectActions(w, {"b"});
+            ::SetFocus(List(w)); // the Delete key goes to the grid
             w.TypeKey(VK_DELETE);
-            EXPECT_EQ(g.Rows().size(), 2u);
-            g.Select({"a"});
+            EXPECT_EQ(Rows(w).size(), 2u);
+            SelectActions(w, {"a"});
             w.Click(IDC_TM_REMOVE);
-            ASSERT_EQ(g.Rows().size(), 1u);
-            EXPECT_EQ(g.Cell(g.Rows()[0], 1), "c");
+            EXPECT_EQ(Rows(w), std::vector<std::string>{"L|c||0"});
             w.Click(IDCANCEL);
         },
         &driver);
     ASSERT_EQ(driver.Seen().size(), 5u);
     EXPECT_EQ(driver.Seen()[1].text, "Do you really want to remove action(s) from the disc?");
     EXPECT_EQ(driver.Seen()[1].icon, MsgIcon::Warning);
-    for (const char *name : {"a", "b", "c"})
-    {
-        const bool kept = name[0] == 'c';
-        EXPECT_EQ(FileExists(localDir + "\\" + name + ".pl"), kept) << name;
-        EXPECT_EQ(Section(localDir, name), kept ? "-||-|0" : "-|-|-|-") << name;
-    }
 }
 
-TEST_F(ActionManagerTest, MenuChoicesAreWrittenOnOkOnlyWhereTheyChanged)
+// At the first OK another copy of the plug-in holds the catalogue file's lock past the wait.
+TEST_F(ActionManagerTest, MenuChoicesAreWrittenOnOkOnlyWhereTheyChangedAndALockedFileKeepsTheBoxes)
 {
     AddAction(localDir, "on", "", true);
     AddAction(localDir, "off", "", false);
     AddScript(localDir, "bare.pl"); // no section at all
     Load();
-    const std::string before = Ini(localDir);
-
+    catalogue.SetLockWait(100);
+    const std::string before = ReadTextFile(localDir + "\\mimic.ini");
     Run([](ModalWindow &w) {
-        Grid(w).Select({"off"});
+        SelectActions(w, {"off"});
         w.TypeKey(VK_SPACE);
-        EXPECT_TRUE(Grid(w).Checked(Grid(w).Row("off")));
+        EXPECT_EQ(Row(w, "off"), "L|off||1");
         w.Click(IDCANCEL);
     });
-    EXPECT_EQ(Ini(localDir), before) << "Cancel writes nothing";
+    EXPECT_EQ(ReadTextFile(localDir + "\\mimic.ini"), before) << "Cancel writes nothing";
 
-    Run([](ModalWindow &w) {
-        Grid g(w);
-        g.Select({"off"});
-        w.TypeKey(VK_SPACE);
-        w.Click(IDC_TM_REFRESH);
-        EXPECT_FALSE(g.Checked(g.Row("off"))) << "a refill shows the stored state";
-        g.Select({"on"});
-        w.TypeKey(VK_SPACE);
-        w.Click(IDOK);
-    });
-    EXPECT_EQ(Section(localDir, "on").back(), '0');
-    EXPECT_EQ(Section(localDir, "off").back(), '0');
-    EXPECT_EQ(Section(localDir, "bare"), "-|-|-|-") << "untouched rows are not written";
-}
-
-// Another copy of the plug-in holds the catalogue file's lock past the wait.
-TEST_F(ActionManagerTest, OkWhileTheCatalogueFileIsLockedSaysWhichAndKeepsTheBoxes)
-{
-    AddAction(localDir, "off", "", false);
-    Load();
-    catalogue.SetLockWait(100);
-    auto held = std::make_unique<HeldCatalogueLock>(localDir);
-    ASSERT_TRUE(held->Held());
+    std::optional<HeldCatalogueLock> held;
     ModalDriver driver;
     driver.Answer("NEXO Action Recorder/Player", IDOK);
     Run(
         [&](ModalWindow &w) {
-            Grid g(w);
-            g.Select({"off"});
+            SelectActions(w, {"off"});
             w.TypeKey(VK_SPACE);
+            w.Click(IDC_TM_REFRESH);
+            EXPECT_EQ(Row(w, "off"), "L|off||0") << "a refill shows the stored state";
+            SelectActions(w, {"on"});
+            w.TypeKey(VK_SPACE);
+            EXPECT_TRUE(held.emplace(localDir).Held());
             w.Click(IDOK);
-            EXPECT_TRUE(g.Checked(g.Row("off"))) << "still open, as the user left it";
+            EXPECT_EQ(Row(w, "on"), "L|on||0") << "still open, as the user left it";
             held.reset();
             w.Click(IDOK);
         },
@@ -218,7 +178,9 @@ TEST_F(ActionManagerTest, OkWhileTheCatalogueFileIsLockedSaysWhichAndKeepsTheBox
     const SeenWindow &told = driver.Seen()[1];
     EXPECT_NE(told.text.find("Can't save " + localDir + "\\mimic.ini: "), std::string::npos) << told.text;
     EXPECT_EQ(told.icon, MsgIcon::Error);
-    EXPECT_EQ(Section(localDir, "off").back(), '1');
+    EXPECT_EQ(Section(localDir, "on").back(), '0');
+    EXPECT_EQ(Section(localDir, "off").back(), '0');
+    EXPECT_EQ(Section(localDir, "bare"), "-|-|-|-") << "untouched rows are not written";
 }
 
 TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)
@@ -233,40 +195,15 @@ TEST_F(ActionManagerTest, AnUnsavedMenuToggleTravelsIntoProperties)
     });
     Run(
         [](ModalWindow &w) {
-            Grid g(w);
-            g.Select({"act"});
+            SelectActions(w, {"act"});
             w.TypeKey(VK_SPACE);
             RECT rc = {LVIR_BOUNDS, 0, 0, 0};
-            ::SendMessageA(g.grid.ListView(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
-            ::SendMessageA(g.grid.ListView(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 5, rc.top + 3));
+            ::SendMessageA(List(w), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&rc));
+            ::SendMessageA(List(w), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 5, rc.top + 3));
             w.Click(IDCANCEL);
         },
         &driver);
     EXPECT_EQ(Section(localDir, "act"), "6|Ctrl+2|" + localDir + "\\act.pl|1");
-}
-
-TEST_F(ActionManagerTest, TypedLettersSelectTheNextActionByName)
-{
-    AddAction(localDir, "rename");
-    for (const char *name : {"route", "gen", "place"})
-        AddAction(globalDir, name);
-    Load();
-    Run([](ModalWindow &w) {
-        Grid g(w);
-        g.Select({"rename"});
-        ::SetFocus(g.grid.ListView());
-        // "L" and "G" only fill the first column; F1 hands back the code of "p".
-        const std::pair<UINT, const char *> keys[] = {{'R', "route"}, {'R', "rename"}, {'G', "gen"},
-                                                      {'L', "gen"},   {VK_F1, "gen"},  {'P', "place"}};
-        for (auto [vk, name] : keys)
-        {
-            w.TypeKey(vk);
-            const std::vector<HGCROW> selected = g.Rows(GCRS_SELECTED);
-            ASSERT_EQ(selected.size(), 1u) << name;
-            EXPECT_EQ(g.Cell(selected[0], 1), name);
-        }
-        w.Click(IDCANCEL);
-    });
 }
 
 // The pixels of a row's Menu check box as the list paints it.
@@ -288,24 +225,32 @@ std::vector<COLORREF> MenuBox(HWND list, int row)
     return pixels;
 }
 
-TEST_F(ActionManagerTest, ASelectedRowsMenuBoxLooksAsInAnyOtherRow)
+// Typed "L" and "G" only fill the first column; F1 hands back the code of "p".
+TEST_F(ActionManagerTest, ASelectedRowsMenuBoxLooksAsInAnyOtherRowAndTypedLettersSelectTheNextActionByName)
 {
-    AddAction(localDir, "chosen", "", true);
-    AddAction(globalDir, "on", "", true);
-    AddAction(globalDir, "off", "", false);
+    AddAction(localDir, "rename", "", true);
+    AddAction(globalDir, "route", "", true);
+    AddAction(globalDir, "gen", "", false);
+    AddAction(globalDir, "place");
     Load();
     Run([](ModalWindow &w) {
-        Grid g(w);
-        g.Select({"chosen"});
-        ::SetFocus(g.grid.ListView()); // the list blends a selected row's images only while it has the focus
+        SelectActions(w, {"rename"});
+        ::SetFocus(List(w)); // the list blends a selected row's images only while it has the focus
         const std::vector<std::string> names = GridNames(w);
         const auto box = [&](const char *name) {
-            const auto row = std::find(names.begin(), names.end(), name) - names.begin();
-            return MenuBox(g.grid.ListView(), static_cast<int>(row));
+            return MenuBox(List(w), static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin()));
         };
-        ASSERT_FALSE(box("on").empty());
-        EXPECT_TRUE(box("chosen") == box("on"));
-        EXPECT_FALSE(box("on") == box("off"));
+        ASSERT_FALSE(box("route").empty());
+        EXPECT_TRUE(box("rename") == box("route"));
+        EXPECT_FALSE(box("route") == box("gen"));
+
+        const std::pair<UINT, const char *> keys[] = {{'R', "route"}, {'R', "rename"}, {'G', "gen"},
+                                                      {'L', "gen"},   {VK_F1, "gen"},  {'P', "place"}};
+        for (auto [vk, name] : keys)
+        {
+            w.TypeKey(vk);
+            EXPECT_EQ(Rows(w, GCRS_SELECTED), std::vector<std::string>{Row(w, name)});
+        }
         w.Click(IDCANCEL);
     });
 }
@@ -314,7 +259,7 @@ TEST_F(ActionManagerTest, ColumnsFitTheirTitlesAsTheFontGrows)
 {
     Load();
     Run([](ModalWindow &w) {
-        HWND grid = ::GetDlgItem(w.Handle(), IDC_TM_GRID), list = Grid(w).grid.ListView();
+        HWND grid = ::GetDlgItem(w.Handle(), IDC_TM_GRID), list = List(w);
         mimic::UniqueGdi<HFONT> large(
             ::CreateFontA(-24, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma"));
         for (HFONT font : {reinterpret_cast<HFONT>(::SendMessageA(w.Handle(), WM_GETFONT, 0, 0)), large.get()})
@@ -349,8 +294,9 @@ protected:
     {
         host->OpenPlugIn(CLSID_HostPlugIn);
         MakeFolder(source);
-        for (const char *name : {"x.pl", "y.pl", "z.pl"})
+        for (const char *name : {"x.pl", "y.pl", "z.pl", "w.pl"})
             AddScript(source, name, std::string("# new ") + name + "\n");
+        AddScript(source, "notes.txt");
         AddScript(localDir, "y.pl", "# old y\n");
         AddScript(localDir, "z.pl", "# old z\n");
         ::GetCurrentDirectoryA(MAX_PATH, saved);
@@ -359,9 +305,8 @@ protected:
     }
     void TearDown() override { ::SetCurrentDirectoryA(saved); }
 
-    // Expects the file dialog: checks its box, picks the files (the three by default) and confirms.
-    void PickAll(ModalDriver &driver, bool expectChecked, bool expectEnabled,
-                 const std::string &picked = "\"x.pl\" \"y.pl\" \"z.pl\"")
+    // Expects the file dialog: checks its box, picks the files and confirms.
+    void Pick(ModalDriver &driver, bool expectChecked, bool expectEnabled, const std::string &picked)
     {
         driver.Expect("Add Files (" + source + ")", [=](ModalWindow &f) {
             HWND box = f.FindChild("Button", IDC_AF_GLOBAL);
@@ -379,45 +324,28 @@ protected:
     char saved[MAX_PATH] = {};
 };
 
-// Which file clashes first is the platform's order; the answers go by the clashes' order.
+// Which file clashes first is the platform's order; the answers go by the
+// clashes' order: Escape skips one, Replace replaces the other, Replace All is
+// asked once. The last pick goes global and names a file that cannot be an
+// action and one whose copy fails with no file in the way: each is named with
+// its reason. What a clash's answer does to the files is ActionOperationsTest's.
 TEST_F(AddTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugInFilesCanOnlyBecomeGlobal)
 {
+    const std::string all = "\"x.pl\" \"y.pl\" \"z.pl\"";
+    MakeFolder(globalDir + "\\w.pl");
     ModalDriver driver;
-    PickAll(driver, false, true);
-    driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDCANCEL); });
+    Pick(driver, false, true, all);
+    driver.Expect("Replace File", [](ModalWindow &r) {
+        EXPECT_EQ(::GetFocus(), ::GetDlgItem(r.Handle(), IDC_REPLACE)) << "Replace has the focus on opening";
+        EXPECT_EQ(LOWORD(::SendMessageA(r.Handle(), DM_GETDEFID, 0, 0)), IDOK) << "Replace All stays the default";
+        EXPECT_EQ(r.MessageText(), "");
+        EXPECT_EQ(r.Text(IDOK), "Replace All");
+        r.TypeKey(VK_ESCAPE);
+    });
     driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDC_REPLACE); });
-    PickAll(driver, false, true);
-    driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDOK); }); // Replace All, asked once
-    PickAll(driver, true, false);
-    std::string first;
-    Run(
-        [&](ModalWindow &w) {
-            w.Click(IDC_TM_ADD);
-            EXPECT_EQ(Grid(w).Rows().size(), 3u) << "refreshed: x and the two old scripts";
-            first = ReadTextFile(localDir + "\\y.pl") + ReadTextFile(localDir + "\\z.pl");
-            w.Click(IDC_TM_ADD);
-            host->ClosePlugIn(CLSID_HostPlugIn);
-            w.Click(IDC_TM_ADD);
-            Grid g(w);
-            EXPECT_EQ(g.Cell(g.Rows().back(), 0), "G");
-            w.Click(IDCANCEL);
-        },
-        &driver);
-    EXPECT_TRUE(first == "# old y\n# new z.pl\n" || first == "# new y.pl\n# old z\n") << first;
-    for (const char *name : {"x", "y", "z"})
-        EXPECT_EQ(ReadTextFile(localDir + "\\" + name + ".pl"), "# new " + std::string(name) + ".pl\n");
-    EXPECT_TRUE(FileExists(globalDir + "\\z.pl"));
-}
-
-// A file that cannot be an action is named and left out; a copy that fails
-// with no file in the way says why instead of offering to replace one.
-TEST_F(AddTest, AFileLeftOutIsNamedWithItsReason)
-{
-    AddScript(source, "notes.txt");
-    AddScript(source, "w.pl");
-    MakeFolder(localDir + "\\w.pl");
-    ModalDriver driver;
-    PickAll(driver, false, true, "\"notes.txt\" \"x.pl\" \"w.pl\"");
+    Pick(driver, false, true, all);
+    driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDOK); });
+    Pick(driver, true, false, "\"notes.txt\" \"z.pl\" \"w.pl\"");
     driver.Expect("Warning", [&](ModalWindow &box) {
         EXPECT_EQ(box.MessageText(), "Can't add " + source +
                                          "\\notes.txt: it is not a .pl script, or its name can't be an action's name.");
@@ -425,21 +353,27 @@ TEST_F(AddTest, AFileLeftOutIsNamedWithItsReason)
         box.Click(IDOK);
     });
     driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
-        const std::string text = box.MessageText(), failed = "Can't add " + source + "\\w.pl to " + localDir + ". ";
+        const std::string text = box.MessageText(), failed = "Can't add " + source + "\\w.pl to " + globalDir + ". ";
         EXPECT_TRUE(text.size() > failed.size() + 3 && text.compare(0, failed.size(), failed) == 0)
             << text << ": the platform's reason follows";
         EXPECT_EQ(box.Icon(), MsgIcon::Error);
         box.Click(IDOK);
     });
+    std::string first;
     Run(
         [&](ModalWindow &w) {
             w.Click(IDC_TM_ADD);
-            EXPECT_EQ(Grid(w).Rows().size(), 3u) << "x and the two old scripts";
+            EXPECT_EQ(Rows(w).size(), 3u) << "refreshed: x and the two old scripts";
+            first = ReadTextFile(localDir + "\\y.pl") + ReadTextFile(localDir + "\\z.pl");
+            w.Click(IDC_TM_ADD);
+            host->ClosePlugIn(CLSID_HostPlugIn);
+            w.Click(IDC_TM_ADD);
+            EXPECT_EQ(Rows(w).size(), 4u);
+            EXPECT_EQ(Rows(w).back(), "G|z||0");
             w.Click(IDCANCEL);
         },
         &driver);
-    EXPECT_EQ(driver.Pending(), 0u);
-    EXPECT_FALSE(FileExists(localDir + "\\notes.txt"));
+    EXPECT_TRUE(first == "# old y\n# new z.pl\n" || first == "# new y.pl\n# old z\n") << first;
 }
 
 } // namespace

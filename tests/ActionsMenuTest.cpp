@@ -13,11 +13,6 @@ const CLSID kRequest = {0x0A1B2C3D, 0x1111, 0x2222, {0x33, 0x33, 0x44, 0x44, 0x5
 class ActionsMenuTest : public HostFixture
 {
 protected:
-    void Add(const std::string &folder, const char *name, bool menu)
-    {
-        AddScript(folder, std::string(name) + ".pl");
-        WriteIni(folder, name, "AddToMenu", menu ? "1" : "0");
-    }
     bool Build()
     {
         menu = reinterpret_cast<IUnknown *>(1); // must stay untouched on failure
@@ -34,16 +29,16 @@ TEST_F(ActionsMenuTest, FlaggedActionsBecomeItemsInListOrderAndNoneMeansNoMenu)
     catalogue.SetFramework(Framework());
     EXPECT_FALSE(Build());
     EXPECT_TRUE(host->Menus().empty()) << "an empty catalogue asks no menu service";
-    Add(localDir, "l_off", false);
-    Add(globalDir, "g_off", false);
+    AddAction(localDir, "l_off", nullptr, nullptr, "0");
+    AddAction(globalDir, "g_off", nullptr, nullptr, "0");
     catalogue.Reload(false);
     EXPECT_FALSE(Build());
     EXPECT_EQ(menu, reinterpret_cast<IUnknown *>(1));
     ASSERT_EQ(host->Menus().size(), 1u);
     EXPECT_EQ(host->Menus()[0]->References(), 1) << "released by the plug-in";
 
-    Add(localDir, "l_on", true);
-    Add(globalDir, "g_on", true);
+    AddAction(localDir, "l_on", nullptr, nullptr, "1");
+    AddAction(globalDir, "g_on", nullptr, nullptr, "1");
     catalogue.Reload(true); // commands withdrawn: building the menu must reload first
     ASSERT_TRUE(Build());
     ASSERT_EQ(host->Menus().size(), 2u);

@@ -5,7 +5,6 @@
 #include "tests/support/TestDialogs.h"
 #include "ui/HotkeyEdit.h"
 #include "ui/RecordMsg.h"
-#include "ui/ReplaceDlg.h"
 #include "ui/resource.h"
 
 using namespace testsupport;
@@ -27,19 +26,11 @@ using RecordMsgTest = HostFixture;
 // The cases run in turn on one settings key: the box starts clear every time, whatever was stored.
 TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClearAndOnlyYesStoresTheBox)
 {
-    struct Case
-    {
-        const char *what;
-        bool check;
-        std::function<void(ModalWindow &)> answer;
-        INT_PTR result;
-        long stored;
-    };
-    const Case cases[] = {
+    const std::tuple<const char *, bool, std::function<void(ModalWindow &)>, INT_PTR, long> cases[] = {
         {"No", true, [](ModalWindow &w) { w.Click(IDCANCEL); }, IDCANCEL, -1},
         {"Escape", true, [](ModalWindow &w) { w.TypeKey(VK_ESCAPE); }, IDCANCEL, -1},
-        {"closing the window", true, [](ModalWindow &w) { ::SendMessageA(w.Handle(), WM_CLOSE, 0, 0); },
-         IDCANCEL, -1},
+        {"closing the window", true, [](ModalWindow &w) { ::SendMessageA(w.Handle(), WM_CLOSE, 0, 0); }, IDCANCEL,
+         -1},
         {"Yes, box checked", true, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 1},
         {"Yes, box clear", false, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 0},
         {"Yes still answers with the settings key refused", true,
@@ -50,55 +41,22 @@ TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClearAndOnlyYesStoresTheBox)
          },
          IDOK, 0},
     };
-    for (const Case &c : cases)
+    for (const auto &[what, check, answer, result, stored] : cases)
     {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         mimic::CRecordMsg dlg(Framework(), nullptr);
-        EXPECT_EQ(RunModal(dlg, "Record", [&](ModalWindow &w) {
-                      EXPECT_TRUE(Focused(w, IDOK));
-                      EXPECT_EQ(DefaultId(w), IDOK);
-                      EXPECT_EQ(w.Text(IDOK), "Yes");
-                      EXPECT_EQ(w.Text(IDCANCEL), "No");
-                      EXPECT_EQ(w.Text(IDC_RECORD_DONTSHOW), "Do not show me this dialog again");
-                      EXPECT_FALSE(w.IsChecked(IDC_RECORD_DONTSHOW));
-                      if (c.check)
-                          w.Click(IDC_RECORD_DONTSHOW);
-                      c.answer(w);
-                  }),
-                  c.result);
-        EXPECT_EQ(static_cast<long>(Number("Show confirmation dialog").value_or(-1)), c.stored);
-    }
-}
-
-TEST(ReplaceDlgTest, BothReplaceButtonsAnswerOkAndOnlyReplaceAllSetsTheFlag)
-{
-    struct Case
-    {
-        const char *what;
-        std::function<void(ModalWindow &)> answer;
-        INT_PTR result;
-        bool all;
-    };
-    const Case cases[] = {
-        {"Replace", [](ModalWindow &w) { w.Click(IDC_REPLACE); }, IDOK, false},
-        {"Replace All", [](ModalWindow &w) { w.Click(IDOK); }, IDOK, true},
-        {"Cancel", [](ModalWindow &w) { w.Click(IDCANCEL); }, IDCANCEL, false},
-        {"Escape", [](ModalWindow &w) { w.TypeKey(VK_ESCAPE); }, IDCANCEL, false},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        mimic::CReplaceDlg dlg(nullptr);
-        EXPECT_EQ(RunModal(dlg, "Replace File",
-                           [&](ModalWindow &w) {
-                               EXPECT_TRUE(Focused(w, IDC_REPLACE)) << "Replace has the focus on opening";
-                               EXPECT_EQ(DefaultId(w), IDOK) << "Replace All stays the dialog's default";
-                               EXPECT_EQ(w.MessageText(), "");
-                               EXPECT_EQ(w.Text(IDOK), "Replace All");
-                               c.answer(w);
-                           }),
-                  c.result);
-        EXPECT_EQ(dlg.ReplaceAll(), c.all);
+        const auto step = [&, check = check, &answer = answer](ModalWindow &w) {
+            EXPECT_TRUE(Focused(w, IDOK));
+            EXPECT_EQ(DefaultId(w), IDOK);
+            EXPECT_EQ(w.Text(IDOK) + "/" + w.Text(IDCANCEL), "Yes/No");
+            EXPECT_EQ(w.Text(IDC_RECORD_DONTSHOW), "Do not show me this dialog again");
+            EXPECT_FALSE(w.IsChecked(IDC_RECORD_DONTSHOW));
+            if (check)
+                w.Click(IDC_RECORD_DONTSHOW);
+            answer(w);
+        };
+        EXPECT_EQ(RunModal(dlg, "Record", step), result);
+        EXPECT_EQ(static_cast<long>(Number("Show confirmation dialog").value_or(-1)), stored);
     }
 }
 
@@ -167,18 +125,14 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
     {
         SCOPED_TRACE(c.what);
         HotkeyDialog dlg;
-        ModalDriver driver;
-        driver.Expect("Hotkey Field", [&](ModalWindow &w) {
+        const auto step = [&](ModalWindow &w) {
             for (const Stroke &k : c.strokes)
                 w.TypeKey(k.vk, k.ctrl, k.alt, k.shift);
             if (c.then)
                 c.then(w);
             EXPECT_EQ(w.Text(IDC_TEST_HOTKEY), c.text);
-            DWORD start = 1, end = 0;
-            ::SendMessageA(::GetDlgItem(w.Handle(), IDC_TEST_HOTKEY), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
-                           reinterpret_cast<LPARAM>(&end));
-            EXPECT_EQ(start, 0u);
-            EXPECT_EQ(end, c.text.size()) << "the whole text is selected";
+            EXPECT_EQ(::SendDlgItemMessageA(w.Handle(), IDC_TEST_HOTKEY, EM_GETSEL, 0, 0), MAKELRESULT(0, c.text.size()))
+                << "the whole text is selected";
             EXPECT_TRUE(Focused(w, IDC_TEST_HOTKEY)) << "the focus stays in the field";
             EXPECT_TRUE(::IsWindowVisible(w.Handle())) << "the dialog stays open"; // ending hides it
             EXPECT_EQ(dlg.field.Accel().fVirt, c.fVirt);
@@ -186,8 +140,8 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
             EXPECT_EQ(dlg.field.Accel().cmd, 0);
             EXPECT_GE(dlg.changes, 1) << "the dialog hears of every change";
             w.End(IDOK);
-        });
-        EXPECT_EQ(dlg.DoModal(), IDOK);
+        };
+        EXPECT_EQ(RunModal(dlg, "Hotkey Field", step), IDOK);
     }
 }
 

@@ -67,49 +67,41 @@ protected:
 // which is refused with the dialog staying and nothing stored.
 TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
 {
-    struct Case
-    {
-        int makeGlobal, enabled;
-        const char *names; // null: Cancel
-        Paths paths;
-        int madeGlobal;
-    };
-    const Case cases[] = {
+    const std::tuple<int, int, const char *, Paths, int> cases[] = {
         {0, 1, "a.pl", {folder / "a.pl"}, 1},
         {1, 1, "\"c.pl\" \"a.pl\" \"b.pl\"", {folder / "c.pl", folder / "a.pl", folder / "b.pl"}, 0},
         {1, 0, "b.pl", {folder / "b.pl"}, 1},
-        {1, 1, nullptr, {}, 1},
+        {1, 1, nullptr, {}, 1}, // Cancel
     };
-    for (const Case &c : cases)
+    for (const auto &[makeGlobal, enabled, names, paths, madeGlobal] : cases)
     {
-        SCOPED_TRACE(c.names ? c.names : "Cancel");
+        SCOPED_TRACE(names ? names : "Cancel");
         // The platform's message box bears the title the dialog was given, not the one it shows now.
-        if (c.names)
+        if (names)
             driver.Expect("Add action files", [](ModalWindow &box) {
                 EXPECT_NE(box.MessageText().find("missing.pl"), std::string::npos) << box.MessageText();
                 box.Click(IDOK);
             });
-        EXPECT_EQ(Run(c.makeGlobal, c.enabled,
-                      [&](ModalWindow &w) {
-                          EXPECT_EQ(w.Text(IDOK), "Add Action");
-                          EXPECT_EQ(::SendMessageA(Box(w), BM_GETCHECK, 0, 0) == BST_CHECKED, c.makeGlobal != 0);
-                          EXPECT_EQ(::IsWindowEnabled(Box(w)) != FALSE, c.enabled != 0);
-                          Open(w, "sub");
-                          EXPECT_EQ(w.Caption(), Title(folder / "sub"));
-                          Open(w, "..");
-                          EXPECT_EQ(w.Caption(), Title(folder.Path()));
-                          if (::IsWindowEnabled(Box(w)))
-                              ::SendMessageA(Box(w), BM_CLICK, 0, 0);
-                          if (!c.names)
-                              return w.Click(IDCANCEL);
-                          Open(w, "\"a.pl\" \"missing.pl\"");
-                          EXPECT_TRUE(::IsWindowVisible(w.Handle()));
-                          EXPECT_EQ(dlg->m_bMakeGlobal, c.makeGlobal) << "a refused confirmation stores nothing";
-                          Open(w, c.names);
-                      }),
-                  c.names ? IDOK : IDCANCEL);
-        EXPECT_EQ(dlg->GetPathNames(), c.paths);
-        EXPECT_EQ(dlg->m_bMakeGlobal, c.madeGlobal);
+        const auto step = [&, makeGlobal = makeGlobal, enabled = enabled, names = names](ModalWindow &w) {
+            EXPECT_EQ(w.Text(IDOK), "Add Action");
+            EXPECT_EQ(::SendMessageA(Box(w), BM_GETCHECK, 0, 0) == BST_CHECKED, makeGlobal != 0);
+            EXPECT_EQ(::IsWindowEnabled(Box(w)) != FALSE, enabled != 0);
+            Open(w, "sub");
+            EXPECT_EQ(w.Caption(), Title(folder / "sub"));
+            Open(w, "..");
+            EXPECT_EQ(w.Caption(), Title(folder.Path()));
+            if (::IsWindowEnabled(Box(w)))
+                ::SendMessageA(Box(w), BM_CLICK, 0, 0);
+            if (!names)
+                return w.Click(IDCANCEL);
+            Open(w, "\"a.pl\" \"missing.pl\"");
+            EXPECT_TRUE(::IsWindowVisible(w.Handle()));
+            EXPECT_EQ(dlg->m_bMakeGlobal, makeGlobal) << "a refused confirmation stores nothing";
+            Open(w, names);
+        };
+        EXPECT_EQ(Run(makeGlobal, enabled, step), names ? IDOK : IDCANCEL);
+        EXPECT_EQ(dlg->GetPathNames(), paths);
+        EXPECT_EQ(dlg->m_bMakeGlobal, madeGlobal);
     }
 }
 
@@ -117,25 +109,24 @@ TEST_F(InsertFileDlgTest, F1InTheChildIsAnsweredThereAndShowsNothing)
 {
     g_helped.clear();
     HHOOK hook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, HelpSpy, nullptr, ::GetCurrentThreadId());
-    EXPECT_EQ(Run(0, 1,
-                  [&](ModalWindow &w) {
-                      ::SetFocus(Box(w));
-                      // Only a key from the keyboard becomes a help request: a posted one would not.
-                      INPUT keys[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
-                      keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-                      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-                      ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
-                      MSG msg;
-                      for (int i = 0; i < 200 && g_helped.empty(); ++i, ::Sleep(10))
-                          while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-                              if (!::IsDialogMessageA(w.Handle(), &msg))
-                                  ::DispatchMessageA(&msg);
-                      auto reached = [](HWND h) { return std::count(g_helped.begin(), g_helped.end(), h); };
-                      EXPECT_EQ(reached(::GetParent(Box(w))), 1) << "the child answered";
-                      EXPECT_EQ(reached(w.Handle()), 0) << "and the request went no further";
-                      w.Click(IDCANCEL);
-                  }),
-              IDCANCEL);
+    const auto step = [&](ModalWindow &w) {
+        ::SetFocus(Box(w));
+        // Only a key from the keyboard becomes a help request: a posted one would not.
+        INPUT keys[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+        keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        ASSERT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+        MSG msg;
+        for (int i = 0; i < 200 && g_helped.empty(); ++i, ::Sleep(10))
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                if (!::IsDialogMessageA(w.Handle(), &msg))
+                    ::DispatchMessageA(&msg);
+        auto reached = [](HWND h) { return std::count(g_helped.begin(), g_helped.end(), h); };
+        EXPECT_EQ(reached(::GetParent(Box(w))), 1) << "the child answered";
+        EXPECT_EQ(reached(w.Handle()), 0) << "and the request went no further";
+        w.Click(IDCANCEL);
+    };
+    EXPECT_EQ(Run(0, 1, step), IDCANCEL);
     ::UnhookWindowsHookEx(hook);
     EXPECT_EQ(driver.Seen().size(), 1u) << "no other window was shown";
 }
