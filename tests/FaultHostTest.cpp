@@ -61,8 +61,6 @@ protected:
     RefDocument *start = nullptr;
 };
 
-// ------------------------------------------------------------------ host
-
 TEST_F(FaultHostTest, AWithheldServiceCostsOnlyWhatItServes)
 {
     HWND mainWnd = ::CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, nullptr,
@@ -227,8 +225,6 @@ TEST_F(FaultHostTest, WithoutAWorkspaceOrDesignFolderActionsAreOfferedAndRecorde
         EXPECT_FALSE(FileExists(cwd + "\\" + form + "\\temporary_action.pl")) << form;
 }
 
-// ------------------------------------------------------------------ text
-
 // Every byte value but NUL, in a command, its parameters and open
 // notifications, and texts of several MiB: the script stays Perl and gives
 // back every byte. (The writer's quoting of each byte alone is in ScriptReplayTest.)
@@ -344,8 +340,6 @@ TEST_F(FaultHostTest, WideFileNamesOutsideTheCodePageNeverNameAnotherFile)
     for (const std::wstring &path : unnamable)
         ::DeleteFileW(path.c_str()); // the scratch folder is removed by narrow names
 }
-
-// ------------------------------------------------------------------ COM
 
 TEST_F(FaultHostTest, BeforeInitializeAndAfterCloseCallsDoNothingAndNullOutParametersAreRefused)
 {

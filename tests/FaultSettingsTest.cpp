@@ -28,7 +28,7 @@ using namespace testsupport;
 
 namespace {
 
-// A stored registry value exactly as it lies: its type and its bytes.
+// A stored registry value: its type and its bytes.
 using RawValue = std::pair<DWORD, std::string>;
 
 std::string Bytes(const void *data, size_t cb)
@@ -155,8 +155,6 @@ protected:
     mimic::ActionOperations operations{Framework(), catalogue};
     KMacroRecorder recorder{Framework(), 7, catalogue};
 };
-
-// --- The settings key withheld --------------------------------------------
 
 TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
 {
@@ -312,8 +310,6 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     EXPECT_FALSE(FileExists(cwd + "\\Shared\\mimic.ini"));
 }
 
-// --- Settings of the wrong type or size -----------------------------------
-
 TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
 {
     const std::string huge(70000, 'h');
@@ -414,52 +410,38 @@ TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
     }
 }
 
-// --- Action folders that cannot be reached --------------------------------
-
 TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSystemsText)
 {
     std::string tooLong = temp.Path();
     for (char c : {'a', 'b', 'c'})
         tooLong += "\\" + std::string(100, c);
-    struct Case
+    // A folder one level from an existing one is made; deeper or too long, it cannot be.
+    const std::pair<std::string, bool> cases[] = {
+        {temp / "fresh", true}, {temp / "gone\\deeper", false}, {tooLong, false}};
+    for (const auto &[folder, reachable] : cases)
     {
-        const char *what;
-        std::string folder;
-        bool reachable;
-    };
-    const Case cases[] = {
-        {"missing, one level to make", temp / "fresh", true},
-        {"missing, two levels deep", temp / "gone\\deeper", false},
-        {"longer than MAX_PATH", tooLong, false},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(folder);
         AddAction(localDir, "act", "1", "Ctrl+1", "0");
-        SetSetting("Global Path", c.folder);
+        SetSetting("Global Path", folder);
         catalogue.Load();
         EXPECT_EQ(catalogue.Count(), 2) << "the local actions only";
 
-        // Recording a global action.
         StartNamed(recorder, "rec", true);
-        EXPECT_EQ(State(), c.reachable ? mimic::RecorderRecording : mimic::RecorderIdle);
+        EXPECT_EQ(State(), reachable ? mimic::RecorderRecording : mimic::RecorderIdle);
         recorder.Stop();
-        EXPECT_EQ(FileExists(c.folder + "\\rec.pl"), c.reachable);
-        EXPECT_EQ(Number("Defaul ShortCut Number"), c.reachable ? 5u : 4u);
+        EXPECT_EQ(FileExists(folder + "\\rec.pl"), reachable);
+        EXPECT_EQ(Number("Defaul ShortCut Number"), reachable ? 5u : 4u);
         SetNumber("Defaul ShortCut Number", 4);
 
-        // Moving a local action there.
-        EXPECT_EQ(Move("act") != 0, !c.reachable) << "the platform's reason for a copy not made";
-        EXPECT_EQ(Stored(c.reachable ? c.folder : localDir, "act"), "# act\n|1|Ctrl+1|0");
+        EXPECT_EQ(Move("act") != 0, !reachable) << "the platform's reason for a copy not made";
+        EXPECT_EQ(Stored(reachable ? folder : localDir, "act"), "# act\n|1|Ctrl+1|0");
 
         // Adding a file: a copy not made is no clash, and says why.
-        EXPECT_EQ(AddNew(catalogue) != ERROR_SUCCESS, !c.reachable);
-        EXPECT_EQ(Stored(c.folder, "new"), c.reachable ? "# new\n|1||0" : "-|-|-|-");
-        EXPECT_EQ(Listed("new", true), c.reachable ? "1||0" : "-");
+        EXPECT_EQ(AddNew(catalogue) != ERROR_SUCCESS, !reachable);
+        EXPECT_EQ(Stored(folder, "new"), reachable ? "# new\n|1||0" : "-|-|-|-");
+        EXPECT_EQ(Listed("new", true), reachable ? "1||0" : "-");
     }
 }
-
-// --- Scripts gone or held between the scan and their use -------------------
 
 TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
 {
@@ -517,8 +499,6 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
         }
 }
 
-// --- Damaged catalogue files ------------------------------------------------
-
 TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
 {
     std::string huge;
@@ -570,8 +550,6 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
             EXPECT_GE(ReadTextFile(ini).size(), c.second.size()) << "every filler section is still there";
         }
     }
-    SetSetting("Local Path", localDir);
-    catalogue.Load();
 }
 
 TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
