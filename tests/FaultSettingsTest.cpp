@@ -14,6 +14,7 @@
 #include "library/ActionCatalogue.h"
 #include "library/ActionOperations.h"
 #include "refhost/com/RefOptionsDialog.h"
+#include "tests/support/Actions.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "ui/MimicProperty.h"
@@ -27,7 +28,7 @@ using namespace testsupport;
 
 namespace {
 
-// A stored registry value exactly as it lies: its type and its bytes.
+// A stored registry value: its type and its bytes.
 using RawValue = std::pair<DWORD, std::string>;
 
 std::string Bytes(const void *data, size_t cb)
@@ -81,35 +82,8 @@ protected:
     // An entry as the catalogue lists it: "repeat|hotkey|menu", or "-" when not listed.
     std::string Listed(const char *name, bool bGlobal = false)
     {
-        for (const ActionEntry &e : catalogue.Entries())
-            if (e.strName == name && e.bGlobal == bGlobal)
-                return std::to_string(e.nRepeat) + "|" + e.strAccel + "|" + (e.bMenu ? "1" : "0");
-        return "-";
-    }
-    ActionEntry *Find(const char *name)
-    {
-        for (ActionEntry &e : catalogue.Entries())
-            if (e.strName == name)
-                return &e;
-        return nullptr;
-    }
-
-    void SetRaw(const char *name, const RawValue &value)
-    {
-        ASSERT_EQ(::RegSetValueExA(SettingsKey().get(), name, 0, value.first,
-                                   reinterpret_cast<const BYTE *>(value.second.data()),
-                                   static_cast<DWORD>(value.second.size())),
-                  ERROR_SUCCESS);
-    }
-    // REG_NONE without bytes when absent.
-    RawValue Raw(const char *name)
-    {
-        mimic::UniqueHKey key = SettingsKey();
-        DWORD type = REG_NONE, cb = 0;
-        ::RegQueryValueExA(key.get(), name, nullptr, &type, nullptr, &cb);
-        std::string bytes(cb, '\0');
-        ::RegQueryValueExA(key.get(), name, nullptr, &type, reinterpret_cast<BYTE *>(&bytes[0]), &cb);
-        return {type, bytes.substr(0, cb)};
+        const ActionEntry *e = FindAction(catalogue, name, bGlobal);
+        return e ? std::to_string(e->nRepeat) + "|" + e->strAccel + "|" + (e->bMenu ? "1" : "0") : "-";
     }
 
     long State()
@@ -150,21 +124,21 @@ protected:
     // What the Action Manager and Action Properties do, with the list reloaded
     // as they reload it: removing the named action; moving it to the other
     // folder, which gives the platform's reason when the script was not
-    // copied, else 0; adding "new.pl" as a global action, counting the clashes.
+    // copied, else 0; adding "new.pl" as a global action, which gives the
+    // platform's reason when its copy was not made, and takes no clash.
     void RemoveAction(const char *name)
     {
-        (void)operations.Remove(*Find(name));
+        (void)operations.Remove(*FindAction(catalogue, name));
         catalogue.Reload(false);
     }
     DWORD Move(const char *name)
     {
-        ActionEntry edited = *Find(name), wanted = edited;
+        ActionEntry edited = *FindAction(catalogue, name), wanted = edited;
         wanted.bGlobal = !wanted.bGlobal;
         DWORD error = 0;
         (void)operations.MoveToOtherFolder(edited, wanted, nullptr, error);
         return error;
     }
-    // Adds "new.pl" to the global folder; the platform's reason when its copy was not made.
     DWORD AddNew(ActionCatalogue &cat)
     {
         MakeFolder(temp / "src");
@@ -182,33 +156,22 @@ protected:
     KMacroRecorder recorder{Framework(), 7, catalogue};
 };
 
-// --- The settings key withheld --------------------------------------------
-
 TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
 {
     // Stored: record temporary actions without asking. Unreadable, it means a named action.
     SetNumber("Record Temporary Task", 1);
     SetNumber("Show confirmation dialog", 1);
-    struct Case
+    const std::pair<bool, bool> cases[] = {{true, false}, {false, true}, {true, true}}; // withheld at start, at stop
+    for (const auto &[refuseAtStart, refuseAtStop] : cases)
     {
-        const char *what;
-        bool refuseAtStart, refuseAtStop;
-        const char *name; // of the named action
-    };
-    const Case cases[] = {
-        {"withheld at start", true, false, "named1"},
-        {"withheld at stop", false, true, nullptr},
-        {"withheld throughout", true, true, "named2"},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        host->RefuseSettings(c.refuseAtStart);
+        SCOPED_TRACE(std::string(refuseAtStart ? "withheld at start " : "") + (refuseAtStop ? "withheld at stop" : ""));
+        const std::string name = "named" + std::to_string(refuseAtStop);
+        host->RefuseSettings(refuseAtStart);
         std::string script = localDir + "\\temporary_action.pl";
-        if (c.refuseAtStart)
+        if (refuseAtStart)
         {
-            EXPECT_EQ(StartNamed(recorder, c.name, false, "6"), "") << "no hotkey is proposed";
-            script = localDir + "\\" + c.name + ".pl";
+            EXPECT_EQ(StartNamed(recorder, name, false, "6"), "") << "no hotkey is proposed";
+            script = localDir + "\\" + name + ".pl";
         }
         else
         {
@@ -217,25 +180,29 @@ TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
         }
         ASSERT_EQ(State(), mimic::RecorderRecording);
         recorder.RecordEvent(1, "Cmd", "p");
-        host->RefuseSettings(c.refuseAtStop);
+        host->RefuseSettings(refuseAtStop);
         recorder.Stop();
         host->RefuseSettings(false);
 
         const std::string text = ReadTextFile(script), tail = "\t$Nexo0->ExecuteCommand('Cmd', 'p');\n}\n";
         EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail) << "closed whole";
-        EXPECT_EQ(LastAction(), c.refuseAtStop ? localDir + "\\keep.pl|5" : script + (c.refuseAtStart ? "|6" : "|1"));
+        EXPECT_EQ(LastAction(), refuseAtStop ? localDir + "\\keep.pl|5" : script + (refuseAtStart ? "|6" : "|1"));
         EXPECT_EQ(Number("Defaul ShortCut Number"), 4u) << "neither start moves the proposal on";
-        EXPECT_EQ(Raw("Record Temporary Task"), RawValue(REG_DWORD, Bytes("\1\0\0\0", 4)));
+        EXPECT_EQ(Number("Record Temporary Task"), 1u);
         StoreLastAction();
     }
 }
 
-TEST_F(FaultTest, PlayingWithTheSettingsKeyWithheldKeepsTheLastAction)
+// Playing needs the last action; Player Settings and removing an action do
+// not need the key: the choice is handed out and the action goes, only what
+// was stored is left alone, as it could not be read.
+TEST_F(FaultTest, PlayingOrRemovingWithTheSettingsKeyWithheldKeepsTheLastAction)
 {
+    AddAction(localDir, "victim", "1", "", "0");
+    SetSetting("Last Macro Path", localDir + "\\victim.pl");
+    catalogue.Reload(false);
     host->RefuseSettings(true);
     EXPECT_EQ(PlayLine(), "") << "the last action cannot be read: nothing plays";
-
-    // Player Settings needs no settings: the choice is handed out, only not remembered.
     long times = 0;
     UniqueBstr path;
     {
@@ -249,70 +216,18 @@ TEST_F(FaultTest, PlayingWithTheSettingsKeyWithheldKeepsTheLastAction)
     }
     EXPECT_EQ(mimic::NarrowFromBstr(path.get()), globalDir + "\\shared.pl");
     EXPECT_EQ(times, 7);
-
-    host->RefuseSettings(false);
-    EXPECT_EQ(LastAction(), localDir + "\\keep.pl|5") << "the choice could not be remembered";
-    EXPECT_EQ(PlayLine(), "runscript -perl {" + localDir + "\\keep.pl} -1 {x.bde} 5");
-}
-
-TEST_F(FaultTest, RemovingWithTheSettingsKeyWithheldStillRemoves)
-{
-    AddAction(localDir, "victim", "1", "", "0");
-    SetSetting("Last Macro Path", localDir + "\\victim.pl");
-    catalogue.Reload(false);
-    host->RefuseSettings(true);
     RemoveAction("victim");
     host->RefuseSettings(false);
+
     EXPECT_EQ(Stored(localDir, "victim"), "-|-|-|-");
     EXPECT_EQ(Listed("victim"), "-");
-    EXPECT_EQ(LastAction(), localDir + "\\victim.pl|5") << "left alone, as it could not be read";
+    EXPECT_EQ(LastAction(), localDir + "\\victim.pl|5");
+    EXPECT_EQ(PlayLine(), "runscript -perl {" + localDir + "\\victim.pl} -1 {x.bde} 5");
 }
 
-TEST_F(FaultTest, AFolderThatIsNotKnownTakesNoWrites)
-{
-    // Without its folders an action would land at the root of the current
-    // drive: the process's own, or the temporary folder's while files are added.
-    char cwd[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, cwd);
-    auto strayAtRoot = [&](const char *file) {
-        bool found = false;
-        for (const std::string &drive : {std::string(cwd, 2), temp.Path().substr(0, 2)})
-        {
-            const std::string path = drive + "\\" + file;
-            found = FileExists(path) || found;
-            ::DeleteFileA(path.c_str());
-        }
-        return found;
-    };
-
-    // The host's plug-in closed: only the global folder is known, and the
-    // workspace still lets an action be made local.
-    catalogue.Reload(true);
-    catalogue.ReloadGlobalOnly();
-    ASSERT_EQ(catalogue.GetLocalPath(), "");
-    EXPECT_EQ(Move("shared"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
-    EXPECT_FALSE(strayAtRoot("shared.pl"));
-    StartNamed(recorder, "stray-local");
-    EXPECT_EQ(State(), mimic::RecorderIdle) << "nowhere to record into";
-    recorder.Stop();
-    EXPECT_FALSE(strayAtRoot("stray-local.pl"));
-
-    // The settings key withheld from the first load on: no folder is known at all.
-    host->RefuseSettings(true);
-    ActionCatalogue blind;
-    blind.SetFramework(Framework());
-    KMacroRecorder rec(Framework(), 7, blind);
-    ASSERT_EQ(rec.GetActionFolder(true), "");
-    StartNamed(rec, "stray-global", true);
-    rec.Stop();
-    EXPECT_FALSE(strayAtRoot("stray-global.pl"));
-    AddNew(blind);
-    EXPECT_FALSE(strayAtRoot("new.pl"));
-}
-
-// A folder setting that is not a full path would name a folder below the
-// host's working folder: it is listed as empty and takes no writes.
-TEST_F(FaultTest, ARelativeFolderTakesNoWrites)
+// Without its folders, or with a folder setting that is not a full path, an
+// action would land in the host's working folder or at the root of its drive.
+TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
 {
     const std::string cwd = temp / "cwd";
     MakeFolder(cwd + "\\Shared");
@@ -327,8 +242,34 @@ TEST_F(FaultTest, ARelativeFolderTakesNoWrites)
         for (bool more = !!find; more; more = ::FindNextFileA(find.get(), &fd))
             if (fd.cFileName[0] != '.' && std::string(fd.cFileName) != "Shared")
                 found += std::string(fd.cFileName) + " ";
+        for (const char *file : {"shared.pl", "stray-local.pl", "stray-global.pl", "new.pl"})
+            if (::DeleteFileA((cwd.substr(0, 2) + "\\" + file).c_str()))
+                found += std::string("\\") + file + " ";
         return found;
     };
+
+    // The host's plug-in closed: only the global folder is known, and the
+    // workspace still lets an action be made local.
+    catalogue.Reload(true);
+    catalogue.ReloadGlobalOnly();
+    ASSERT_EQ(catalogue.GetLocalPath(), "");
+    EXPECT_EQ(Move("shared"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    StartNamed(recorder, "stray-local");
+    EXPECT_EQ(State(), mimic::RecorderIdle) << "nowhere to record into";
+    recorder.Stop();
+
+    // The settings key withheld from the first load on: no folder is known at
+    // all; files are added through the temporary folder.
+    host->RefuseSettings(true);
+    ActionCatalogue blind;
+    blind.SetFramework(Framework());
+    KMacroRecorder rec(Framework(), 7, blind);
+    ASSERT_EQ(rec.GetActionFolder(true), "");
+    StartNamed(rec, "stray-global", true);
+    rec.Stop();
+    AddNew(blind);
+    host->RefuseSettings(false);
+    EXPECT_EQ(strays(), "");
 
     // No design open: the local folder is only the setting's text.
     host->CloseDesign();
@@ -368,8 +309,6 @@ TEST_F(FaultTest, ARelativeFolderTakesNoWrites)
     EXPECT_EQ(ReadTextFile(cwd + "\\Shared\\found.pl"), "# action\n");
     EXPECT_FALSE(FileExists(cwd + "\\Shared\\mimic.ini"));
 }
-
-// --- Settings of the wrong type or size -----------------------------------
 
 TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
 {
@@ -450,65 +389,59 @@ TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
         {"huge local setting matches no choice", "Local Path", {REG_SZ, huge + '\0'}, page,
          "00|-1|$(VANTREL)\\Script\\Actions"},
     };
+    mimic::UniqueHKey key = SettingsKey();
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.what);
-        SetRaw(c.name, c.value);
+        const std::string &data = c.value.second;
+        ASSERT_EQ(::RegSetValueExA(key.get(), c.name, 0, c.value.first, reinterpret_cast<const BYTE *>(data.data()),
+                                   static_cast<DWORD>(data.size())),
+                  ERROR_SUCCESS);
         EXPECT_EQ(c.reader(), c.shown);
         EXPECT_EQ(State(), mimic::RecorderIdle);
-        EXPECT_TRUE(Raw(c.name) == c.value) << "reading changed the stored value";
-        ::RegDeleteValueA(SettingsKey().get(), c.name);
+        DWORD type = REG_NONE, cb = 0;
+        ::RegQueryValueExA(key.get(), c.name, nullptr, &type, nullptr, &cb);
+        std::string bytes(cb, '\0');
+        ::RegQueryValueExA(key.get(), c.name, nullptr, &type, reinterpret_cast<BYTE *>(&bytes[0]), &cb);
+        EXPECT_TRUE(RawValue(type, bytes.substr(0, cb)) == c.value) << "reading changed the stored value";
+        ::RegDeleteValueA(key.get(), c.name);
         StoreLastAction();
         catalogue.Load();
     }
 }
-
-// --- Action folders that cannot be reached --------------------------------
 
 TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSystemsText)
 {
     std::string tooLong = temp.Path();
     for (char c : {'a', 'b', 'c'})
         tooLong += "\\" + std::string(100, c);
-    struct Case
+    // A folder one level from an existing one is made; deeper or too long, it cannot be.
+    const std::pair<std::string, bool> cases[] = {
+        {temp / "fresh", true}, {temp / "gone\\deeper", false}, {tooLong, false}};
+    for (const auto &[folder, reachable] : cases)
     {
-        const char *what;
-        std::string folder;
-        bool reachable;
-    };
-    const Case cases[] = {
-        {"missing, one level to make", temp / "fresh", true},
-        {"missing, two levels deep", temp / "gone\\deeper", false},
-        {"longer than MAX_PATH", tooLong, false},
-    };
-    for (const Case &c : cases)
-    {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(folder);
         AddAction(localDir, "act", "1", "Ctrl+1", "0");
-        SetSetting("Global Path", c.folder);
+        SetSetting("Global Path", folder);
         catalogue.Load();
         EXPECT_EQ(catalogue.Count(), 2) << "the local actions only";
 
-        // Recording a global action.
         StartNamed(recorder, "rec", true);
-        EXPECT_EQ(State(), c.reachable ? mimic::RecorderRecording : mimic::RecorderIdle);
+        EXPECT_EQ(State(), reachable ? mimic::RecorderRecording : mimic::RecorderIdle);
         recorder.Stop();
-        EXPECT_EQ(FileExists(c.folder + "\\rec.pl"), c.reachable);
-        EXPECT_EQ(Number("Defaul ShortCut Number"), c.reachable ? 5u : 4u);
+        EXPECT_EQ(FileExists(folder + "\\rec.pl"), reachable);
+        EXPECT_EQ(Number("Defaul ShortCut Number"), reachable ? 5u : 4u);
         SetNumber("Defaul ShortCut Number", 4);
 
-        // Moving a local action there.
-        EXPECT_EQ(Move("act") != 0, !c.reachable) << "the platform's reason for a copy not made";
-        EXPECT_EQ(Stored(c.reachable ? c.folder : localDir, "act"), "# act\n|1|Ctrl+1|0");
+        EXPECT_EQ(Move("act") != 0, !reachable) << "the platform's reason for a copy not made";
+        EXPECT_EQ(Stored(reachable ? folder : localDir, "act"), "# act\n|1|Ctrl+1|0");
 
         // Adding a file: a copy not made is no clash, and says why.
-        EXPECT_EQ(AddNew(catalogue) != ERROR_SUCCESS, !c.reachable);
-        EXPECT_EQ(Stored(c.folder, "new"), c.reachable ? "# new\n|1||0" : "-|-|-|-");
-        EXPECT_EQ(Listed("new", true), c.reachable ? "1||0" : "-");
+        EXPECT_EQ(AddNew(catalogue) != ERROR_SUCCESS, !reachable);
+        EXPECT_EQ(Stored(folder, "new"), reachable ? "# new\n|1||0" : "-|-|-|-");
+        EXPECT_EQ(Listed("new", true), reachable ? "1||0" : "-");
     }
 }
-
-// --- Scripts gone or held between the scan and their use -------------------
 
 TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
 {
@@ -566,8 +499,6 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
         }
 }
 
-// --- Damaged catalogue files ------------------------------------------------
-
 TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
 {
     std::string huge;
@@ -603,14 +534,14 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
         fresh.strPath = AddScript(folder, "fresh.pl");
         fresh.strAccel = "";
         catalogue.SaveEntry(fresh);
-        ActionEntry changed = *Find("act");
+        ActionEntry changed = *FindAction(catalogue, "act");
         changed.bMenu = false;
         catalogue.SaveEntry(changed);
         catalogue.Reload(false);
         EXPECT_EQ(Listed("act"), "4|Ctrl+4|0");
         EXPECT_EQ(Listed("other"), "7||0");
         EXPECT_EQ(Listed("fresh"), "1||0");
-        catalogue.RemoveEntry(*Find("act"));
+        catalogue.RemoveEntry(*FindAction(catalogue, "act"));
         catalogue.Reload(false);
         EXPECT_EQ(Listed("act"), "0||0") << "no section of the name is left to come back";
         if (c.second.size() > huge.size())
@@ -619,8 +550,6 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
             EXPECT_GE(ReadTextFile(ini).size(), c.second.size()) << "every filler section is still there";
         }
     }
-    SetSetting("Local Path", localDir);
-    catalogue.Load();
 }
 
 TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
@@ -641,7 +570,7 @@ TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
     EXPECT_NE(driver.Seen()[1].text.find(localDir + "\\mimic.ini"), std::string::npos) << driver.Seen()[1].text;
     ::CloseHandle(held);
     // Until the list is read again, its defaults never replace the stored values.
-    EXPECT_FALSE(catalogue.SaveEntry(*Find("keep")));
+    EXPECT_FALSE(catalogue.SaveEntry(*FindAction(catalogue, "keep")));
     EXPECT_NE(catalogue.LastSaveError().find("refresh the list"), std::string::npos) << catalogue.LastSaveError();
     catalogue.Reload(false);
     EXPECT_EQ(Listed("keep"), "3|Ctrl+8|1");

@@ -10,7 +10,9 @@ using namespace testsupport;
 
 namespace {
 
-// On a scratch key below HKEY_CURRENT_USER, deleted before and after.
+// On a scratch key below HKEY_CURRENT_USER, deleted before and after. Each
+// value read as a number and as a text: "found|value", the value as it was
+// left when nothing was found.
 TEST(RegistryTest, ValuesOfAnotherTypeOrSizeAreAbsentAndUnterminatedTextsReadBack)
 {
     const char *path = "Software\\MimicTests\\Registry";
@@ -18,46 +20,42 @@ TEST(RegistryTest, ValuesOfAnotherTypeOrSizeAreAbsentAndUnterminatedTextsReadBac
     mimic::UniqueHKey key;
     ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr),
               ERROR_SUCCESS);
-    auto SetRaw = [&](const char *name, DWORD type, const void *data, DWORD cb) {
-        ASSERT_EQ(::RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE *>(data), cb), ERROR_SUCCESS);
-    };
-    const DWORD dword = 0xFFFFFFFF;
-    const ULONGLONG qword = 5;
-    const WORD word = 7;
+    const std::string ones("\xFF\xFF\xFF\xFF", 4);
     struct Case
     {
         const char *name;
-        DWORD type, cb;
-        const void *data;
-        bool found;
+        DWORD type;
+        std::string data;
+        const char *number, *text;
     };
     const Case cases[] = {
-        {"dword", REG_DWORD, 4, &dword, true},     {"short dword", REG_DWORD, 2, &word, false},
-        {"qword", REG_QWORD, 8, &qword, false},    {"binary", REG_BINARY, 4, &dword, false},
-        {"text", REG_SZ, 2, "5", false},           {"big endian", REG_DWORD_BIG_ENDIAN, 4, &dword, false},
+        {"dword", REG_DWORD, ones, "1|4294967295", "0|kept"},
+        {"short dword", REG_DWORD, std::string("\7\0", 2), "0|1234", "0|kept"},
+        {"qword", REG_QWORD, std::string("\5\0\0\0\0\0\0\0", 8), "0|1234", "0|kept"},
+        {"binary", REG_BINARY, ones, "0|1234", "0|kept"},
+        {"big endian", REG_DWORD_BIG_ENDIAN, ones, "0|1234", "0|kept"},
+        {"text", REG_SZ, std::string("5", 2), "0|1234", "1|5"},
+        {"unterminated", REG_SZ, "abc", "0|1234", "1|abc"},
+        {"embedded", REG_SZ, std::string("ab\0cd", 6), "0|1234", "1|ab"},
+        {"missing", REG_NONE, "", "0|1234", "0|kept"},
     };
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.name);
-        SetRaw(c.name, c.type, c.data, c.cb);
+        if (c.type != REG_NONE)
+        {
+            ASSERT_EQ(::RegSetValueExA(key.get(), c.name, 0, c.type, reinterpret_cast<const BYTE *>(c.data.data()),
+                                       static_cast<DWORD>(c.data.size())),
+                      ERROR_SUCCESS);
+        }
         DWORD value = 1234;
-        EXPECT_EQ(baseutil::ReadNumberFromReg(key.get(), c.name, value), c.found);
-        EXPECT_EQ(value, c.found ? dword : 1234u) << "an absent number leaves the default";
+        std::string text = "kept";
+        const bool number = baseutil::ReadNumberFromReg(key.get(), c.name, value);
+        EXPECT_EQ(std::to_string(number) + "|" + std::to_string(value), c.number);
+        EXPECT_EQ(std::to_string(baseutil::ReadFromReg(key.get(), c.name, text)) + "|" + text, c.text);
     }
     DWORD value = 0;
-    EXPECT_FALSE(baseutil::ReadNumberFromReg(key.get(), "missing", value));
     EXPECT_FALSE(baseutil::ReadNumberFromReg(nullptr, "dword", value));
-
-    SetRaw("unterminated", REG_SZ, "abc", 3);
-    SetRaw("embedded", REG_SZ, "ab\0cd", 6);
-    std::string text;
-    EXPECT_TRUE(baseutil::ReadFromReg(key.get(), "unterminated", text));
-    EXPECT_EQ(text, "abc");
-    EXPECT_TRUE(baseutil::ReadFromReg(key.get(), "embedded", text));
-    EXPECT_EQ(text, "ab");
-    text = "kept";
-    EXPECT_FALSE(baseutil::ReadFromReg(key.get(), "missing", text));
-    EXPECT_EQ(text, "kept");
     key.reset();
     ::RegDeleteTreeA(HKEY_CURRENT_USER, path);
 }
