@@ -77,9 +77,10 @@ TEST_F(StateTest, ADialogActsOnTheChosenActionWhateverReloadsUnderIt)
             ::DeleteFileA((globalDir + "\\new" + std::to_string(i) + ".pl").c_str());
         ASSERT_EQ(mimic->OnChangeActiveDesign(), S_OK);
     };
-    for (const auto &[what, reload] : reloads)
+    for (const auto &row : reloads)
     {
-        SCOPED_TRACE(what);
+        SCOPED_TRACE(row.first);
+        const std::function<void()> &reload = row.second;
         ASSERT_NO_FATAL_FAILURE(reset());
         {
             ModalDriver driver;
