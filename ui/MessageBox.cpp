@@ -1,7 +1,5 @@
 #include "ui/MessageBox.h"
 
-#include "base/Raii.h"
-
 namespace mimic {
 
 int ShowMessage(HWND hOwner, const char *pszText, const char *pszCaption, UINT uFlags)
@@ -23,6 +21,5 @@ void ReportSaveFailure(HWND hOwner, const std::string &error)
 {
     ShowMessage(hOwner, error.c_str(), "NEXO Action Recorder/Player", MB_OK | MB_ICONERROR);
 }
-
 
 } // namespace mimic
