@@ -1,12 +1,9 @@
+#include <windows.h>
 #include <gtest/gtest.h>
 
+#include "base/Raii.h"
 #include "base/Text.h"
 #include "host/baseutil.h"
-#include "host/hostapi.h"
-#include "refhost/com/CommandInterpreter.h"
-#include "tests/support/HostFixture.h"
-
-using namespace testsupport;
 
 namespace {
 
@@ -60,29 +57,6 @@ TEST(RegistryTest, ValuesOfAnotherTypeOrSizeAreAbsentAndUnterminatedTextsReadBac
     ::RegDeleteTreeA(HKEY_CURRENT_USER, path);
 }
 
-TEST(TextTest, SplitKeepsEmptyPieces)
-{
-    const std::pair<const char *, std::vector<std::string>> cases[] = {
-        {"a\nb", {"a", "b"}}, {"", {""}}, {"\n", {"", ""}}, {"a\n\nb\n", {"a", "", "b", ""}}};
-    for (const auto &[text, expected] : cases)
-    {
-        std::vector<std::string> pieces{"stale"};
-        baseutil::split(pieces, text, '\n');
-        EXPECT_EQ(pieces, expected) << text;
-    }
-}
-
-TEST(TextTest, PathPieces)
-{
-    EXPECT_EQ(FileUtils::GetPathFromFile("C:\\a\\b.pl"), "C:\\a");
-    EXPECT_EQ(FileUtils::GetNameFromFile("C:\\a\\b.pl"), "b.pl");
-    EXPECT_EQ(FileUtils::GetNameFromFile("b.pl"), "b.pl");
-    EXPECT_EQ(FileUtils::RemoveExtFromFile("a.plan.pl"), "a.plan");
-    EXPECT_EQ(FileUtils::RemoveExtFromFile("C:\\x.y\\noext"), "C:\\x.y\\noext");
-    EXPECT_TRUE(FileUtils::equalPath("C:\\A\\..\\a\\B.pl", "c:\\a\\b.PL"));
-    EXPECT_FALSE(FileUtils::equalPath("C:\\a\\b.pl", "C:\\a\\c.pl"));
-}
-
 TEST(TextTest, NarrowAndWideRoundTripThroughTheAnsiCodePage)
 {
     mimic::UniqueBstr b(mimic::BstrFromNarrow("Ctrl+\xE9"));
@@ -102,73 +76,6 @@ TEST(TextTest, NarrowAndWideRoundTripThroughTheAnsiCodePage)
     ::SetThreadLocale(before);
     EXPECT_EQ(wide, L"\x0410");
     EXPECT_EQ(narrow, "\xC0");
-}
-
-using HostApiTest = HostFixture;
-
-TEST_F(HostApiTest, SettingsKeyBelongsToTheFrameworkAndGoesWithIt)
-{
-    std::string root;
-    {
-        mimic::ComPtr<refhost::RefFramework> other = refhost::RefFramework::Create();
-        root = other->SettingsRoot();
-        EXPECT_NE(root, host->SettingsRoot());
-        mimic::UniqueHKey key(hostapi::GetPlugInRegKey(static_cast<IHostFramework *>(other.Get()), CLSID_MimicPlugIn));
-        ASSERT_TRUE(key);
-        EXPECT_TRUE(baseutil::WriteToReg(key.get(), "Local Path", "x"));
-    }
-    HKEY probe = nullptr;
-    EXPECT_NE(::RegOpenKeyExA(HKEY_CURRENT_USER, root.c_str(), 0, KEY_READ, &probe), ERROR_SUCCESS);
-}
-
-TEST_F(HostApiTest, OpenPlugInsAreFoundOnlyWhileOpen)
-{
-    IUnknown *ws = nullptr;
-    // The out-pointer is cleared on every failure.
-    auto connect = [&](IUnknown *fw, REFCLSID clsid, REFIID iid) {
-        ws = reinterpret_cast<IUnknown *>(0x1);
-        HRESULT hr = hostapi::ConnectOpenPlugIn(fw, false, clsid, iid, reinterpret_cast<void **>(&ws));
-        EXPECT_TRUE(hr == S_OK || ws == nullptr) << std::hex << hr;
-        return hr;
-    };
-    // The host hands out its plug-ins by their plug-in interface only.
-    EXPECT_EQ(connect(Framework(), CLSID_WorkspaceManager, IID_IWorkspaceManager), E_NOINTERFACE);
-    ASSERT_EQ(connect(Framework(), CLSID_WorkspaceManager, IID_IPlugIn), S_OK);
-    mimic::ComPtr<IWorkspaceManager> manager;
-    ASSERT_EQ(ws->QueryInterface(IID_IWorkspaceManager, manager.PutVoid()), S_OK);
-    ws->Release();
-    mimic::UniqueBstr path;
-    EXPECT_EQ(manager->GetCurrentWorkspacePath(path.put()), S_OK);
-    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), workDir + "\\proj.wsp");
-
-    host->CloseWorkspace();
-    EXPECT_NE(connect(Framework(), CLSID_WorkspaceManager, IID_IPlugIn), S_OK);
-    EXPECT_EQ(connect(nullptr, CLSID_WorkspaceManager, IID_IPlugIn), E_NOINTERFACE);
-
-    host->OpenPlugIn(CLSID_HostPlugIn);
-    EXPECT_EQ(connect(Framework(), CLSID_HostPlugIn, IID_IPlugIn), S_OK);
-    ws->Release();
-    host->ClosePlugIn(CLSID_HostPlugIn);
-    EXPECT_EQ(connect(Framework(), CLSID_HostPlugIn, IID_IPlugIn), S_FALSE);
-}
-
-TEST(CommandInterpreterTest, RunScriptLinesAreTakenApartAsTheyWereBuilt)
-{
-    const std::pair<const char *, const char *> cases[] = {
-        {"runscript -perl {C:\\Work\\fix.pl} -1 {top.bde} 3", "C:\\Work\\fix.pl|-1|top.bde|3"},
-        {"runscript -perl {C:\\a.pl} -1 {y {1}.bde} -2", "C:\\a.pl|-1|y {1}.bde|-2"},
-        {"runscript -perl {C:\\a.pl} -1 {} 1", "C:\\a.pl|-1||1"},
-        {"runscript -python {a} -1 {b} 1", "refused"},
-        {"runscript -perl {a} -1 {b}", "refused"},
-    };
-    for (auto [line, parts] : cases)
-    {
-        refhost::RunScriptCommand c;
-        EXPECT_EQ(refhost::ParseRunScript(line, c) ? c.script + "|" + c.cookie + "|" + c.file + "|" + c.count
-                                                   : "refused",
-                  parts)
-            << line;
-    }
 }
 
 } // namespace
