@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "base/Raii.h"
-#include "host/GridCtrl.h"
 
 using namespace mimic;
 
@@ -131,22 +130,6 @@ TEST(OwnersTest, ScopedDrawingGivesBackWhatItTook)
     }
     EXPECT_EQ(::GetCurrentObject(dc.get(), OBJ_BITMAP), original);
     EXPECT_TRUE(::DeleteObject(bitmap.release())) << "a bitmap still selected cannot be deleted";
-}
-
-// The grid's check-box images are its own: they outlive its list, and go with the grid.
-TEST(OwnersTest, TheGridsCheckImagesLiveExactlyAsLongAsTheGrid)
-{
-    ASSERT_TRUE(KGridCtrl::RegisterClass());
-    UniqueHwnd grid(::CreateWindowExA(0, KGridCtrl::ClassName(), "", WS_POPUP, 0, 0, 99, 99, 0, 0, 0, 0));
-    KGridCtrl control;
-    control.Attach(grid.get());
-    const HWND list = control.ListView();
-    const auto images = reinterpret_cast<HIMAGELIST>(::SendMessageA(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
-    ASSERT_TRUE(images && HeapBlockAlive(images));
-    ::DestroyWindow(list);
-    EXPECT_TRUE(HeapBlockAlive(images)) << "the list destroyed the grid's images";
-    grid.reset();
-    EXPECT_FALSE(HeapBlockAlive(images));
 }
 
 } // namespace
