@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/ModalDriver.h"
-#include "ui/resource.h"
 
 using namespace testsupport;
 
@@ -49,37 +48,6 @@ TEST(ModalDriverTest, UnexpectedStuckAndMissingWindowsFailTheTest)
             driver.Answer("Absent", IDOK);
         },
         "expected window \"Absent\" never appeared");
-}
-
-// A dialog of our own on a template of the plug-in, with Remove disabled: a
-// click on it would end the dialog. Keys with modifiers are checked through
-// the hotkey field (DialogTest), which names what it received.
-INT_PTR CALLBACK TestDlgProc(HWND h, UINT msg, WPARAM w, LPARAM)
-{
-    if (msg == WM_INITDIALOG)
-        ::EnableWindow(::GetDlgItem(h, IDC_TP_REMOVE), FALSE);
-    else if (msg == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL || LOWORD(w) == IDC_TP_REMOVE))
-        ::EndDialog(h, LOWORD(w));
-    return msg == WM_INITDIALOG;
-}
-
-TEST(ModalDriverTest, ReadsAndWorksTheControlsOfADialog)
-{
-    ModalDriver driver;
-    driver.Expect("Action Properties", [&](ModalWindow &w) {
-        w.SetText(IDC_TP_NAME, "typed");
-        EXPECT_EQ(w.Text(IDC_TP_NAME), "typed");
-        EXPECT_FALSE(w.IsChecked(IDC_TP_GLOBAL));
-        w.Click(IDC_TP_GLOBAL);
-        EXPECT_TRUE(w.IsChecked(IDC_TP_GLOBAL));
-        EXPECT_FALSE(w.IsEnabled(IDC_TP_REMOVE));
-        w.Click(IDC_TP_REMOVE); // disabled: nothing happens
-        w.ClickButton("OK");
-    });
-    EXPECT_EQ(::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_TASK_PROPERTIES), nullptr,
-                                TestDlgProc, 0),
-              IDOK);
-    EXPECT_EQ(driver.Pending(), 0u);
 }
 
 } // namespace
