@@ -183,34 +183,33 @@ TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndIts
 {
     AddScript(globalDir, "act5.pl", "# other\n");
     ::DeleteFileA((localDir + "\\upper.pl").c_str());
+    const auto move = [](ModalWindow &w) {
+        w.Click(IDC_TP_GLOBAL);
+        w.SetText(IDC_TP_REPEAT, "4");
+        w.Click(IDC_TP_MENU);
+        w.Click(IDOK);
+    };
     for (auto [name, answer] : {std::pair{"act5", IDNO}, {"act5", IDYES}, {"upper", 0}})
     {
         SCOPED_TRACE(std::string(name) + " " + std::to_string(answer));
         const ActionEntry before = *FindAction(catalogue, name);
         const std::string failed = "Can't save " + before.strPath + " file. ";
         ModalDriver driver;
-        driver.Expect(answer ? "Warning" : "NEXO Action Recorder/Player", [&, answer = answer](ModalWindow &box) {
-            const std::string text = box.MessageText();
-            if (answer)
-                EXPECT_EQ(text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
-            else
-                EXPECT_TRUE(text.size() > failed.size() + 3 && text.compare(0, failed.size(), failed) == 0)
-                    << text << ": the platform's text follows";
-            EXPECT_EQ(box.Icon(), answer ? MsgIcon::Warning : MsgIcon::Error);
-            EXPECT_EQ(box.Buttons(), (answer ? std::vector<std::string>{"Yes", "No"} : std::vector<std::string>{"OK"}));
-            box.Click(answer ? answer : IDOK);
-        });
-        const auto move = [](ModalWindow &w) {
-            w.Click(IDC_TP_GLOBAL);
-            w.SetText(IDC_TP_REPEAT, "4");
-            w.Click(IDC_TP_MENU);
-            w.Click(IDOK);
-        };
+        driver.Answer(answer ? "Warning" : "NEXO Action Recorder/Player", answer ? answer : IDOK);
         EXPECT_EQ(Run(Edit(name), move, &driver), IDOK);
         EXPECT_TRUE(dlg->Modified());
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu),
                   answer == IDYES ? std::make_tuple(true, 4, true)
                                   : std::make_tuple(before.bGlobal, before.nRepeat, before.bMenu));
+        ASSERT_EQ(driver.Seen().size(), 2u);
+        const refhost::SeenWindow &box = driver.Seen()[1];
+        if (answer)
+            EXPECT_EQ(box.text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
+        else
+            EXPECT_TRUE(box.text.size() > failed.size() + 3 && box.text.find(failed) == 0)
+                << box.text << ": the platform's text follows";
+        EXPECT_EQ(box.icon, answer ? MsgIcon::Warning : MsgIcon::Error);
+        EXPECT_EQ(box.buttons, (answer ? std::vector<std::string>{"Yes", "No"} : std::vector<std::string>{"OK"}));
     }
 }
 
