@@ -90,12 +90,13 @@ TEST_F(ActionManagerTest, RowsFollowTheCatalogueTypedLettersSelectByNameAndATogg
         p.Click(IDOK);
     });
     Run(
-        [](ModalWindow &w) {
+        [&](ModalWindow &w) {
             EXPECT_EQ(Rows(w),
                       (std::vector<std::string>{"L|rename|Ctrl+1|1", "G|gen||0", "G|place|Ctrl+2|0", "G|route||1"}));
             EXPECT_EQ(Buttons(w), "RP") << "enabled with actions, even without a selection";
             EXPECT_EQ(::GetFocus(), List(w)) << "the grid has the focus";
             w.Click(IDC_TM_PROPERTIES);
+            EXPECT_EQ(driver.Pending(), 1u) << "no Properties without a selection";
             SelectActions(w, {"rename"});
             ::SetFocus(List(w));
             for (auto [vk, name] : {std::pair{UINT('R'), "route"}, {'R', "rename"}, {'G', "gen"}, {'L', "gen"},
