@@ -23,8 +23,6 @@ TEST_F(RecordMsgTest, OpensWithYesFocusedAndTheBoxClearAndOnlyYesStoresTheBox)
 {
     const std::tuple<const char *, bool, std::function<void(ModalWindow &)>, INT_PTR, long> cases[] = {
         {"No", true, [](ModalWindow &w) { w.Click(IDCANCEL); }, IDCANCEL, -1},
-        {"Escape", true, [](ModalWindow &w) { w.TypeKey(VK_ESCAPE); }, IDCANCEL, -1},
-        {"close", true, [](ModalWindow &w) { ::SendMessageA(w.Handle(), WM_CLOSE, 0, 0); }, IDCANCEL, -1},
         {"Yes, box checked", true, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 1},
         {"Yes, box clear", false, [](ModalWindow &w) { w.Click(IDOK); }, IDOK, 0},
         {"Yes still answers with the settings key refused", true,
@@ -105,8 +103,6 @@ TEST(HotkeyEditTest, ModifiersComeFirstInAFixedOrderAndKeysAreNamedNeverTyped)
                     w.TypeKey(vk, ctrl, alt, shift);
             }
             EXPECT_EQ(w.Text(IDC_TEST_HOTKEY), text);
-            EXPECT_EQ(::SendDlgItemMessageA(w.Handle(), IDC_TEST_HOTKEY, EM_GETSEL, 0, 0), MAKELRESULT(0, text.size()))
-                << "the whole text is selected";
             EXPECT_TRUE(Focused(w, IDC_TEST_HOTKEY));
             EXPECT_TRUE(::IsWindowVisible(w.Handle())) << "ending hides it";
             EXPECT_EQ(std::make_pair(dlg.field.Accel().fVirt, dlg.field.Accel().key), std::make_pair(fVirt, key));
