@@ -259,6 +259,7 @@ TEST_F(ActionManagerTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugI
             w.Click(IDC_TM_ADD);
             host->ClosePlugIn(CLSID_HostPlugIn);
             w.Click(IDC_TM_ADD);
+            EXPECT_EQ(Rows(w).size(), 4u) << "only z of the last pick";
             EXPECT_EQ(Rows(w).back(), "G|z||0");
             w.Click(IDCANCEL);
         },
