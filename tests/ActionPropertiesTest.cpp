@@ -8,9 +8,7 @@
 #include "ui/TaskProperties.h"
 #include "ui/resource.h"
 
-using mimic::ActionCatalogue;
 using mimic::ActionEntry;
-using mimic::CTaskProperties;
 using refhost::AccelCall;
 using namespace testsupport;
 
@@ -35,9 +33,7 @@ protected:
         catalogue.SetFramework(Framework());
     }
 
-    ActionEntry *Find(const std::string &name) { return FindAction(catalogue, name); }
-
-    ActionEntry &Edit(const std::string &name) { return edited = *Find(name); }
+    ActionEntry *Edit(const std::string &name) { return &(edited = *FindAction(catalogue, name)); }
     // In new mode without an entry.
     INT_PTR Run(ActionEntry *entry, ModalDriver::Step step, ModalDriver *outer = nullptr)
     {
@@ -47,12 +43,14 @@ protected:
         return RunModal(*dlg, "Action Properties", std::move(step), outer);
     }
 
-    ActionCatalogue catalogue;
+    mimic::ActionCatalogue catalogue;
     ActionEntry edited;
-    std::optional<CTaskProperties> dlg;
+    std::optional<mimic::CTaskProperties> dlg;
 };
 
-// A new action's hotkey is taken from the others by the recording it starts, not by the dialog.
+// Bad names: devices in any case, with an extension or blanks and dots after them; braces, which the play command
+// line cannot carry; the temporary action's name. A new action's hotkey is taken from the others by the recording
+// it starts, not by the dialog; a repeat count of 0 is not corrected.
 TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeavesOtherHotkeys)
 {
     ModalDriver driver;
@@ -68,10 +66,8 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
     dlg->SetInitialEntry(initial);
     const auto step = [](ModalWindow &w) {
         EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_TP_NAME));
-        EXPECT_EQ(w.Text(IDC_TP_REPEAT), "1");
+        EXPECT_EQ(w.Text(IDC_TP_REPEAT) + " " + w.Text(IDC_TP_CURRENT) + " " + w.Text(IDC_TP_NEW), "1 Ctrl+7 Ctrl+7");
         EXPECT_FALSE(w.IsEnabled(IDOK)) << "empty name";
-        // Devices in any case, with an extension or blanks and dots after them;
-        // braces, which the play command line cannot carry; the temporary action's name.
         for (const char *bad : {"   ", "a/b", "a\\b", "..", "what?", "x:y", "tab\there", "<a>", "a|b", "\"q\"", "*",
                                 "NUL", "con", "nul.txt", "Lpt1 ", "COM1", "aux .x", "prn..", "com0", "LPT\xB9",
                                 "CONOUT$", "place} -1 {x", "notes} 2", "{a", "temporary_action", " Temporary_Action "})
@@ -88,8 +84,6 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
         w.SetText(IDC_TP_REPEAT, "5");
         EXPECT_FALSE(w.IsEnabled(IDOK)) << "a repeat change does not enable OK without a name";
         w.SetText(IDC_TP_NAME, "  my action.v2  ");
-        EXPECT_TRUE(w.IsEnabled(IDOK));
-        EXPECT_EQ(w.Text(IDC_TP_CURRENT) + " " + w.Text(IDC_TP_NEW), "Ctrl+7 Ctrl+7");
         for (const char *big : {"1000", "99999999999"}) // the second beyond any integer
         {
             w.SetText(IDC_TP_REPEAT, big);
@@ -98,40 +92,33 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
         w.SetText(IDC_TP_REPEAT, "");
         EXPECT_FALSE(w.IsEnabled(IDOK));
         w.SetText(IDC_TP_REPEAT, "0");
-        EXPECT_TRUE(w.IsEnabled(IDOK));
         w.Click(IDOK);
     };
     EXPECT_EQ(RunModal(*dlg, "Action Properties", step, &driver), IDOK);
-    const ActionEntry &made = dlg->Entry(); // a repeat count of 0 is not corrected
+    const ActionEntry &made = dlg->Entry();
     EXPECT_EQ(std::tie(made.strName, made.nRepeat, made.strAccel, made.bGlobal),
               std::make_tuple(std::string("my action.v2"), 0, std::string("Ctrl+7"), false));
-    EXPECT_EQ(Find("upper")->strAccel, "Ctrl+7");
     EXPECT_EQ(Section(localDir, "upper"), "1|Ctrl+7|-|-");
 }
 
+// A host command wins over the action that holds the same keys; the third context is asked too, after the other
+// two. Without a workspace every action is global, new or edited.
 TEST_F(ActionPropertiesTest, EditModeShowsTheActionAndWhoOwnsAPressedCombination)
 {
     host->BindKey(CLSID_HostPlugIn, FCONTROL, 'P', "Print Preview");
     host->BindKey(CLSID_HostGlobalCommands, FCONTROL | FSHIFT, 'S', "Save All");
-    Run(&Edit("act5"), [&](ModalWindow &w) {
-        EXPECT_EQ(w.Text(IDC_TP_NAME), "act5");
-        EXPECT_FALSE(w.IsEnabled(IDC_TP_NAME));
-        EXPECT_EQ(w.Text(IDC_TP_REPEAT), "2");
+    Run(Edit("act5"), [&](ModalWindow &w) {
+        EXPECT_EQ(w.Text(IDC_TP_NAME) + " " + w.Text(IDC_TP_REPEAT), "act5 2");
+        EXPECT_FALSE(w.IsEnabled(IDC_TP_NAME) || Shown(w, IDC_TP_WARNING) || w.IsChecked(IDC_TP_GLOBAL));
         EXPECT_EQ(w.Text(IDC_TP_CURRENT) + " " + w.Text(IDC_TP_NEW), "Ctrl+5 Ctrl+5");
         EXPECT_EQ(w.Text(IDC_TP_ASSIGNED), "\nCurrently assigned to: act5, Ctrl+5");
-        EXPECT_TRUE(w.IsEnabled(IDC_TP_REMOVE));
-        EXPECT_TRUE(w.IsEnabled(IDC_TP_ASSIGN));
-        EXPECT_FALSE(Shown(w, IDC_TP_WARNING));
-
-        // A host command wins over the action that holds the same keys.
+        EXPECT_TRUE(w.IsEnabled(IDC_TP_REMOVE) && w.IsEnabled(IDC_TP_ASSIGN));
         w.PressKey(IDC_TP_NEW, 'P', true);
         EXPECT_EQ(w.Text(IDC_TP_NEW), "Ctrl+P");
         EXPECT_EQ(w.Text(IDC_TP_ASSIGNED), "\nCurrently assigned to: Print Preview");
         EXPECT_EQ(w.Text(IDC_TP_WARNING), "Global hotkey cannot be assigned to this action");
         EXPECT_TRUE(Shown(w, IDC_TP_WARNING));
         EXPECT_FALSE(w.IsEnabled(IDC_TP_ASSIGN));
-
-        // The third context is asked too, after the other two.
         host->ClearAccelCalls();
         w.PressKey(IDC_TP_NEW, 'S', true, false, true);
         EXPECT_EQ(w.Text(IDC_TP_ASSIGNED), "\nCurrently assigned to: Save All");
@@ -140,7 +127,6 @@ TEST_F(ActionPropertiesTest, EditModeShowsTheActionAndWhoOwnsAPressedCombination
             if (c.op == AccelCall::KeyLookup)
                 asked.push_back(c.context);
         EXPECT_EQ(asked, (std::vector<std::string>{"editor", "plugin", "global"}));
-
         w.PressKey(IDC_TP_NEW, 'Q', true);
         EXPECT_EQ(w.Text(IDC_TP_ASSIGNED), "\n[unassigned]");
         EXPECT_FALSE(Shown(w, IDC_TP_WARNING));
@@ -149,104 +135,87 @@ TEST_F(ActionPropertiesTest, EditModeShowsTheActionAndWhoOwnsAPressedCombination
     });
     EXPECT_FALSE(dlg->Modified());
     EXPECT_EQ(edited.strAccel, "Ctrl+5");
+    host->CloseWorkspace();
+    for (ActionEntry *entry : {static_cast<ActionEntry *>(nullptr), Edit("act5")})
+        Run(entry, [](ModalWindow &w) {
+            EXPECT_TRUE(w.IsChecked(IDC_TP_GLOBAL));
+            EXPECT_FALSE(w.IsEnabled(IDC_TP_GLOBAL));
+            w.Click(IDCANCEL);
+        });
 }
 
-// The name differs from the stored one only by blanks, which are no change.
-TEST_F(ActionPropertiesTest, ModifiedOnlyForSettingsThatChanged)
+// The name differs from the stored one only by blanks, which are no change. Which holder of an assigned hotkey is
+// told is the catalogue's first in list order; taking the hotkey from it is the catalogue's ClearAccel
+// (CatalogueTest).
+TEST_F(ActionPropertiesTest, ModifiedOnlyForSettingsThatChangedAndAnOwnedHotkeyIsTakenAwayOnOk)
 {
     const std::tuple<const char *, std::function<void(ModalWindow &)>, bool> cases[] = {
         {"nothing", [](ModalWindow &) {}, false},
         {"repeat", [](ModalWindow &w) { w.SetText(IDC_TP_REPEAT, "3"); }, true},
         {"menu", [](ModalWindow &w) { w.Click(IDC_TP_MENU); }, true},
-        {"hotkey assigned", [](ModalWindow &w) { w.PressKey(IDC_TP_NEW, 'K', true), w.Click(IDC_TP_ASSIGN); }, true},
         {"the same hotkey", [](ModalWindow &w) { w.PressKey(IDC_TP_NEW, '5', true), w.Click(IDC_TP_ASSIGN); }, false},
         {"hotkey removed", [](ModalWindow &w) { w.Click(IDC_TP_REMOVE); }, true},
+        {"hotkey assigned",
+         [&](ModalWindow &w) {
+             w.PressKey(IDC_TP_NEW, '7', true);
+             EXPECT_EQ(w.Text(IDC_TP_ASSIGNED), "\nCurrently assigned to: lower, ctrl+7");
+             w.Click(IDC_TP_ASSIGN);
+             EXPECT_EQ(w.Text(IDC_TP_CURRENT), "Ctrl+7");
+         },
+         true},
     };
     for (const auto &[what, change, modified] : cases)
     {
         SCOPED_TRACE(what);
-        Edit("act5").strName = "act5 ";
+        Edit("act5")->strName = "act5 ";
         Run(&edited, [&change = change](ModalWindow &w) { change(w), w.Click(IDOK); });
         EXPECT_EQ(dlg->Modified(), modified);
-        EXPECT_EQ(edited.strName, "act5");
-        EXPECT_FALSE(edited.bGlobal);
+        EXPECT_EQ(edited.strName + (edited.bGlobal ? " g" : " l"), "act5 l");
     }
-}
-
-// Which holder is told is the catalogue's first in list order; taking the
-// hotkey from it is the catalogue's ClearAccel (CatalogueTest).
-TEST_F(ActionPropertiesTest, AssigningAnOwnedHotkeyTakesItAwayOnOk)
-{
-    Run(&Edit("act5"), [&](ModalWindow &w) {
-        w.PressKey(IDC_TP_NEW, '7', true);
-        const ActionEntry *owner = catalogue.FindByAccel("Ctrl+7");
-        EXPECT_EQ(w.Text(IDC_TP_ASSIGNED), "\nCurrently assigned to: " + owner->strName + ", " + owner->strAccel);
-        w.Click(IDC_TP_ASSIGN);
-        EXPECT_EQ(w.Text(IDC_TP_CURRENT), "Ctrl+7");
-        w.Click(IDOK);
-    });
     EXPECT_EQ(edited.strAccel, "Ctrl+7");
-    EXPECT_EQ(Find("upper")->strAccel, "");
+    EXPECT_EQ(FindAction(catalogue, "upper")->strAccel, "");
     EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0");
 }
 
-TEST_F(ActionPropertiesTest, WithoutAWorkspaceEveryActionIsGlobal)
-{
-    host->CloseWorkspace();
-    for (bool editMode : {false, true})
-    {
-        SCOPED_TRACE(editMode ? "edit mode" : "new mode");
-        Run(editMode ? &Edit("act5") : nullptr, [](ModalWindow &w) {
-            EXPECT_TRUE(w.IsChecked(IDC_TP_GLOBAL));
-            EXPECT_FALSE(w.IsEnabled(IDC_TP_GLOBAL));
-            w.Click(IDCANCEL);
-        });
-    }
-}
-
-// The move itself is the library's (ActionOperationsTest): the dialog hands it
-// the values the user set and shows its question (answered No, then Yes) and
-// its failure (a script gone), closing with OK each time.
+// The move itself is the library's (ActionOperationsTest): the dialog hands it the values the user set and shows its
+// question (answered No, then Yes) and its failure (a script gone), closing with OK each time.
 TEST_F(ActionPropertiesTest, AMoveTakesTheDialogsValuesAndShowsItsQuestionAndItsFailure)
 {
     AddScript(globalDir, "act5.pl", "# other\n");
     ::DeleteFileA((localDir + "\\upper.pl").c_str());
+    const auto move = [](ModalWindow &w) {
+        w.Click(IDC_TP_GLOBAL);
+        w.SetText(IDC_TP_REPEAT, "4");
+        w.Click(IDC_TP_MENU);
+        w.Click(IDOK);
+    };
     for (auto [name, answer] : {std::pair{"act5", IDNO}, {"act5", IDYES}, {"upper", 0}})
     {
         SCOPED_TRACE(std::string(name) + " " + std::to_string(answer));
-        const ActionEntry before = *Find(name);
+        const ActionEntry before = *FindAction(catalogue, name);
         const std::string failed = "Can't save " + before.strPath + " file. ";
         ModalDriver driver;
-        driver.Expect(answer ? "Warning" : "NEXO Action Recorder/Player", [&, answer = answer](ModalWindow &box) {
-            const std::string text = box.MessageText();
-            if (answer)
-                EXPECT_EQ(text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
-            else
-                EXPECT_TRUE(text.size() > failed.size() + 3 && text.compare(0, failed.size(), failed) == 0)
-                    << text << ": the platform's text follows";
-            EXPECT_EQ(box.Icon(), answer ? MsgIcon::Warning : MsgIcon::Error);
-            EXPECT_EQ(box.Buttons(), (answer ? std::vector<std::string>{"Yes", "No"} : std::vector<std::string>{"OK"}));
-            box.Click(answer ? answer : IDOK);
-        });
-        const auto move = [](ModalWindow &w) {
-            w.Click(IDC_TP_GLOBAL);
-            w.SetText(IDC_TP_REPEAT, "4");
-            w.Click(IDC_TP_MENU);
-            w.Click(IDOK);
-        };
-        EXPECT_EQ(Run(&Edit(name), move, &driver), IDOK);
+        driver.Answer(answer ? "Warning" : "NEXO Action Recorder/Player", answer ? answer : IDOK);
+        EXPECT_EQ(Run(Edit(name), move, &driver), IDOK);
         EXPECT_TRUE(dlg->Modified());
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu),
                   answer == IDYES ? std::make_tuple(true, 4, true)
                                   : std::make_tuple(before.bGlobal, before.nRepeat, before.bMenu));
+        ASSERT_EQ(driver.Seen().size(), 2u);
+        const refhost::SeenWindow &box = driver.Seen()[1];
+        if (answer)
+            EXPECT_EQ(box.text, "File already exists in the local/global folder.\nDo you want to overwrite it?");
+        else
+            EXPECT_TRUE(box.text.size() > failed.size() + 3 && box.text.find(failed) == 0)
+                << box.text << ": the platform's text follows";
+        EXPECT_EQ(box.icon, answer ? MsgIcon::Warning : MsgIcon::Error);
+        EXPECT_EQ(box.buttons, (answer ? std::vector<std::string>{"Yes", "No"} : std::vector<std::string>{"OK"}));
     }
 }
 
-// Another copy of the plug-in holds the local catalogue file's lock: a hotkey
-// that cannot be taken from act5, and a move into the local folder, each leave
-// the dialog open (it ends with the Cancel that follows) after saying which
-// file; so does a move whose old script a program holds open. What stays on
-// the disc is ActionOperationsTest's.
+// Another copy of the plug-in holds the local catalogue file's lock: a hotkey that cannot be taken from act5, and a
+// move into the local folder, each leave the dialog open (it ends with the Cancel that follows) after saying which
+// file; so does a move whose old script a program holds open. What stays on the disc is ActionOperationsTest's.
 TEST_F(ActionPropertiesTest, ALockedCatalogueFileOrScriptKeepsTheDialogOpenAndChangesNothing)
 {
     catalogue.SetLockWait(100);
@@ -262,7 +231,7 @@ TEST_F(ActionPropertiesTest, ALockedCatalogueFileOrScriptKeepsTheDialogOpenAndCh
             script.reset(::CreateFileA(act5.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         else
             ASSERT_TRUE(held.emplace(localDir).Held());
-        const ActionEntry before = *Find(name);
+        const ActionEntry before = *FindAction(catalogue, name);
         ModalDriver driver;
         driver.Answer("NEXO Action Recorder/Player", IDOK);
         const auto change = [&](ModalWindow &w) {
@@ -273,12 +242,12 @@ TEST_F(ActionPropertiesTest, ALockedCatalogueFileOrScriptKeepsTheDialogOpenAndCh
             w.Click(IDOK);
             w.Click(IDCANCEL);
         };
-        EXPECT_EQ(Run(&Edit(name), change, &driver), IDCANCEL);
+        EXPECT_EQ(Run(Edit(name), change, &driver), IDCANCEL);
         ASSERT_EQ(driver.Seen().size(), 2u);
         EXPECT_EQ(driver.Seen()[1].text.find(said), 0u) << driver.Seen()[1].text;
         EXPECT_EQ(std::tie(edited.strAccel, edited.bGlobal, edited.strPath),
                   std::tie(before.strAccel, before.bGlobal, before.strPath));
-        EXPECT_EQ(Find("act5")->strAccel, "Ctrl+5");
+        EXPECT_EQ(FindAction(catalogue, "act5")->strAccel, "Ctrl+5");
     }
 }
 

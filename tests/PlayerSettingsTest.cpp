@@ -8,7 +8,6 @@
 #include "ui/resource.h"
 
 using mimic::ActionCatalogue;
-using mimic::KMacroListDlg;
 using namespace testsupport;
 
 namespace {
@@ -22,53 +21,47 @@ protected:
         AddAction(localDir, "two", "2", nullptr, nullptr);
         catalogue.SetFramework(Framework());
     }
-    INT_PTR Run(ActionCatalogue &cat, ModalDriver::Step step, ModalDriver *driver = nullptr)
+    // What the dialog ended with: its result, the chosen action and the repeat count.
+    std::string Run(ActionCatalogue &cat, ModalDriver::Step step, ModalDriver *driver = nullptr)
     {
-        dlg.emplace(nullptr, cat);
-        return RunModal(*dlg, "Player Settings", std::move(step), driver);
+        mimic::KMacroListDlg dlg(nullptr, cat);
+        const INT_PTR result = RunModal(dlg, "Player Settings", std::move(step), driver);
+        return std::to_string(result) + "|" + (dlg.GetChosenAction() ? dlg.GetChosenAction()->strName : "<none>") +
+               "|" + std::to_string(dlg.GetRepeatCount());
     }
-    std::string Chosen() const { return dlg->GetChosenAction() ? dlg->GetChosenAction()->strName : "<none>"; }
 
     ActionCatalogue catalogue;
-    std::optional<KMacroListDlg> dlg;
 };
 
-TEST_F(PlayerSettingsTest, OpensOnOneWithTheFocusInTheFieldAndChoosesNothingUnselected)
-{
-    ActionCatalogue empty;
-    for (ActionCatalogue *c : {&catalogue, &empty})
-    {
-        EXPECT_EQ(Run(*c,
-                      [](ModalWindow &w) {
-                          EXPECT_EQ(w.Text(IDC_PS_REPEAT), "1");
-                          EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_PS_REPEAT));
-                          w.Click(IDOK);
-                      }),
-                  IDOK);
-        EXPECT_EQ(dlg->GetRepeatCount(), 1);
-        EXPECT_EQ(Chosen(), "<none>");
-    }
-}
-
+// An OK with nothing selected chooses nothing; one with a selection cleared before it keeps the last action taken
+// over, and a selection brings its count only when it changes.
 TEST_F(PlayerSettingsTest, ASelectionBringsItsCountOnceAndStaysChosen)
 {
-    Run(catalogue, [](ModalWindow &w) {
-        SelectActions(w, {"five"});
-        EXPECT_EQ(w.Text(IDC_PS_REPEAT), "5");
-        w.SetText(IDC_PS_REPEAT, "7");
-        SelectActions(w, {});
-        SelectActions(w, {"five"}); // the same action again: the edit stands
-        EXPECT_EQ(w.Text(IDC_PS_REPEAT), "7");
-        SelectActions(w, {"two"});
-        EXPECT_EQ(w.Text(IDC_PS_REPEAT), "2");
-        SelectActions(w, {}); // cleared before OK: the last one taken over counts
-        w.Click(IDOK);
-    });
-    EXPECT_EQ(Chosen(), "two");
-    EXPECT_EQ(dlg->GetRepeatCount(), 2);
+    EXPECT_EQ(Run(catalogue,
+                  [](ModalWindow &w) {
+                      EXPECT_EQ(w.Text(IDC_PS_REPEAT), "1");
+                      EXPECT_EQ(::GetFocus(), ::GetDlgItem(w.Handle(), IDC_PS_REPEAT));
+                      w.Click(IDOK);
+                  }),
+              "1|<none>|1");
+    ActionCatalogue empty;
+    EXPECT_EQ(Run(empty, [](ModalWindow &w) { w.Click(IDOK); }), "1|<none>|1");
+    EXPECT_EQ(Run(catalogue,
+                  [](ModalWindow &w) {
+                      SelectActions(w, {"five"});
+                      EXPECT_EQ(w.Text(IDC_PS_REPEAT), "5");
+                      w.SetText(IDC_PS_REPEAT, "7");
+                      SelectActions(w, {});
+                      SelectActions(w, {"five"});
+                      EXPECT_EQ(w.Text(IDC_PS_REPEAT), "7");
+                      SelectActions(w, {"two"});
+                      SelectActions(w, {});
+                      w.Click(IDOK);
+                  }),
+              "1|two|2");
 }
 
-TEST_F(PlayerSettingsTest, TheRepeatFieldIsCheckedOnEveryChange)
+TEST_F(PlayerSettingsTest, TheRepeatFieldIsCheckedOnEveryChangeAndADoubleClickActsAsOk)
 {
     ModalDriver driver;
     driver.Expect("Warning", [](ModalWindow &box) {
@@ -85,22 +78,16 @@ TEST_F(PlayerSettingsTest, TheRepeatFieldIsCheckedOnEveryChange)
         EXPECT_TRUE(w.IsEnabled(IDOK));
         w.Click(IDOK);
     };
-    Run(catalogue, step, &driver);
-    EXPECT_EQ(dlg->GetRepeatCount(), 0) << "0 is accepted";
-}
-
-TEST_F(PlayerSettingsTest, ADoubleClickActsAsOk)
-{
-    const auto step = [](ModalWindow &w) {
-        SelectActions(w, {"two"});
-        HWND list = w.FindChild(WC_LISTVIEWA);
-        RECT rc = {LVIR_BOUNDS, 0, 0, 0};
-        ::SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
-        ::SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 5, rc.top + 3));
-    };
-    EXPECT_EQ(Run(catalogue, step), IDOK);
-    ASSERT_TRUE(dlg->GetChosenAction());
-    EXPECT_EQ(dlg->GetRepeatCount(), dlg->GetChosenAction()->nRepeat);
+    EXPECT_EQ(Run(catalogue, step, &driver), "1|<none>|0") << "0 is accepted";
+    EXPECT_EQ(Run(catalogue,
+                  [](ModalWindow &w) {
+                      SelectActions(w, {"two"});
+                      HWND list = w.FindChild(WC_LISTVIEWA);
+                      RECT rc = {LVIR_BOUNDS, 0, 0, 0};
+                      ::SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&rc));
+                      ::SendMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(rc.left + 5, rc.top + 3));
+                  }),
+              "1|two|2");
 }
 
 } // namespace
