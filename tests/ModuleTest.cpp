@@ -8,8 +8,6 @@
 #include "base/Text.h"
 #include "host/ComTypeInfoHolder.h"
 #include "mimic.h"
-#include "module/ClassFactory.h"
-#include "base/ModuleLock.h"
 #include "module/Registration.h"
 #include "tests/support/PlugInDll.h"
 
@@ -31,66 +29,6 @@ std::optional<std::string> RegisteredTypeLibPath()
     // Wine registers the path in its long form, "\\?\Z:\...".
     std::string result = mimic::NarrowFromBstr(path.get());
     return result.compare(0, 4, "\\\\?\\") == 0 ? result.substr(4) : result;
-}
-
-const CLSID kClassA = {0x1d0e7b01, 0x5c3a, 0x4f11, {0x9a, 0x01, 0x33, 0x5e, 0x70, 0x21, 0x44, 0x01}};
-const CLSID kClassB = {0x1d0e7b01, 0x5c3a, 0x4f11, {0x9a, 0x01, 0x33, 0x5e, 0x70, 0x21, 0x44, 0x02}};
-
-// What the class object passed on to the create function, "<outer>|<is IMimic>" a call.
-std::string g_creates;
-const HRESULT kCreateResult = MAKE_HRESULT(SEVERITY_ERROR, FACILITY_ITF, 0x0231);
-
-HRESULT RecordCreate(IUnknown *pOuter, REFIID riid, void **ppv)
-{
-    g_creates += std::string(pOuter ? "outer" : "none") + (IsEqualIID(riid, IID_IMimic) ? "|IMimic " : "|other ");
-    *ppv = nullptr;
-    return kCreateResult;
-}
-
-const mimic::ClassEntry kTable[] = {{&kClassA, &RecordCreate}, {&kClassB, &RecordCreate}};
-
-// The class objects live as long as the module and only LockServer holds it;
-// each hands its table entry's create function the caller's outer object and
-// interface, and passes back its result.
-TEST(ClassObjectTest, OneObjectPerClassCreatesThroughItsEntryAndOnlyLockServerHoldsTheModule)
-{
-    ASSERT_EQ(mimic::ModuleLockCount(), 0);
-    mimic::ClassObjectTable table{kTable, 2};
-    ComPtr<IClassFactory> a, b;
-    ComPtr<IUnknown> again;
-    ASSERT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, a.PutVoid()), S_OK);
-    a.Reset();
-    ASSERT_EQ(table.GetClassObject(kClassA, IID_IUnknown, again.PutVoid()), S_OK);
-    ASSERT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, a.PutVoid()), S_OK);
-    EXPECT_EQ(static_cast<IUnknown *>(a.Get()), again.Get()) << "the object outlives its callers' references";
-    ASSERT_EQ(table.GetClassObject(kClassB, IID_IClassFactory, b.PutVoid()), S_OK);
-    EXPECT_NE(a.Get(), b.Get());
-
-    void *pv = &pv;
-    EXPECT_EQ(table.GetClassObject(CLSID_MimicPlugIn, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
-    EXPECT_EQ(pv, nullptr);
-    pv = &pv;
-    EXPECT_EQ(table.GetClassObject(kClassA, IID_IDispatch, &pv), E_NOINTERFACE);
-    EXPECT_EQ(pv, nullptr);
-    EXPECT_EQ(table.GetClassObject(kClassA, IID_IClassFactory, nullptr), E_POINTER);
-
-    IUnknown *outer = a.Get(); // any unknown will do: it is only passed on
-    pv = &pv;
-    EXPECT_EQ(a->CreateInstance(outer, IID_IMimic, &pv), CLASS_E_NOAGGREGATION) << "only through the inner unknown";
-    EXPECT_EQ(pv, nullptr);
-    EXPECT_EQ(a->CreateInstance(outer, IID_IUnknown, &pv), kCreateResult);
-    EXPECT_EQ(b->CreateInstance(nullptr, IID_IMimic, &pv), kCreateResult);
-    EXPECT_EQ(g_creates, "outer|other none|IMimic ");
-
-    EXPECT_EQ(mimic::CanUnloadNow(), S_OK) << "held class objects must not keep the module";
-    a->LockServer(TRUE);
-    b->LockServer(TRUE);
-    EXPECT_EQ(mimic::ModuleLockCount(), 2);
-    EXPECT_EQ(mimic::CanUnloadNow(), S_FALSE);
-    a->LockServer(FALSE);
-    EXPECT_EQ(mimic::CanUnloadNow(), S_FALSE);
-    b->LockServer(FALSE);
-    EXPECT_EQ(mimic::CanUnloadNow(), S_OK);
 }
 
 // The test program carries the plug-in's resources, type library included.
@@ -172,6 +110,7 @@ protected:
     testsupport::PlugInDll dll;
 };
 
+// Its class object lives as long as the module and only LockServer holds the module.
 TEST_F(MimicDllTest, ServesThePlugInClassOnlyAndRegistersItselfAndItsTypeLibrary)
 {
     auto getClassObject = dll.Export<decltype(&DllGetClassObject)>("DllGetClassObject");
@@ -181,7 +120,19 @@ TEST_F(MimicDllTest, ServesThePlugInClassOnlyAndRegistersItselfAndItsTypeLibrary
     void *pv = &pv;
     EXPECT_EQ(getClassObject(CLSID_MimicEventSink, IID_IClassFactory, &pv), CLASS_E_CLASSNOTAVAILABLE);
     EXPECT_EQ(pv, nullptr);
-    EXPECT_TRUE(dll.CanUnloadNow()) << "the class object does not keep the module";
+    pv = &pv;
+    EXPECT_EQ(getClassObject(CLSID_MimicPlugIn, IID_IDispatch, &pv), E_NOINTERFACE);
+    EXPECT_EQ(pv, nullptr);
+    EXPECT_EQ(getClassObject(CLSID_MimicPlugIn, IID_IClassFactory, nullptr), E_POINTER);
+    EXPECT_TRUE(dll.CanUnloadNow()) << "held class objects must not keep the module";
+    again->LockServer(TRUE);
+    again->LockServer(TRUE);
+    EXPECT_FALSE(dll.CanUnloadNow());
+    again->LockServer(FALSE);
+    EXPECT_FALSE(dll.CanUnloadNow());
+    again->LockServer(FALSE);
+    EXPECT_TRUE(dll.CanUnloadNow());
+    again.Reset();
 
     auto registerServer = dll.Export<HRESULT(STDAPICALLTYPE *)()>("DllRegisterServer");
     auto unregisterServer = dll.Export<HRESULT(STDAPICALLTYPE *)()>("DllUnregisterServer");
