@@ -65,33 +65,6 @@ TEST(TypeInfoHolderTest, AnswersOnlyForItsInterfaceUntilTheLastRelease)
     EXPECT_FALSE(info);
 }
 
-TEST(TypeInfoHolderTest, AWrongLibraryOrInterfaceServesNothing)
-{
-    const GUID otherLib = {0x1d0e7b01, 0x5c3a, 0x4f11, {0x9a, 0x01, 0x33, 0x5e, 0x70, 0x21, 0x44, 0x03}};
-    const HMODULE self = ::GetModuleHandleA(nullptr);
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"StartRecording")};
-    DISPID id = 0;
-    DISPPARAMS noArgs = {nullptr, nullptr, 0, 0};
-    struct
-    {
-        const char *what;
-        KComTypeInfoHolder holder;
-        HMODULE module;
-    } cases[] = {{"another library", {otherLib, 1, 0, IID_IMimic}, self},
-                 {"another version", {LIBID_MIMICPLUGINLib, 2, 0, IID_IMimic}, self},
-                 {"an interface not in it", {LIBID_MIMICPLUGINLib, 1, 0, IID_IClassFactory}, self},
-                 {"a module without it", {LIBID_MIMICPLUGINLib, 1, 0, IID_IMimic}, ::GetModuleHandleA("kernel32.dll")}};
-    for (auto &c : cases)
-    {
-        SCOPED_TRACE(c.what);
-        EXPECT_HRESULT_FAILED(c.holder.AddRef(c.module));
-        EXPECT_HRESULT_FAILED(c.holder.GetIDsOfNames(IID_NULL, names, 1, 0, &id));
-        EXPECT_HRESULT_FAILED(
-            c.holder.Invoke(nullptr, 3, IID_NULL, 0, DISPATCH_METHOD, &noArgs, nullptr, nullptr, nullptr));
-        c.holder.Release();
-    }
-}
-
 TEST(RegistrationTest, AFailingScriptLeavesTheTypeLibraryUnregistered)
 {
     ::UnRegisterTypeLib(LIBID_MIMICPLUGINLib, 1, 0, LOCALE_NEUTRAL, SYS_WIN64);
