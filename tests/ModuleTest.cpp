@@ -58,7 +58,6 @@ TEST(TypeInfoHolderTest, AnswersOnlyForItsInterfaceUntilTheLastRelease)
     TYPEATTR *attr = nullptr;
     ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
     EXPECT_TRUE(IsEqualIID(attr->guid, IID_IMimic));
-    EXPECT_TRUE(attr->wTypeFlags & TYPEFLAG_FDUAL);
     info->ReleaseTypeAttr(attr);
     holder.Release();
     EXPECT_HRESULT_FAILED(holder.GetTypeInfo(0, 0, info.Put()));

@@ -44,9 +44,6 @@ protected:
         return ::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? data.nFileSizeLow : 0;
     }
 
-    // Whatever the writer left must be valid Perl with the host's modules.
-    static void ExpectValidPerl(const std::string &file) { EXPECT_EQ(RunPerl({"-c", UnixPath(file)}).exitCode, 0); }
-
     mimic::ActionCatalogue catalogue;
     std::string path = localDir + "\\rec.pl";
 };
@@ -100,7 +97,7 @@ TEST_F(ScriptWriterTest, DocumentsMoveTheCurrentVariableAndASecondOpenStartsAfre
         "\tVantrel__FrameInterfaces::FrameConnector::ClosePlugIn(-1);\n\t$Vantrel0003->Release();\n";
     EXPECT_EQ(ReadTextFile(path), ExpectedHeader() + first);
     EXPECT_EQ(ReadTextFile(second), ExpectedHeader() + "\t$Nexo0->ExecuteCommand('c', '');\n}\n");
-    ExpectValidPerl(second);
+    EXPECT_EQ(RunPerl({"-c", UnixPath(second)}).exitCode, 0) << "valid Perl with the host's modules";
 }
 
 TEST_F(ScriptWriterTest, ASectionThatCannotBeSavedLeavesTheOldScriptAsItWas)
