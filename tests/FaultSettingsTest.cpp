@@ -1,7 +1,6 @@
-// What the user gets when the settings key is withheld, when a setting has
-// the wrong type or size, and when an action folder, its catalogue file or a
-// script is missing, unreachable, locked or damaged. Every case also checks
-// that what was stored before the fault is still there afterwards.
+// What the user gets when the settings key is withheld, a setting has the wrong type or size, or an action
+// folder, its catalogue file or a script is missing, unreachable, locked or damaged. What was stored before
+// the fault must still be there afterwards.
 #include <gtest/gtest.h>
 #include <functional>
 #include <memory>
@@ -36,6 +35,8 @@ std::string Bytes(const void *data, size_t cb)
     return std::string(static_cast<const char *>(data), cb);
 }
 
+const char kBox[] = "NEXO Action Recorder/Player";
+
 class FaultTest : public HostFixture
 {
 protected:
@@ -64,13 +65,13 @@ protected:
         SetNumber("Defaul Repeat Count", 5);
         SetNumber("Defaul ShortCut Number", 4);
     }
-    // "Last Macro Path" and "Defaul Repeat Count" as "path|count".
+    // "Last Macro Path|Defaul Repeat Count"
     std::string LastAction()
     {
         const std::optional<DWORD> count = Number("Defaul Repeat Count");
         return Setting("Last Macro Path") + "|" + (count ? std::to_string(static_cast<int>(*count)) : "-");
     }
-    // Script text and section as "text|PlayMode|Accel|AddToMenu"; "-" for what is absent.
+    // "script text|PlayMode|Accel|AddToMenu"; "-" for what is absent.
     static std::string Stored(const std::string &folder, const char *name)
     {
         const std::string script = folder + "\\" + name + ".pl";
@@ -79,13 +80,12 @@ protected:
             s += "|" + baseutil::GetPrivateProfileStringA(name, key, "-", (folder + "\\mimic.ini").c_str());
         return s;
     }
-    // An entry as the catalogue lists it: "repeat|hotkey|menu", or "-" when not listed.
+    // "repeat|hotkey|menu" as the catalogue lists it, or "-".
     std::string Listed(const char *name, bool bGlobal = false)
     {
         const ActionEntry *e = FindAction(catalogue, name, bGlobal);
         return e ? std::to_string(e->nRepeat) + "|" + e->strAccel + "|" + (e->bMenu ? "1" : "0") : "-";
     }
-
     long State()
     {
         long state = -1, cookie = -1;
@@ -110,7 +110,6 @@ protected:
         rec.Start(nullptr, 1);
         return proposed;
     }
-
     // The line that playing the last action over one file hands to the host, or "".
     std::string PlayLine()
     {
@@ -121,11 +120,8 @@ protected:
         return host->CommandLines().size() > before ? host->CommandLines().back() : std::string();
     }
 
-    // What the Action Manager and Action Properties do, with the list reloaded
-    // as they reload it: removing the named action; moving it to the other
-    // folder, which gives the platform's reason when the script was not
-    // copied, else 0; adding "new.pl" as a global action, which gives the
-    // platform's reason when its copy was not made, and takes no clash.
+    // What the Action Manager and Action Properties do, the list reloaded as they reload it. A move and an
+    // added file give the platform's reason when the copy was not made, else 0; an added file takes no clash.
     void RemoveAction(const char *name)
     {
         (void)operations.Remove(*FindAction(catalogue, name));
@@ -162,40 +158,36 @@ TEST_F(FaultTest, RecordingWithTheSettingsKeyWithheldStoresNothing)
     SetNumber("Record Temporary Task", 1);
     SetNumber("Show confirmation dialog", 1);
     const std::pair<bool, bool> cases[] = {{true, false}, {false, true}, {true, true}}; // withheld at start, at stop
-    for (const auto &[refuseAtStart, refuseAtStop] : cases)
+    for (const auto &[atStart, atStop] : cases)
     {
-        SCOPED_TRACE(std::string(refuseAtStart ? "withheld at start " : "") + (refuseAtStop ? "withheld at stop" : ""));
-        const std::string name = "named" + std::to_string(refuseAtStop);
-        host->RefuseSettings(refuseAtStart);
-        std::string script = localDir + "\\temporary_action.pl";
-        if (refuseAtStart)
-        {
+        SCOPED_TRACE(std::string(atStart ? "withheld at start " : "") + (atStop ? "withheld at stop" : ""));
+        const std::string name = "named" + std::to_string(atStop);
+        const std::string script = localDir + "\\" + (atStart ? name : std::string("temporary_action")) + ".pl";
+        host->RefuseSettings(atStart);
+        if (atStart)
             EXPECT_EQ(StartNamed(recorder, name, false, "6"), "") << "no hotkey is proposed";
-            script = localDir + "\\" + name + ".pl";
-        }
         else
         {
-            ModalDriver none; // the temporary action is recorded without a question
+            ModalDriver none; // a temporary action is recorded without a question
             recorder.Start(nullptr, 1);
         }
         ASSERT_EQ(State(), mimic::RecorderRecording);
         recorder.RecordEvent(1, "Cmd", "p");
-        host->RefuseSettings(refuseAtStop);
+        host->RefuseSettings(atStop);
         recorder.Stop();
         host->RefuseSettings(false);
 
         const std::string text = ReadTextFile(script), tail = "\t$Nexo0->ExecuteCommand('Cmd', 'p');\n}\n";
         EXPECT_EQ(text.substr(text.size() - std::min(text.size(), tail.size())), tail) << "closed whole";
-        EXPECT_EQ(LastAction(), refuseAtStop ? localDir + "\\keep.pl|5" : script + (refuseAtStart ? "|6" : "|1"));
+        EXPECT_EQ(LastAction(), atStop ? localDir + "\\keep.pl|5" : script + (atStart ? "|6" : "|1"));
         EXPECT_EQ(Number("Defaul ShortCut Number"), 4u) << "neither start moves the proposal on";
         EXPECT_EQ(Number("Record Temporary Task"), 1u);
         StoreLastAction();
     }
 }
 
-// Playing needs the last action; Player Settings and removing an action do
-// not need the key: the choice is handed out and the action goes, only what
-// was stored is left alone, as it could not be read.
+// Playing needs the last action; Player Settings and removing an action do not need the key: the choice is
+// handed out and the action goes, only what was stored is left alone, as it could not be read.
 TEST_F(FaultTest, PlayingOrRemovingWithTheSettingsKeyWithheldKeepsTheLastAction)
 {
     AddAction(localDir, "victim", "1", "", "0");
@@ -205,28 +197,24 @@ TEST_F(FaultTest, PlayingOrRemovingWithTheSettingsKeyWithheldKeepsTheLastAction)
     EXPECT_EQ(PlayLine(), "") << "the last action cannot be read: nothing plays";
     long times = 0;
     UniqueBstr path;
-    {
-        ModalDriver driver;
-        driver.Expect("Player Settings", [](ModalWindow &w) {
-            SelectActions(w, {"shared"});
-            w.SetText(IDC_PS_REPEAT, "7");
-            w.Click(IDOK);
-        });
-        recorder.ChooseActionToPlay(nullptr, &times, path.put());
-    }
-    EXPECT_EQ(mimic::NarrowFromBstr(path.get()), globalDir + "\\shared.pl");
-    EXPECT_EQ(times, 7);
+    ModalDriver driver;
+    driver.Expect("Player Settings", [](ModalWindow &w) {
+        SelectActions(w, {"shared"});
+        w.SetText(IDC_PS_REPEAT, "7");
+        w.Click(IDOK);
+    });
+    recorder.ChooseActionToPlay(nullptr, &times, path.put());
+    EXPECT_EQ(mimic::NarrowFromBstr(path.get()) + "|" + std::to_string(times), globalDir + "\\shared.pl|7");
     RemoveAction("victim");
     host->RefuseSettings(false);
 
-    EXPECT_EQ(Stored(localDir, "victim"), "-|-|-|-");
-    EXPECT_EQ(Listed("victim"), "-");
+    EXPECT_EQ(Stored(localDir, "victim") + Listed("victim"), "-|-|-|--");
     EXPECT_EQ(LastAction(), localDir + "\\victim.pl|5");
     EXPECT_EQ(PlayLine(), "runscript -perl {" + localDir + "\\victim.pl} -1 {x.bde} 5");
 }
 
-// Without its folders, or with a folder setting that is not a full path, an
-// action would land in the host's working folder or at the root of its drive.
+// Without its folders, or with a folder setting that is not a full path, an action would land in the host's
+// working folder or at the root of its drive.
 TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
 {
     const std::string cwd = temp / "cwd";
@@ -248,8 +236,8 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
         return found;
     };
 
-    // The host's plug-in closed: only the global folder is known, and the
-    // workspace still lets an action be made local.
+    // The host's plug-in closed: only the global folder is known, and the workspace still lets an action be
+    // made local.
     catalogue.Reload(true);
     catalogue.ReloadGlobalOnly();
     ASSERT_EQ(catalogue.GetLocalPath(), "");
@@ -258,8 +246,7 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     EXPECT_EQ(State(), mimic::RecorderIdle) << "nowhere to record into";
     recorder.Stop();
 
-    // The settings key withheld from the first load on: no folder is known at
-    // all; files are added through the temporary folder.
+    // The settings key withheld from the first load on: no folder is known; files go through the temporary one.
     host->RefuseSettings(true);
     ActionCatalogue blind;
     blind.SetFramework(Framework());
@@ -285,24 +272,16 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     SetSetting("Global Path", "Shared");
     catalogue.Load();
     EXPECT_EQ(Listed("found", true), "-");
-    for (const char *name : {"local", "global"})
+    for (const std::string name : {"local", "global"})
     {
         SCOPED_TRACE(name);
         ModalDriver driver;
-        driver.Expect("Action Properties", [&](ModalWindow &w) {
-            w.SetText(IDC_TP_NAME, name);
-            if ((name == std::string("global")) != w.IsChecked(IDC_TP_GLOBAL))
-                w.Click(IDC_TP_GLOBAL);
-            w.Click(IDOK);
-        });
-        driver.Expect("NEXO Action Recorder/Player", [&](ModalWindow &box) {
-            EXPECT_EQ(box.MessageText(), "Can't record the action \"" + std::string(name) +
-                                             "\": the global action folder \"Shared\" is not a full path.");
-            box.Click(IDOK);
-        });
-        recorder.Start(nullptr, 1);
+        driver.Answer(kBox, IDOK);
+        StartNamed(recorder, name, name == "global", "1", &driver);
         EXPECT_EQ(State(), mimic::RecorderIdle);
-        EXPECT_EQ(driver.Seen().size(), 2u);
+        ASSERT_EQ(driver.Seen().size(), 2u);
+        EXPECT_EQ(driver.Seen()[1].text,
+                  "Can't record the action \"" + name + "\": the global action folder \"Shared\" is not a full path.");
     }
     ::SetCurrentDirectoryA(before);
     EXPECT_EQ(strays(), "");
@@ -361,8 +340,7 @@ TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
     };
     auto play = [&] { return PlayLine(); };
 
-    const std::string defaults = localDir + "|" + globalDir + "|2";
-    const std::string pageDefaults = "00|0|$(VANTREL)\\Script\\Actions";
+    const std::string defaults = localDir + "|" + globalDir + "|2", pageDefaults = "00|0|$(VANTREL)\\Script\\Actions";
     const std::string keepLine = "runscript -perl {" + localDir + "\\keep.pl} -1 {x.bde} ";
     struct Case
     {
@@ -435,11 +413,8 @@ TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSys
 
         EXPECT_EQ(Move("act") != 0, !reachable) << "the platform's reason for a copy not made";
         EXPECT_EQ(Stored(reachable ? folder : localDir, "act"), "# act\n|1|Ctrl+1|0");
-
-        // Adding a file: a copy not made is no clash, and says why.
         EXPECT_EQ(AddNew(catalogue) != ERROR_SUCCESS, !reachable);
-        EXPECT_EQ(Stored(folder, "new"), reachable ? "# new\n|1||0" : "-|-|-|-");
-        EXPECT_EQ(Listed("new", true), reachable ? "1||0" : "-");
+        EXPECT_EQ(Stored(folder, "new") + Listed("new", true), reachable ? "# new\n|1||01||0" : "-|-|-|--");
     }
 }
 
@@ -449,13 +424,12 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
     enum Op { Remove, MoveToGlobal, RecordOver };
     const char *faultNames[] = {"deleted", "opened without sharing", "read-only", "held open for reading"};
     const char *opNames[] = {"remove", "move to global", "record over"};
-    const std::string script = localDir + "\\act.pl", intact = "# act\n|1|Ctrl+1|0";
-
+    const std::string script = localDir + "\\act.pl";
     for (Fault fault : {Deleted, Locked, ReadOnly, HeldForReading})
         for (Op op : {Remove, MoveToGlobal, RecordOver})
         {
-            // Under Wine, as under an administrator, a read-only file can still be
-            // overwritten; and recording over a deleted script is an ordinary recording.
+            // Under Wine, as under an administrator, a read-only file can still be overwritten; and recording
+            // over a deleted script is an ordinary recording.
             if (op == RecordOver && (fault == ReadOnly || fault == Deleted))
                 continue;
             SCOPED_TRACE(std::string(faultNames[fault]) + ", " + opNames[op]);
@@ -466,15 +440,15 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
             SetSetting("Last Macro Path", script);
             catalogue.Reload(false);
 
-            HANDLE held = INVALID_HANDLE_VALUE;
+            mimic::UniqueFile held;
             if (fault == Deleted)
                 ::DeleteFileA(script.c_str());
             else if (fault == ReadOnly)
                 ::SetFileAttributesA(script.c_str(), FILE_ATTRIBUTE_READONLY);
             else
-                held = ::CreateFileA(script.c_str(), GENERIC_READ, fault == Locked ? 0 : FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-            ASSERT_TRUE(fault == Deleted || fault == ReadOnly || held != INVALID_HANDLE_VALUE);
+                held.reset(::CreateFileA(script.c_str(), GENERIC_READ, fault == Locked ? 0 : FILE_SHARE_READ,
+                                         nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(fault == Deleted || fault == ReadOnly || held);
 
             if (op == Remove)
                 RemoveAction("act");
@@ -487,14 +461,11 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
                 StartNamed(recorder, "act", false, "1", &driver);
                 EXPECT_EQ(State(), mimic::RecorderIdle) << "the script cannot be created";
             }
-            if (held != INVALID_HANDLE_VALUE)
-                ::CloseHandle(held);
+            held.reset();
             ::SetFileAttributesA(script.c_str(), FILE_ATTRIBUTE_NORMAL);
-
-            // A script that cannot be deleted keeps its section; a move whose
-            // copy was made is taken back.
+            // A script that cannot be deleted keeps its section; a move whose copy was made is taken back.
             EXPECT_EQ(Stored(globalDir, "act"), "-|-|-|-");
-            EXPECT_EQ(Stored(localDir, "act"), fault == Deleted ? "-|1|Ctrl+1|0" : intact);
+            EXPECT_EQ(Stored(localDir, "act"), fault == Deleted ? "-|1|Ctrl+1|0" : "# act\n|1|Ctrl+1|0");
             EXPECT_EQ(LastAction(), script + "|5");
         }
 }
@@ -520,13 +491,12 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
         SCOPED_TRACE(c.first);
         RemoveTree(folder);
         MakeFolder(folder);
-        for (const char *name : {"act.pl", "other.pl"})
-            AddScript(folder, name);
+        AddScript(folder, "act.pl");
+        AddScript(folder, "other.pl");
         WriteTextFile(ini, c.second);
         SetSetting("Local Path", folder);
         catalogue.Load();
-        EXPECT_EQ(Listed("act"), "4|Ctrl+4|1") << "the first section of a name counts";
-        EXPECT_EQ(Listed("other"), "7||0");
+        EXPECT_EQ(Listed("act") + " " + Listed("other"), "4|Ctrl+4|1 7||0") << "the first section of a name counts";
 
         // A new action's section, and a changed menu flag for an existing one.
         ActionEntry fresh;
@@ -538,9 +508,7 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
         changed.bMenu = false;
         catalogue.SaveEntry(changed);
         catalogue.Reload(false);
-        EXPECT_EQ(Listed("act"), "4|Ctrl+4|0");
-        EXPECT_EQ(Listed("other"), "7||0");
-        EXPECT_EQ(Listed("fresh"), "1||0");
+        EXPECT_EQ(Listed("act") + " " + Listed("other") + " " + Listed("fresh"), "4|Ctrl+4|0 7||0 1||0");
         catalogue.RemoveEntry(*FindAction(catalogue, "act"));
         catalogue.Reload(false);
         EXPECT_EQ(Listed("act"), "0||0") << "no section of the name is left to come back";
@@ -554,27 +522,27 @@ TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
 
 TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
 {
-    HANDLE held = ::CreateFileA((localDir + "\\mimic.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    mimic::UniqueFile held(
+        ::CreateFileA((localDir + "\\mimic.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
     catalogue.Reload(false);
     EXPECT_EQ(Listed("keep"), "0||0") << "while it is held the actions show their defaults";
     EXPECT_EQ(catalogue.UnreadableFiles(), std::vector<std::string>{localDir + "\\mimic.ini"});
 
-    // A recording whose section cannot be saved does not start, and leaves
-    // nothing behind; the user is told which file could not be saved.
+    // A recording whose section cannot be saved does not start and leaves nothing behind; the user is told
+    // which file could not be saved.
     ModalDriver driver;
-    driver.Answer("NEXO Action Recorder/Player", IDOK);
+    driver.Answer(kBox, IDOK);
     StartNamed(recorder, "fresh", false, "3", &driver);
     EXPECT_EQ(State(), mimic::RecorderIdle);
     ASSERT_EQ(driver.Seen().size(), 2u);
     EXPECT_NE(driver.Seen()[1].text.find(localDir + "\\mimic.ini"), std::string::npos) << driver.Seen()[1].text;
-    ::CloseHandle(held);
+    held.reset();
     // Until the list is read again, its defaults never replace the stored values.
     EXPECT_FALSE(catalogue.SaveEntry(*FindAction(catalogue, "keep")));
     EXPECT_NE(catalogue.LastSaveError().find("refresh the list"), std::string::npos) << catalogue.LastSaveError();
     catalogue.Reload(false);
-    EXPECT_EQ(Listed("keep"), "3|Ctrl+8|1");
-    EXPECT_EQ(Listed("fresh"), "-");
+    EXPECT_EQ(Listed("keep") + " " + Listed("fresh"), "3|Ctrl+8|1 -");
     EXPECT_FALSE(FileExists(localDir + "\\fresh.pl"));
 }
 
