@@ -3,7 +3,6 @@
 // the fault must still be there afterwards.
 #include <gtest/gtest.h>
 #include <functional>
-#include <memory>
 #include <optional>
 
 #include "core/MacroRecorder.h"
@@ -12,7 +11,6 @@
 #include "host/baseutil.h"
 #include "library/ActionCatalogue.h"
 #include "library/ActionOperations.h"
-#include "refhost/com/RefOptionsDialog.h"
 #include "tests/support/Actions.h"
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
@@ -321,21 +319,14 @@ TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
     };
     // ... and the Preferences page: both boxes, the local choice and the global folder.
     auto page = [&] {
-        std::unique_ptr<mimic::CMimicProperty> prop;
-        refhost::RefOptionsDialog options([&](HWND hParent) {
-            prop = std::make_unique<mimic::CMimicProperty>(Framework(), hParent, catalogue);
-            return mimic::CMimicProperty::CreatePageWindow(prop.get(), hParent);
-        });
-        std::string shown;
-        ModalDriver driver;
-        driver.Expect(refhost::RefOptionsDialog::kCaption, [&](ModalWindow &w) {
-            ModalWindow p(options.Page());
-            shown = std::string(p.IsChecked(IDC_MP_TEMPORARY) ? "1" : "0") + (p.IsChecked(IDC_MP_NOCONFIRM) ? "1" : "0") +
-                    "|" + std::to_string(::SendDlgItemMessageA(p.Handle(), IDC_MP_LOCAL, CB_GETCURSEL, 0, 0)) + "|" +
-                    p.Text(IDC_MP_GLOBAL);
-            w.Click(IDCANCEL);
-        });
-        options.DoModal();
+        HWND parent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 500, 400, nullptr, nullptr, nullptr, nullptr);
+        mimic::CMimicProperty prop(Framework(), parent, catalogue);
+        ModalWindow p(mimic::CMimicProperty::CreatePageWindow(&prop, parent));
+        const std::string shown =
+            std::string(p.IsChecked(IDC_MP_TEMPORARY) ? "1" : "0") + (p.IsChecked(IDC_MP_NOCONFIRM) ? "1" : "0") + "|" +
+            std::to_string(::SendDlgItemMessageA(p.Handle(), IDC_MP_LOCAL, CB_GETCURSEL, 0, 0)) + "|" +
+            p.Text(IDC_MP_GLOBAL);
+        ::DestroyWindow(parent);
         return shown;
     };
     auto play = [&] { return PlayLine(); };
@@ -470,54 +461,44 @@ TEST_F(FaultTest, AScriptGoneOrHeldBetweenTheScanAndItsUseLosesNothing)
         }
 }
 
+// Garbage lines, several MiB of sections before the action's own, a second section of its name and one more.
 TEST_F(FaultTest, DamagedCatalogueFilesAreReadAsFarAsTheyGoAndKeepTheirSections)
 {
-    std::string huge;
-    for (int i = 0; huge.size() < (3u << 20); ++i)
-        huge += "[filler" + std::to_string(i) + "]\r\nPlayMode=" + std::to_string(i) + "\r\nAccel=\r\nFilePath=" +
-                std::string(40, 'p') + "\r\nAddToMenu=0\r\n";
-    const std::string act = "[act]\r\nPlayMode=4\r\nAccel=Ctrl+4\r\nAddToMenu=1\r\n";
-    const std::string other = "[other]\r\nPlayMode=7\r\n";
-    const std::pair<const char *, std::string> cases[] = {
-        {"garbage lines", "no section yet\r\n[act]\r\nPlayMode=4\r\na line without equals\r\n\x01\x02\xff\xfe\r\n"
-                          "=no key\r\n;comment\r\nAccel=Ctrl+4\r\n" +
-                              std::string(100000, 'g') + "\r\nAddToMenu=1\r\n" + other},
-        {"duplicate sections", act + other + "[ACT]\r\nPlayMode=9\r\nAccel=Alt+9\r\nAddToMenu=0\r\n"},
-        {"several MiB", other + huge + act},
-    };
+    std::string text = "no section yet\r\n";
+    int fillers = 0;
+    for (; text.size() < (3u << 20); ++fillers)
+        text += "[filler" + std::to_string(fillers) + "]\r\nPlayMode=" + std::to_string(fillers) +
+                "\r\nAccel=\r\nFilePath=" + std::string(40, 'p') + "\r\nAddToMenu=0\r\n";
+    text += "[act]\r\nPlayMode=4\r\na line without equals\r\n\x01\x02\xff\xfe\r\n=no key\r\n;comment\r\n"
+            "Accel=Ctrl+4\r\n" +
+            std::string(100000, 'g') + "\r\nAddToMenu=1\r\n[ACT]\r\nPlayMode=9\r\nAccel=Alt+9\r\n[other]\r\n"
+            "PlayMode=7\r\n";
     const std::string folder = temp / "damaged", ini = folder + "\\mimic.ini";
-    for (const auto &c : cases)
-    {
-        SCOPED_TRACE(c.first);
-        RemoveTree(folder);
-        MakeFolder(folder);
-        AddScript(folder, "act.pl");
-        AddScript(folder, "other.pl");
-        WriteTextFile(ini, c.second);
-        SetSetting("Local Path", folder);
-        catalogue.Load();
-        EXPECT_EQ(Listed("act") + " " + Listed("other"), "4|Ctrl+4|1 7||0") << "the first section of a name counts";
+    MakeFolder(folder);
+    AddScript(folder, "act.pl");
+    AddScript(folder, "other.pl");
+    WriteTextFile(ini, text);
+    SetSetting("Local Path", folder);
+    catalogue.Load();
+    EXPECT_EQ(Listed("act") + " " + Listed("other"), "4|Ctrl+4|1 7||0") << "the first section of a name counts";
 
-        // A new action's section, and a changed menu flag for an existing one.
-        ActionEntry fresh;
-        fresh.strName = "fresh";
-        fresh.strPath = AddScript(folder, "fresh.pl");
-        fresh.strAccel = "";
-        catalogue.SaveEntry(fresh);
-        ActionEntry changed = *FindAction(catalogue, "act");
-        changed.bMenu = false;
-        catalogue.SaveEntry(changed);
-        catalogue.Reload(false);
-        EXPECT_EQ(Listed("act") + " " + Listed("other") + " " + Listed("fresh"), "4|Ctrl+4|0 7||0 1||0");
-        catalogue.RemoveEntry(*FindAction(catalogue, "act"));
-        catalogue.Reload(false);
-        EXPECT_EQ(Listed("act"), "0||0") << "no section of the name is left to come back";
-        if (c.second.size() > huge.size())
-        {
-            EXPECT_EQ(baseutil::GetPrivateProfileStringA("filler0", "PlayMode", "-", ini.c_str()), "0");
-            EXPECT_GE(ReadTextFile(ini).size(), c.second.size()) << "every filler section is still there";
-        }
-    }
+    // A new action's section, and a changed menu flag for an existing one.
+    ActionEntry fresh;
+    fresh.strName = "fresh";
+    fresh.strPath = AddScript(folder, "fresh.pl");
+    fresh.strAccel = "";
+    catalogue.SaveEntry(fresh);
+    ActionEntry changed = *FindAction(catalogue, "act");
+    changed.bMenu = false;
+    catalogue.SaveEntry(changed);
+    catalogue.Reload(false);
+    EXPECT_EQ(Listed("act") + " " + Listed("other") + " " + Listed("fresh"), "4|Ctrl+4|0 7||0 1||0");
+    catalogue.RemoveEntry(*FindAction(catalogue, "act"));
+    catalogue.Reload(false);
+    EXPECT_EQ(Listed("act"), "0||0") << "no section of the name is left to come back";
+    const std::string last = std::to_string(fillers - 1);
+    EXPECT_EQ(baseutil::GetPrivateProfileStringA(("filler" + last).c_str(), "PlayMode", "-", ini.c_str()), last);
+    EXPECT_EQ(ReadTextFile(ini).find("[filler0]\r\nPlayMode=0\r\n"), 16u) << "the file is kept as it was";
 }
 
 TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
