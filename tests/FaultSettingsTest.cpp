@@ -238,7 +238,6 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     // made local.
     catalogue.Reload(true);
     catalogue.ReloadGlobalOnly();
-    ASSERT_EQ(catalogue.GetLocalPath(), "");
     EXPECT_EQ(Move("shared"), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     StartNamed(recorder, "stray-local");
     EXPECT_EQ(State(), mimic::RecorderIdle) << "nowhere to record into";
@@ -249,7 +248,6 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     ActionCatalogue blind;
     blind.SetFramework(Framework());
     KMacroRecorder rec(Framework(), 7, blind);
-    ASSERT_EQ(rec.GetActionFolder(true), "");
     StartNamed(rec, "stray-global", true);
     rec.Stop();
     AddNew(blind);
