@@ -22,11 +22,11 @@ protected:
         AddAction(localDir, "fix", "4", "Ctrl+3", nullptr);
         catalogue.SetFramework(Framework());
     }
-    // The view's NULs go into the BSTR.
+    // A null list is no list at all; the view's NULs go into the BSTR.
     HRESULT Play(std::string_view files)
     {
         const std::wstring wide = mimic::WideFromNarrow(files.data(), static_cast<int>(files.size()));
-        UniqueBstr list(::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+        UniqueBstr list(files.data() ? ::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())) : nullptr);
         BSTR raw = list.get();
         return mimic::PlayLastMacro(Framework(), &raw);
     }
@@ -49,7 +49,9 @@ TEST_F(PlaybackTest, TheLastActionIsPlayedOncePerFileAsStored)
         {"a stored 0 plays once", "x.bde", 0, S_OK, {s + "x.bde} 1"}},
         {"the dialogs' largest count", "x.bde", 999, S_OK, {s + "x.bde} 999"}},
         {"a count above the dialogs' plays once", "x.bde", 1000, S_OK, {s + "x.bde} 1"}},
+        {"a negative count plays once", "x.bde", static_cast<DWORD>(-2), S_OK, {s + "x.bde} 1"}},
         {"no file", "", 3, S_FALSE, {}},
+        {"no list at all", {}, 3, S_FALSE, {}},
         {"a NUL ends the list", "a.bde\0b.bde\n"sv, 3, S_OK, {s + "a.bde} 3"}},
         {"empty lines and CR LF", "x.bde\r\n\r\ny {1}.bde\n", 3, S_OK, {s + "x.bde} 3", s + "y {1}.bde} 3"}},
     };
