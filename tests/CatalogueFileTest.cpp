@@ -42,14 +42,13 @@ std::string PlatformList(const std::string &ini, const std::string *section)
     return std::string(buf.data(), n);
 }
 
-std::string ToUtf8(const std::string &ansi)
+// The generator's bytes above 0x7F mean the same in Latin-1 and in the ANSI code page.
+std::string ToUtf8(const std::string &latin1)
 {
-    std::wstring wide(ansi.size(), L'\0');
-    wide.resize(::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0],
-                                      static_cast<int>(wide.size())));
-    std::string out(wide.size() * 3, '\0');
-    out.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
-                                     static_cast<int>(out.size()), nullptr, nullptr));
+    std::string out;
+    for (unsigned char c : latin1)
+        out += c < 0x80 ? std::string(1, static_cast<char>(c))
+                        : std::string{static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
     return out;
 }
 
@@ -112,7 +111,7 @@ struct IniGenerator
         }
         if (Pick(3) == 0)
         {
-            while (!bytes.empty() && IsBreak(bytes.back()))
+            while (!bytes.empty() && (bytes.back() == '\r' || bytes.back() == '\n'))
                 bytes.pop_back();
             while (!comments.empty() && bytes.find(comments.back().second) == std::string::npos)
                 comments.back().second.pop_back();
@@ -121,8 +120,6 @@ struct IniGenerator
         if (Pick(8) == 0)
             bytes = "\xEF\xBB\xBF" + ToUtf8(bytes) + (Pick(2) ? "x=\xe9" : "");
     }
-
-    static bool IsBreak(char c) { return c == '\r' || c == '\n'; }
 
     std::mt19937 rng;
 };
@@ -157,12 +154,11 @@ TEST(CatalogueFileTest, ReadsAndSavesAsTheProfileFunctionsDoOnGeneratedFiles)
         SCOPED_TRACE("file " + std::to_string(round));
         IniGenerator gen(20261206 + round);
         gen.Make();
-        ::DeleteFileA(ours.c_str());
-        ::DeleteFileA(theirs.c_str());
-        if (!gen.bMissing)
+        for (const std::string &file : {ours, theirs})
         {
-            WriteTextFile(ours, gen.bytes);
-            WriteTextFile(theirs, gen.bytes);
+            ::DeleteFileA(file.c_str());
+            if (!gen.bMissing)
+                WriteTextFile(file, gen.bytes);
         }
         IniDocument doc;
         ASSERT_EQ(CatalogueFile(ours).Load(doc),
