@@ -134,12 +134,10 @@ std::string Folded(std::string name)
 // The platform deletes the first section of a name; a removal here takes them all.
 void PlatformRemoveAll(const std::string &ini, const std::string &section)
 {
-    const std::string names = PlatformList(ini, nullptr);
-    for (size_t at = 0, end = 0; at < names.size(); at = end + 1)
+    for (std::string before; before != PlatformList(ini, nullptr);)
     {
-        end = std::min(names.find('\0', at), names.size());
-        if (Folded(names.substr(at, end - at)) == Folded(section))
-            ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, ini.c_str());
+        before = PlatformList(ini, nullptr);
+        ::WritePrivateProfileStringA(section.c_str(), nullptr, nullptr, ini.c_str());
     }
 }
 
