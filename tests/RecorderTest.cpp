@@ -309,7 +309,9 @@ TEST_F(RecorderTest, ClosingAnyDocumentEndsARecordingThatTracksNone)
     EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\nodoc.pl");
 }
 
-TEST_F(RecorderTest, VariableNamesComeFromTheProgId)
+// Each sink locks the module, counts references from 0, answers its interfaces with one identity, and names its
+// document's variable after the ProgId.
+TEST_F(RecorderTest, SinksAnswerTheirInterfacesAndNameTheirVariableAfterTheProgId)
 {
     CLSID acme = {0x5D1A7E10, 0x1111, 0x4222, {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66}}, odd = acme,
           unregistered = acme;
@@ -318,42 +320,34 @@ TEST_F(RecorderTest, VariableNamesComeFromTheProgId)
     host->RegisterDocumentClass(acme, "Acme.Board.3");
     host->RegisterDocumentClass(odd, "_odd.1");
     StartNamed("names");
-    const std::tuple<const CLSID *, int, const char *> cases[] = {{&acme, 2, "Acme0002"},
-                                                                 {&odd, 2, "0002"},
-                                                                 {&acme, 10, "Acme000a"},
-                                                                 {&CLSID_EditorDocument, 0, "Vantrel0000"},
-                                                                 {&unregistered, 3, "0003"}};
+    const std::tuple<const CLSID *, int, const char *> cases[] = {
+        {&acme, 2, "Acme0002"}, {&odd, 2, "0002"}, {&acme, 10, "Acme000a"}, {&CLSID_EditorDocument, 0, "Vantrel0000"},
+        {&unregistered, 3, "0003"}};
     for (auto [clsid, index, name] : cases)
     {
+        const LONG locks = mimic::ModuleLockCount();
         mimic::DocumentSink *sink = mimic::DocumentSink::Create();
-        sink->AddRef();
+        EXPECT_EQ(mimic::ModuleLockCount(), locks + 1) << "a sink locks the module";
+        EXPECT_EQ(sink->AddRef(), 1u) << "the count starts at 0";
+        IUnknown *unk = static_cast<IMimicEventSink *>(sink);
+        for (const IID *iid : {&IID_IUnknown, &IID_IMimicEventSink, &IID_IDocumentEvents, &IID_IDocumentEvents2})
+        {
+            void *part = nullptr;
+            EXPECT_EQ(unk->QueryInterface(*iid, &part), S_OK);
+            EXPECT_TRUE(*iid != IID_IUnknown || part == unk) << "one identity";
+            EXPECT_EQ(unk->Release(), 1u);
+        }
+        void *none = reinterpret_cast<void *>(1);
+        EXPECT_EQ(unk->QueryInterface(IID_IDispatch, &none), E_NOINTERFACE);
+        EXPECT_EQ(none, nullptr);
+        EXPECT_FALSE(sink->Connect(*clsid, 1)) << "no recorder, no document";
         sink->Init(&recorder, index);
         ASSERT_TRUE(sink->Connect(*clsid, 1));
         EXPECT_EQ(sink->VariableName() + " " + sink->ClassIdText(), name + std::string(" CLSID_NexoPlugIn"));
         EXPECT_TRUE(sink->Disconnect());
         EXPECT_EQ(sink->Release(), 0u);
+        EXPECT_EQ(mimic::ModuleLockCount(), locks);
     }
-}
-
-TEST_F(RecorderTest, SinksAnswerTheirInterfacesAndCountReferencesExactly)
-{
-    mimic::DocumentSink *sink = mimic::DocumentSink::Create();
-    EXPECT_EQ(mimic::ModuleLockCount(), locksBefore + 1) << "a sink locks the module";
-    EXPECT_EQ(sink->AddRef(), 1u) << "the count starts at 0";
-    IUnknown *unk = static_cast<IMimicEventSink *>(sink);
-    for (const IID *iid : {&IID_IUnknown, &IID_IMimicEventSink, &IID_IDocumentEvents, &IID_IDocumentEvents2})
-    {
-        void *part = nullptr;
-        EXPECT_EQ(unk->QueryInterface(*iid, &part), S_OK);
-        EXPECT_TRUE(*iid != IID_IUnknown || part == unk) << "one identity";
-        EXPECT_EQ(unk->Release(), 1u);
-    }
-    void *none = reinterpret_cast<void *>(1);
-    EXPECT_EQ(unk->QueryInterface(IID_IDispatch, &none), E_NOINTERFACE);
-    EXPECT_EQ(none, nullptr);
-    EXPECT_FALSE(sink->Connect(CLSID_EditorDocument, 1)) << "no recorder, no document";
-    EXPECT_EQ(sink->Release(), 0u);
-    EXPECT_EQ(mimic::ModuleLockCount(), locksBefore);
 }
 
 // Any order of opens, notifications, commands, pauses and closes gives a valid script.
