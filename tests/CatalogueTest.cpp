@@ -247,7 +247,6 @@ TEST_F(CatalogueTest, SameNameInBothFoldersGivesTwoActions)
     EXPECT_EQ(catalogue.FindByCommandId(200002), nullptr);
 }
 
-// Which sections of a file survive a removal, duplicates included, is FaultSettingsTest's.
 TEST_F(CatalogueTest, SaveEntryWritesTheFourKeysInOrderAndRemoveEntryDeletesTheSection)
 {
     catalogue.SetFramework(Framework());

@@ -114,10 +114,9 @@ TEST_F(RecorderTest, AWholeRecordingAcrossThreeDocumentsReplaysAsRecorded)
     recorder.Stop();
     EXPECT_EQ(State(), mimic::RecorderIdle);
     const std::string path = localDir + "\\three_docs.pl";
-    EXPECT_EQ(Setting("Last Macro Path"), path);
-    EXPECT_EQ(Number("Defaul Repeat Count"), 2u);
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("three_docs", "Accel", "?", (localDir + "\\mimic.ini").c_str()),
-              "Ctrl+0");
+    EXPECT_EQ(Setting("Last Macro Path") + "|" + std::to_string(Number("Defaul Repeat Count").value_or(0)),
+              path + "|2");
+    EXPECT_EQ(Section(localDir, "three_docs"), "2|Ctrl+0|" + path + "|0");
     for (RefDocument *doc : {start, top})
         EXPECT_EQ(doc->SinkCount(IID_IMimicEventSink) + doc->SinkCount(IID_IDocumentEvents) +
                       doc->SinkCount(IID_IDocumentEvents2),
@@ -217,7 +216,7 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     EXPECT_EQ(recorder.Entry().strAccel, "Ctrl+0");
     EXPECT_EQ(Number("Defaul ShortCut Number"), 4u) << "not advanced";
     EXPECT_EQ(Number("Defaul Repeat Count"), 1u);
-    EXPECT_EQ(baseutil::GetPrivateProfileStringA("holder", "Accel", "?", (localDir + "\\mimic.ini").c_str()), "");
+    EXPECT_EQ(Section(localDir, "holder"), "0||" + localDir + "\\holder.pl|0");
 
     // Without the host plug-in that carries local actions, a temporary action goes global too.
     host->ClosePlugIn(CLSID_HostPlugIn);
@@ -237,7 +236,6 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
 
 TEST_F(RecorderTest, AStartThatDoesNotGetThroughLeavesNothing)
 {
-    // Declining to overwrite is HostAppTest's (TheReadmeExampleKeepsTheFirstRecording).
     prompts.settle = false;
     StartNamed("cancelled");
     EXPECT_EQ(State(), mimic::RecorderIdle);
@@ -256,8 +254,7 @@ TEST_F(RecorderTest, AStartThatDoesNotGetThroughLeavesNothing)
 }
 
 // Another copy of the plug-in holds the lock of the global catalogue file that gives up Ctrl+0: the new section
-// is saved. A start whose own section cannot be saved is FaultSettingsTest's
-// (ACatalogueFileHeldOpenByAnotherProgramLosesNothing).
+// is saved, the other action keeps its hotkey and the user is told which file.
 TEST_F(RecorderTest, ALockedCatalogueFileKeepsTheOthersHotkeysAndSaysWhich)
 {
     AddAction(globalDir, "holder", "1", "Ctrl+0", nullptr);
@@ -273,8 +270,7 @@ TEST_F(RecorderTest, ALockedCatalogueFileKeepsTheOthersHotkeysAndSaysWhich)
     EXPECT_EQ(FindAction(catalogue, "holder")->strAccel, "Ctrl+0") << "the list says what the file says";
 }
 
-// The plug-in's own answers: its dialogs and message boxes, each button to its answer. Their texts are seen in
-// HostAppTest and FaultHostTest; Action Properties settling an action is driven through the recorder there too.
+// The plug-in's own answers: each button of its dialogs and message boxes to its answer.
 TEST_F(RecorderTest, DialogPromptsAskWithThePlugInsWindows)
 {
     mimic::DialogPrompts dialogs(Framework(), catalogue);
