@@ -42,25 +42,24 @@ protected:
         EXPECT_EQ(catalogue.NextCommandId(), expected);
     }
 
-    // The host's accelerator calls of one kind (all: -1), as "op context id [flags]".
-    std::vector<std::string> AccelLog(int only = -1)
+    // The host's accelerator calls of one kind (all: -1), a line "op context id [flags]" each.
+    std::string AccelLog(int only = -1)
     {
         static const char *const ops[] = {"find", "add", "remove", "key"};
-        std::vector<std::string> log;
+        std::string log;
         for (const AccelCall &c : host->AccelCalls())
             if (only < 0 || c.op == only)
-                log.push_back(std::string(ops[c.op]) + " " + c.context + " " + std::to_string(c.nCmdId) +
-                              (c.op == AccelCall::Add ? " " + std::to_string(c.nFlags) : ""));
+                log += std::string(ops[c.op]) + " " + c.context + " " + std::to_string(c.nCmdId) +
+                       (c.op == AccelCall::Add ? " " + std::to_string(c.nFlags) : "") + "\n";
         return log;
     }
-    // Each id in turn, editor context first; an id is looked up before it is added with flag 1.
-    static std::vector<std::string> Registered(int first, int end)
+    // Each id in turn, editor context first: removed, or looked up before it is added with flag 1.
+    static std::string Each(const std::string &op, int first, int end)
     {
-        std::vector<std::string> log;
+        std::string log;
         for (int id = first; id < end; ++id)
-            for (std::string context : {"editor", "plugin"})
-                log.insert(log.end(), {"find " + context + " " + std::to_string(id),
-                                       "add " + context + " " + std::to_string(id) + " 1"});
+            for (const std::string &at : {" editor " + std::to_string(id), " plugin " + std::to_string(id)})
+                log += op == "remove" ? op + at + "\n" : "find" + at + "\nadd" + at + " 1\n";
         return log;
     }
 
@@ -80,21 +79,15 @@ TEST_F(CatalogueTest, ScansLocalThenGlobalRegistersEachIdInBothContextsAndEachRe
     ExpectIdsFrom(200000);
     EXPECT_EQ(ByName("a2")->strPath, localDir + "\\a2.pl");
     EXPECT_EQ(ByName("g1", true)->strPath, globalDir + "\\g1.pl");
-    EXPECT_EQ(AccelLog(), Registered(200000, 200005));
+    EXPECT_EQ(AccelLog(), Each("add", 200000, 200005));
 
     catalogue.Load();
     ExpectIdsFrom(200005);
     EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), 10u) << "Load withdraws nothing";
     host->ClearAccelCalls();
     catalogue.Reload(false);
-    // All ten ids withdrawn, editor context then plug-in context for each, then registered again.
-    std::vector<std::string> expected{"find editor 200000"};
-    for (int id = 200000; id < 200010; ++id)
-        for (const char *context : {"editor", "plugin"})
-            expected.push_back(std::string("remove ") + context + " " + std::to_string(id));
-    const std::vector<std::string> again = Registered(200000, 200005);
-    expected.insert(expected.end(), again.begin(), again.end());
-    EXPECT_EQ(AccelLog(), expected);
+    // All ten ids withdrawn, then registered again.
+    EXPECT_EQ(AccelLog(), "find editor 200000\n" + Each("remove", 200000, 200010) + Each("add", 200000, 200005));
     ExpectIdsFrom(200000);
     EXPECT_EQ(host->CommandCount(CLSID_EditorDocument) + host->CommandCount(CLSID_HostPlugIn), 10u);
     EXPECT_TRUE(catalogue.CommandsAdded());
@@ -126,7 +119,7 @@ TEST_F(CatalogueTest, ReloadWithdrawsNothingWhenTheHostDoesNotKnowTheFirstId)
 
     host->SetAcceleratorsAvailable(true);
     catalogue.Reload(false);
-    EXPECT_TRUE(AccelLog(AccelCall::Remove).empty());
+    EXPECT_EQ(AccelLog(AccelCall::Remove), "");
     ExpectIdsFrom(200005);
     EXPECT_TRUE(host->KnowsCommand(CLSID_EditorDocument, 200009));
 }
