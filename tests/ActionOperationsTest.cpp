@@ -171,8 +171,7 @@ TEST_F(ActionOperationsTest, ALockedCatalogueFileLeavesAnActionWhereItWasAndSays
     EXPECT_EQ(ReadTextFile(globalDir + "\\shared.pl") + Section(globalDir, "shared"), "# shared\n1|Ctrl+P|-|-");
     EXPECT_TRUE(shared.bGlobal);
 
-    // Out of the locked folder: the new section is saved; the old one cannot
-    // go, but it names a script that is gone.
+    // Out of the locked folder: the new section is saved; the old one cannot go, but it names a script that is gone.
     ActionEntry act5 = Find("act5");
     EXPECT_TRUE(Move(act5));
     EXPECT_EQ(operations.SaveError(), "");
@@ -247,10 +246,9 @@ TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
     EXPECT_FALSE(ActionOperations(Framework(), unloaded).AddFiles(sources, true, nullptr));
 }
 
-// Only action scripts are added, each under a name an action can have: the
-// folder's other files, its catalogue file and the temporary action stay as
-// they were, whatever the answer to a clash, and no question comes for a
-// target that does not exist.
+// Only action scripts are added, each under a name an action can have: the folder's other files, its catalogue file and
+// the temporary action stay as they were, whatever the answer to a clash, and no question comes for a target that does
+// not exist.
 TEST_F(AddFilesTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
 {
     const std::string src = temp / "src", localIni = ReadTextFile(localDir + "\\mimic.ini");

@@ -1,6 +1,5 @@
-// The catalogue file against the platform's own profile functions on
-// generated files, and its saves against locks, unreadable files, duplicate
-// sections and failed replacements on real files.
+// The catalogue file against the platform's own profile functions on generated files, and its saves against locks,
+// unreadable files, duplicate sections and failed replacements on real files.
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <functional>
@@ -52,10 +51,9 @@ std::string ToUtf8(const std::string &latin1)
     return out;
 }
 
-// Ini files of every shape the profile functions meet: names in either case
-// with blanks and brackets, comments, lines without "=", quotes, NULs, very
-// long values, duplicate sections and keys, CR LF, LF and CR line breaks, a
-// missing last line break, UTF-8 with its mark, no file at all.
+// Ini files of every shape the profile functions meet: names in either case with blanks and brackets, comments, lines
+// without "=", quotes, NULs, very long values, duplicate sections and keys, CR LF, LF and CR line breaks, a missing
+// last line break, UTF-8 with its mark, no file at all.
 struct IniGenerator
 {
     explicit IniGenerator(unsigned seed) : rng(seed) {}
@@ -168,8 +166,7 @@ TEST(CatalogueFileTest, ReadsAndSavesAsTheProfileFunctionsDoOnGeneratedFiles)
                 << "[" << section << "] " << key << " in:\n" << ::testing::PrintToString(gen.bytes);
         }
 
-        // The same changes through one locked save of ours and through the
-        // platform's own writes must read back alike.
+        // The same changes through one locked save of ours and through the platform's own writes must read back alike.
         CatalogueFile save(ours);
         std::map<std::pair<std::string, std::string>, std::string> saved; // by folded names
         std::set<std::string> removed;

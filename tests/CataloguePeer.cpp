@@ -1,12 +1,9 @@
-// Another copy of the plug-in working on a shared global action folder, for
-// SharedCatalogueTest: the folder is ROOT\Script\Actions.
-//   catalogue_peer ROOT save PREFIX FIRST ACCEL
-//     records 30 actions PREFIX0.. (a script and its section each), saves the
-//     ten actions from sFIRST on with new menu flags every third recording,
-//     and takes ACCEL away from those that hold it every tenth;
-//   catalogue_peer ROOT read STOPFILE
-//     reloads the catalogue until STOPFILE exists; an action that had its
-//     values must never show defaults.
+// Another copy of the plug-in on the shared global action folder ROOT\Script\Actions, for SharedCatalogueTest:
+//   catalogue_peer ROOT save PREFIX FIRST ACCEL: records 30 actions PREFIX0.. (a script and its section each),
+//     saves the ten actions from sFIRST on with new menu flags every third recording, and takes ACCEL away from
+//     those that hold it every tenth;
+//   catalogue_peer ROOT read STOPFILE: reloads the catalogue until STOPFILE exists; an action that had its values
+//     must never show defaults.
 // Exits with 0, or 1 after writing what went wrong to ROOT\peer-ROLE.txt.
 #include <windows.h>
 #include <cstdlib>

@@ -1,6 +1,5 @@
-// Two copies of the plug-in saving into one shared action folder at once
-// (recordings, the Action Manager's saves of menu flags, hotkeys taken away)
-// while a third keeps loading it, each a process of its own (CataloguePeer).
+// Two copies of the plug-in saving into one shared action folder at once (recordings, the Action Manager's saves of
+// menu flags, hotkeys taken away) while a third keeps loading it, each a process of its own (CataloguePeer).
 #include <gtest/gtest.h>
 
 #include "base/Raii.h"
