@@ -26,6 +26,9 @@ protected:
         AddAction(localDir, "upper", "1", "Ctrl+7", nullptr);
         AddAction(globalDir, "shared", "1", "Ctrl+P", nullptr);
         catalogue.SetFramework(Framework());
+        MakeFolder(temp / "src");
+        for (std::string name : {"x", "y", "z"})
+            sources.push_back(AddScript(temp / "src", name + ".pl", "# new " + name + "\n"));
     }
     ActionEntry Find(const std::string &name) { return *FindAction(catalogue, name); }
     // Moves the edited action to the other folder with the repeat count 4 and
@@ -45,12 +48,25 @@ protected:
         held.reset(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held) << path;
     }
+    // Adds the sources with every clash answered so; returns the clashes asked, by file name.
+    std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
+    {
+        std::string clashes;
+        EXPECT_EQ(operations.AddFiles(sources, bGlobal,
+                                      [&](const std::string &target) {
+                                          clashes += FileUtils::GetNameFromFile(target) + " ";
+                                          return answer;
+                                      }),
+                  added);
+        return clashes;
+    }
 
     ActionCatalogue catalogue;
     ActionOperations operations{Framework(), catalogue};
     DWORD error = 0xdeadbeef;
     int asked = 0;
     mimic::UniqueFile held;
+    std::vector<std::string> sources;
 };
 
 TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
@@ -180,39 +196,13 @@ TEST_F(ActionOperationsTest, ALockedCatalogueFileLeavesAnActionWhereItWasAndSays
     EXPECT_EQ(FindAction(catalogue, "act5", 0), nullptr);
 
     // Added files are copied; their settings wait for the lock and say so.
-    const std::string source = AddScript(temp.Path(), "x.pl", "# x\n");
-    EXPECT_TRUE(operations.AddFiles({source}, false, nullptr));
+    EXPECT_TRUE(operations.AddFiles({sources[0]}, false, nullptr));
     EXPECT_NE(operations.SaveError().find(ini), std::string::npos);
-    EXPECT_EQ(ReadTextFile(localDir + "\\x.pl") + Section(localDir, "x"), "# x\n-|-|-|-");
+    EXPECT_EQ(ReadTextFile(localDir + "\\x.pl") + Section(localDir, "x"), "# new x\n-|-|-|-");
 }
 
-class AddFilesTest : public ActionOperationsTest
-{
-protected:
-    void SetUp() override
-    {
-        ActionOperationsTest::SetUp();
-        MakeFolder(temp / "src");
-        for (std::string name : {"x", "y", "z"})
-            sources.push_back(AddScript(temp / "src", name + ".pl", "# new " + name + "\n"));
-    }
-    // Adds the sources with every clash answered so; returns the clashes asked, by file name.
-    std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
-    {
-        std::string clashes;
-        EXPECT_EQ(operations.AddFiles(sources, bGlobal,
-                                      [&](const std::string &target) {
-                                          clashes += FileUtils::GetNameFromFile(target) + " ";
-                                          return answer;
-                                      }),
-                  added);
-        return clashes;
-    }
-    std::vector<std::string> sources;
-};
-
 // The local folder holds an old y and z each time; a file left out keeps no section.
-TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
+TEST_F(ActionOperationsTest, EachClashIsAnsweredByTheCallersPolicy)
 {
     const std::tuple<ReplaceAnswer, bool, const char *, bool> cases[] = { // the answer, global, asked, replaced
         {ReplaceAnswer::Skip, false, "y.pl z.pl ", false},
@@ -249,7 +239,7 @@ TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
 // Only action scripts are added, each under a name an action can have: the folder's other files, its catalogue file and
 // the temporary action stay as they were, whatever the answer to a clash, and no question comes for a target that does
 // not exist.
-TEST_F(AddFilesTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
+TEST_F(ActionOperationsTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
 {
     const std::string src = temp / "src", localIni = ReadTextFile(localDir + "\\mimic.ini");
     AddScript(localDir, "temporary_action.pl", "# temporary\n");
