@@ -108,7 +108,7 @@ TEST_F(CatalogueTest, ScansLocalThenGlobalRegistersEachIdInBothContextsAndEachRe
     ExpectIdsFrom(200000);
 }
 
-TEST_F(CatalogueTest, ReloadWithdrawsNothingWhenTheHostDoesNotKnowTheFirstId)
+TEST_F(CatalogueTest, ReloadWithdrawsNothingTheHostDoesNotKnowAndARefusedSettingsKeyChangesNothing)
 {
     AddFiveScripts();
     host->SetAcceleratorsAvailable(false);
@@ -122,12 +122,8 @@ TEST_F(CatalogueTest, ReloadWithdrawsNothingWhenTheHostDoesNotKnowTheFirstId)
     EXPECT_EQ(AccelLog(AccelCall::Remove), "");
     ExpectIdsFrom(200005);
     EXPECT_TRUE(host->KnowsCommand(CLSID_EditorDocument, 200009));
-}
 
-TEST_F(CatalogueTest, RefusedSettingsKeyLeavesListAndFoldersAsTheyWere)
-{
-    AddFiveScripts();
-    catalogue.SetFramework(Framework());
+    // A refused settings key leaves list and folders as they were.
     AddScript(localDir, "late.pl");
     SetSetting("Global Path", temp / "elsewhere");
 
