@@ -144,7 +144,7 @@ TEST_F(RecorderTest, AWholeRecordingAcrossThreeDocumentsReplaysAsRecorded)
 }
 
 // Commands from a document the recorder does not track are reported while it records, silently dropped in a pause.
-TEST_F(RecorderTest, StartResumesAPauseAndOtherwiseChangesNothing)
+TEST_F(RecorderTest, StartResumesAPauseAndAnyCloseEndsARecordingThatTracksNoDocument)
 {
     StartNamed("first");
     recorder.Start(nullptr, 99); // already recording: nothing asked
@@ -165,6 +165,14 @@ TEST_F(RecorderTest, StartResumesAPauseAndOtherwiseChangesNothing)
     EXPECT_EQ(State(), mimic::RecorderIdle);
     EXPECT_EQ(prompts.asked, "settle untracked ");
     EXPECT_EQ(Body(localDir + "\\first.pl"), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
+
+    // A start in a document the host cannot find tracks nothing; any close ends it.
+    StartNamed("nodoc", 1, 42);
+    EXPECT_EQ(State(), mimic::RecorderRecording);
+    EXPECT_EQ(recorder.TrackedDocuments(), 0u);
+    recorder.DetachDocument(CLSID_EditorDocument, 77);
+    EXPECT_EQ(State(), mimic::RecorderIdle);
+    EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\nodoc.pl");
 }
 
 // Each start proposes the next number; past Ctrl+9, or where a number would overflow, it starts again.
@@ -285,17 +293,6 @@ TEST_F(RecorderTest, DialogPromptsAskWithThePlugInsWindows)
     dialogs.ReportUntrackedDocument(nullptr);
     ASSERT_EQ(driver.Seen().size(), 6u);
     EXPECT_EQ(driver.Seen()[3].buttons, (std::vector<std::string>{"Yes", "No"}));
-}
-
-// A start in a document the host cannot find tracks nothing; any close ends it.
-TEST_F(RecorderTest, ClosingAnyDocumentEndsARecordingThatTracksNone)
-{
-    StartNamed("nodoc", 1, 42);
-    EXPECT_EQ(State(), mimic::RecorderRecording);
-    EXPECT_EQ(recorder.TrackedDocuments(), 0u);
-    recorder.DetachDocument(CLSID_EditorDocument, 77);
-    EXPECT_EQ(State(), mimic::RecorderIdle);
-    EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\nodoc.pl");
 }
 
 // Each sink locks the module, counts references from 0, answers its interfaces with one identity, and names its
