@@ -82,14 +82,8 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
     EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0") << "the hotkey was taken away";
 
     const std::string local = localDir + "\\act5.pl", global = globalDir + "\\act5.pl";
-    struct Case // globalScript "-": none
-    {
-        const char *what;
-        std::function<void()> before;
-        bool confirm, asked, moved;
-        DWORD error;
-        const char *globalScript;
-    } cases[] = {
+    // What comes before, the answer, whether it was asked, whether it moved, the error, the global script ("-": none).
+    const std::tuple<const char *, std::function<void()>, bool, bool, bool, DWORD, const char *> cases[] = {
         {"into a folder it makes", [&] { RemoveTree(globalDir); }, false, false, true, 0, "# act5\n"},
         {"over a script the user keeps", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, false, true, false,
          0, "# other\n"},
@@ -105,23 +99,23 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
         {"of a script that cannot be deleted", [&] { Hold(local, FILE_SHARE_READ); }, false, false, false,
          ERROR_SHARING_VIOLATION, "-"},
     };
-    for (const Case &c : cases)
+    for (const auto &[what, before, confirm, bAsked, moved, wantedError, globalScript] : cases)
     {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         ::DeleteFileA(global.c_str());
         WriteIni(globalDir, "act5", nullptr, nullptr);
         AddAction(localDir, "act5", "2", "Ctrl+5", nullptr);
-        c.before();
+        before();
         ActionEntry edited = Find("act5");
-        EXPECT_EQ(Move(edited, c.confirm), c.moved);
+        EXPECT_EQ(Move(edited, confirm), moved);
         held.reset();
-        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(c.asked ? 1 : 0, c.error)) << "a refusal is no error";
-        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", c.globalScript);
-        EXPECT_EQ(FileExists(local), !c.moved && c.error != ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(bAsked ? 1 : 0, wantedError)) << "a refusal is no error";
+        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", globalScript);
+        EXPECT_EQ(FileExists(local), !moved && wantedError != ERROR_FILE_NOT_FOUND);
         EXPECT_EQ(Section(localDir, "act5") + " " + Section(globalDir, "act5"),
-                  c.moved ? "-|-|-|- 4|Ctrl+5|" + global + "|1" : "2|Ctrl+5|-|- -|-|-|-");
+                  moved ? "-|-|-|- 4|Ctrl+5|" + global + "|1" : "2|Ctrl+5|-|- -|-|-|-");
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
-                  c.moved ? std::make_tuple(true, 4, true, global) : std::make_tuple(false, 2, false, local));
+                  moved ? std::make_tuple(true, 4, true, global) : std::make_tuple(false, 2, false, local));
     }
 }
 
