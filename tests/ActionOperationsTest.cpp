@@ -26,6 +26,9 @@ protected:
         AddAction(localDir, "upper", "1", "Ctrl+7", nullptr);
         AddAction(globalDir, "shared", "1", "Ctrl+P", nullptr);
         catalogue.SetFramework(Framework());
+        MakeFolder(temp / "src");
+        for (std::string name : {"x", "y", "z"})
+            sources.push_back(AddScript(temp / "src", name + ".pl", "# new " + name + "\n"));
     }
     ActionEntry Find(const std::string &name) { return *FindAction(catalogue, name); }
     // Moves the edited action to the other folder with the repeat count 4 and
@@ -45,12 +48,25 @@ protected:
         held.reset(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(held) << path;
     }
+    // Adds the sources with every clash answered so; returns the clashes asked, by file name.
+    std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
+    {
+        std::string clashes;
+        EXPECT_EQ(operations.AddFiles(sources, bGlobal,
+                                      [&](const std::string &target) {
+                                          clashes += FileUtils::GetNameFromFile(target) + " ";
+                                          return answer;
+                                      }),
+                  added);
+        return clashes;
+    }
 
     ActionCatalogue catalogue;
     ActionOperations operations{Framework(), catalogue};
     DWORD error = 0xdeadbeef;
     int asked = 0;
     mimic::UniqueFile held;
+    std::vector<std::string> sources;
 };
 
 TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
@@ -60,23 +76,14 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
     wanted.bGlobal = false;
     wanted.strAccel = "Ctrl+7";
     ASSERT_TRUE(operations.MoveToOtherFolder(shared, wanted, nullptr, error));
-    EXPECT_EQ(ReadTextFile(localDir + "\\shared.pl") + "|" + Section(localDir, "shared"),
-              "# shared\n|1|Ctrl+7|" + localDir + "\\shared.pl|0");
-    EXPECT_FALSE(FileExists(globalDir + "\\shared.pl"));
-    EXPECT_EQ(Section(globalDir, "shared"), "-|-|-|-");
-    EXPECT_EQ(shared.strAccel, "Ctrl+7");
+    EXPECT_EQ(ReadTextFile(localDir + "\\shared.pl") + "|" + Section(localDir, "shared") + "|" + shared.strAccel,
+              "# shared\n|1|Ctrl+7|" + localDir + "\\shared.pl|0|Ctrl+7");
+    EXPECT_EQ(FileExists(globalDir + "\\shared.pl") ? "script left" : Section(globalDir, "shared"), "-|-|-|-");
     EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0") << "the hotkey was taken away";
 
     const std::string local = localDir + "\\act5.pl", global = globalDir + "\\act5.pl";
-    struct Case // globalScript "-": none
-    {
-        const char *what;
-        std::function<void()> before;
-        bool confirm, asked, moved;
-        DWORD error;
-        const char *globalScript;
-    };
-    const Case cases[] = {
+    // What comes before, the answer, whether it was asked, whether it moved, the error, the global script ("-": none).
+    const std::tuple<const char *, std::function<void()>, bool, bool, bool, DWORD, const char *> cases[] = {
         {"into a folder it makes", [&] { RemoveTree(globalDir); }, false, false, true, 0, "# act5\n"},
         {"over a script the user keeps", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, false, true, false,
          0, "# other\n"},
@@ -92,24 +99,23 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
         {"of a script that cannot be deleted", [&] { Hold(local, FILE_SHARE_READ); }, false, false, false,
          ERROR_SHARING_VIOLATION, "-"},
     };
-    for (const Case &c : cases)
+    for (const auto &[what, before, confirm, bAsked, moved, wantedError, globalScript] : cases)
     {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         ::DeleteFileA(global.c_str());
         WriteIni(globalDir, "act5", nullptr, nullptr);
         AddAction(localDir, "act5", "2", "Ctrl+5", nullptr);
-        c.before();
+        before();
         ActionEntry edited = Find("act5");
-        EXPECT_EQ(Move(edited, c.confirm), c.moved);
+        EXPECT_EQ(Move(edited, confirm), moved);
         held.reset();
-        EXPECT_EQ(asked, c.asked ? 1 : 0);
-        EXPECT_EQ(error, c.error) << "a refusal is no error";
-        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", c.globalScript);
-        EXPECT_EQ(FileExists(local), !c.moved && c.error != ERROR_FILE_NOT_FOUND);
-        EXPECT_EQ(Section(localDir, "act5"), c.moved ? "-|-|-|-" : "2|Ctrl+5|-|-");
-        EXPECT_EQ(Section(globalDir, "act5"), c.moved ? "4|Ctrl+5|" + global + "|1" : "-|-|-|-");
+        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(bAsked ? 1 : 0, wantedError)) << "a refusal is no error";
+        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", globalScript);
+        EXPECT_EQ(FileExists(local), !moved && wantedError != ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(Section(localDir, "act5") + " " + Section(globalDir, "act5"),
+                  moved ? "-|-|-|- 4|Ctrl+5|" + global + "|1" : "2|Ctrl+5|-|- -|-|-|-");
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
-                  c.moved ? std::make_tuple(true, 4, true, global) : std::make_tuple(false, 2, false, local));
+                  moved ? std::make_tuple(true, 4, true, global) : std::make_tuple(false, 2, false, local));
     }
 }
 
@@ -122,10 +128,8 @@ TEST_F(ActionOperationsTest, AMoveOntoTheScriptItselfLosesNothing)
     ASSERT_NE(::GetShortPathNameA(localDir.c_str(), shortName, MAX_PATH), 0u);
     ASSERT_NE(shortName, localDir) << "the scratch folder has a short name of its own";
     std::vector<std::pair<std::string, std::string>> spellings = {// the global setting, the script's path
-                                                                  {localDir, script},
-                                                                  {localDir, localDir + "\\..\\Actions\\act5.pl"},
-                                                                  {localDir, shortName + std::string("\\act5.pl")},
-                                                                  {shortName, script}};
+        {localDir, script}, {localDir, localDir + "\\..\\Actions\\act5.pl"},
+        {localDir, shortName + std::string("\\act5.pl")}, {shortName, script}};
     // Under Wine the root of the Unix file system is a drive of its own too.
     if (const char *prefix = std::getenv("WINEPREFIX"))
         spellings.push_back({support::WindowsPathOf(prefix + std::string("/drive_c")) + localDir.substr(2), script});
@@ -138,8 +142,7 @@ TEST_F(ActionOperationsTest, AMoveOntoTheScriptItselfLosesNothing)
         ActionEntry edited = Find("act5");
         edited.strPath = path;
         ASSERT_TRUE(Move(edited, true));
-        EXPECT_EQ(asked, 0);
-        EXPECT_EQ(ReadTextFile(script), "# act5\n");
+        EXPECT_EQ(ReadTextFile(script) + std::to_string(asked), "# act5\n0");
         EXPECT_EQ(Section(localDir, "act5"), "4|Ctrl+5|" + global + "\\act5.pl|1");
     }
 }
@@ -161,7 +164,6 @@ TEST_F(ActionOperationsTest, AMoveBetweenFoldersThatALocaleCallsEqualMovesTheScr
         ASSERT_TRUE(Move(edited));
         EXPECT_EQ(ReadTextFile(globalFolder + "\\act5.pl"), "# act5\n");
         EXPECT_FALSE(FileExists(localFolder + "\\act5.pl"));
-        EXPECT_EQ(Section(localFolder, "act5"), "-|-|-|-");
     }
 }
 
@@ -172,7 +174,6 @@ TEST_F(ActionOperationsTest, ALockedCatalogueFileLeavesAnActionWhereItWasAndSays
     HeldCatalogueLock held(localDir);
     ASSERT_TRUE(held.Held());
     const std::string ini = localDir + "\\mimic.ini";
-
     ActionEntry shared = Find("shared");
     EXPECT_FALSE(Move(shared));
     EXPECT_NE(operations.SaveError().find("Can't save " + ini + ": "), std::string::npos) << operations.SaveError();
@@ -180,8 +181,7 @@ TEST_F(ActionOperationsTest, ALockedCatalogueFileLeavesAnActionWhereItWasAndSays
     EXPECT_EQ(ReadTextFile(globalDir + "\\shared.pl") + Section(globalDir, "shared"), "# shared\n1|Ctrl+P|-|-");
     EXPECT_TRUE(shared.bGlobal);
 
-    // Out of the locked folder: the new section is saved; the old one cannot
-    // go, but it names a script that is gone.
+    // Out of the locked folder: the new section is saved; the old one cannot go, but it names a script that is gone.
     ActionEntry act5 = Find("act5");
     EXPECT_TRUE(Move(act5));
     EXPECT_EQ(operations.SaveError(), "");
@@ -190,71 +190,36 @@ TEST_F(ActionOperationsTest, ALockedCatalogueFileLeavesAnActionWhereItWasAndSays
     EXPECT_EQ(FindAction(catalogue, "act5", 0), nullptr);
 
     // Added files are copied; their settings wait for the lock and say so.
-    const std::string source = AddScript(temp.Path(), "x.pl", "# x\n");
-    EXPECT_TRUE(operations.AddFiles({source}, false, nullptr));
-    EXPECT_TRUE(FileExists(localDir + "\\x.pl"));
+    EXPECT_TRUE(operations.AddFiles({sources[0]}, false, nullptr));
     EXPECT_NE(operations.SaveError().find(ini), std::string::npos);
-    EXPECT_EQ(Section(localDir, "x"), "-|-|-|-");
+    EXPECT_EQ(ReadTextFile(localDir + "\\x.pl") + Section(localDir, "x"), "# new x\n-|-|-|-");
 }
 
-class AddFilesTest : public ActionOperationsTest
-{
-protected:
-    void SetUp() override
-    {
-        ActionOperationsTest::SetUp();
-        MakeFolder(temp / "src");
-        for (std::string name : {"x", "y", "z"})
-            sources.push_back(AddScript(temp / "src", name + ".pl", "# new " + name + "\n"));
-    }
-    // Adds the sources with every clash answered so; returns the clashes asked, by file name.
-    std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
-    {
-        std::string clashes;
-        EXPECT_EQ(operations.AddFiles(sources, bGlobal,
-                                      [&](const std::string &target) {
-                                          clashes += FileUtils::GetNameFromFile(target) + " ";
-                                          return answer;
-                                      }),
-                  added);
-        return clashes;
-    }
-    std::vector<std::string> sources;
-};
-
 // The local folder holds an old y and z each time; a file left out keeps no section.
-TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
+TEST_F(ActionOperationsTest, EachClashIsAnsweredByTheCallersPolicy)
 {
-    struct Case
-    {
-        const char *what;
-        ReplaceAnswer answer;
-        bool bGlobal;
-        const char *asked;
-        bool replaced;
+    const std::tuple<ReplaceAnswer, bool, const char *, bool> cases[] = { // the answer, global, asked, replaced
+        {ReplaceAnswer::Skip, false, "y.pl z.pl ", false},
+        {ReplaceAnswer::Replace, false, "y.pl z.pl ", true},
+        {ReplaceAnswer::ReplaceAll, false, "y.pl ", true},
+        {ReplaceAnswer::Skip, true, "", true}, // into a global folder it makes
     };
-    const Case cases[] = {
-        {"skip", ReplaceAnswer::Skip, false, "y.pl z.pl ", false},
-        {"replace", ReplaceAnswer::Replace, false, "y.pl z.pl ", true},
-        {"replace all", ReplaceAnswer::ReplaceAll, false, "y.pl ", true},
-        {"into a global folder it makes", ReplaceAnswer::Skip, true, "", true},
-    };
-    for (const Case &c : cases)
+    for (auto [answer, bGlobal, asked, replaced] : cases)
     {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(::testing::Message() << static_cast<int>(answer) << " " << bGlobal);
         RemoveTree(localDir);
         RemoveTree(globalDir);
         MakeFolder(localDir);
         AddScript(localDir, "y.pl", "# old y\n");
         AddScript(localDir, "z.pl", "# old z\n");
-        EXPECT_EQ(Add(c.answer, c.bGlobal), c.asked);
+        EXPECT_EQ(Add(answer, bGlobal), asked);
         EXPECT_TRUE(operations.NotAddedFiles().empty()) << "a file the caller left out is no failure";
-        const std::string &folder = c.bGlobal ? globalDir : localDir;
+        const std::string &folder = bGlobal ? globalDir : localDir;
         for (std::string name : {"x", "y", "z"})
         {
             const std::string script = folder + "\\" + name + ".pl";
             EXPECT_EQ(ReadTextFile(script) + "|" + Section(folder, name.c_str()),
-                      c.replaced || name == "x" ? "# new " + name + "\n|1||" + script + "|0"
+                      replaced || name == "x" ? "# new " + name + "\n|1||" + script + "|0"
                                                 : "# old " + name + "\n|-|-|-|-");
         }
     }
@@ -265,11 +230,10 @@ TEST_F(AddFilesTest, EachClashIsAnsweredByTheCallersPolicy)
     EXPECT_FALSE(ActionOperations(Framework(), unloaded).AddFiles(sources, true, nullptr));
 }
 
-// Only action scripts are added, each under a name an action can have: the
-// folder's other files, its catalogue file and the temporary action stay as
-// they were, whatever the answer to a clash, and no question comes for a
-// target that does not exist.
-TEST_F(AddFilesTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
+// Only action scripts are added, each under a name an action can have: the folder's other files, its catalogue file and
+// the temporary action stay as they were, whatever the answer to a clash, and no question comes for a target that does
+// not exist.
+TEST_F(ActionOperationsTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
 {
     const std::string src = temp / "src", localIni = ReadTextFile(localDir + "\\mimic.ini");
     AddScript(localDir, "temporary_action.pl", "# temporary\n");
@@ -295,29 +259,24 @@ TEST_F(AddFilesTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsTouched)
 TEST_F(ActionOperationsTest, RemovingTakesScriptSectionAndOnlyItsOwnLastActionOnceTheScriptIsGone)
 {
     const std::string act5 = localDir + "\\act5.pl", upper = localDir + "\\upper.pl";
-    struct Case
-    {
-        const char *what, *name;
-        bool cannotDelete;
-        std::string last, lastAfter;
+    // The action, whether its script is gone before, the last recording's path before and after.
+    const std::tuple<const char *, bool, std::string, std::string> cases[] = {
+        {"act5", true, act5, act5}, // a script that cannot be deleted keeps its action
+        {"act5", false, upper, upper},
+        {"upper", false, localDir + "\\..\\Actions\\UPPER.PL", ""}, // the last action, named another way
     };
-    const Case cases[] = {
-        {"a script that cannot be deleted keeps its action", "act5", true, act5, act5},
-        {"another action", "act5", false, upper, upper},
-        {"the last action, named another way", "upper", false, localDir + "\\..\\Actions\\UPPER.PL", ""},
-    };
-    for (const Case &c : cases)
+    for (const auto &[name, cannotDelete, last, lastAfter] : cases)
     {
-        SCOPED_TRACE(c.what);
-        AddAction(localDir, c.name, "2", "Ctrl+5", nullptr);
-        SetSetting("Last Macro Path", c.last);
-        const ActionEntry entry = Find(c.name);
-        if (c.cannotDelete)
+        SCOPED_TRACE(last);
+        AddAction(localDir, name, "2", "Ctrl+5", nullptr);
+        SetSetting("Last Macro Path", last);
+        const ActionEntry entry = Find(name);
+        if (cannotDelete)
             ::DeleteFileA(entry.strPath.c_str());
-        EXPECT_EQ(operations.Remove(entry), !c.cannotDelete);
+        EXPECT_EQ(operations.Remove(entry), !cannotDelete);
         EXPECT_FALSE(FileExists(entry.strPath));
-        EXPECT_EQ(Section(localDir, c.name), c.cannotDelete ? "2|Ctrl+5|-|-" : "-|-|-|-");
-        EXPECT_EQ(Setting("Last Macro Path"), c.lastAfter);
+        EXPECT_EQ(Section(localDir, name) + " " + Setting("Last Macro Path"),
+                  (cannotDelete ? "2|Ctrl+5|-|- " : "-|-|-|- ") + lastAfter);
     }
     EXPECT_EQ(ReadTextFile(globalDir + "\\shared.pl") + Section(globalDir, "shared"), "# shared\n1|Ctrl+P|-|-");
 }

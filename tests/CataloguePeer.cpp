@@ -1,12 +1,9 @@
-// Another copy of the plug-in working on a shared global action folder, for
-// SharedCatalogueTest: the folder is ROOT\Script\Actions.
-//   catalogue_peer ROOT save PREFIX FIRST ACCEL
-//     records 30 actions PREFIX0.. (a script and its section each), saves the
-//     ten actions from sFIRST on with new menu flags every third recording,
-//     and takes ACCEL away from those that hold it every tenth;
-//   catalogue_peer ROOT read STOPFILE
-//     reloads the catalogue until STOPFILE exists; an action that had its
-//     values must never show defaults.
+// Another copy of the plug-in on the shared global action folder ROOT\Script\Actions, for SharedCatalogueTest:
+//   catalogue_peer ROOT save PREFIX FIRST ACCEL: records 30 actions PREFIX0.. (a script and its section each),
+//     saves the ten actions from sFIRST on with new menu flags every third recording, and takes ACCEL away from
+//     those that hold it every tenth;
+//   catalogue_peer ROOT read STOPFILE: reloads the catalogue until STOPFILE exists; an action that had its values
+//     must never show defaults.
 // Exits with 0, or 1 after writing what went wrong to ROOT\peer-ROLE.txt.
 #include <windows.h>
 #include <cstdlib>
@@ -28,20 +25,13 @@ int Fail(const std::string &what)
     return 1;
 }
 
-bool IsStable(const mimic::ActionEntry &e, int first)
-{
-    const int n = e.strName[0] == 's' ? std::atoi(e.strName.c_str() + 1) : -1;
-    return n >= first && n < first + 10;
-}
-
 int Save(mimic::ActionCatalogue &catalogue, const std::string &prefix, int first, const std::string &accel)
 {
-    const std::string folder = catalogue.GetGlobalPath();
     for (int i = 0; i < 30; ++i)
     {
         mimic::ActionEntry entry;
         entry.strName = prefix + std::to_string(i);
-        entry.strPath = folder + "\\" + entry.strName + ".pl";
+        entry.strPath = catalogue.GetGlobalPath() + "\\" + entry.strName + ".pl";
         entry.bGlobal = true;
         entry.nRepeat = i + 2;
         entry.strAccel = prefix + "+" + std::to_string(i);
@@ -52,18 +42,16 @@ int Save(mimic::ActionCatalogue &catalogue, const std::string &prefix, int first
             return Fail("recording " + entry.strName + ": " + catalogue.LastSaveError());
         writer.Close();
 
-        if (i % 3 == 0)
-        {
-            std::vector<mimic::ActionEntry> toggled;
-            for (mimic::ActionEntry &e : catalogue.Entries())
-                if (IsStable(e, first))
-                {
-                    e.bMenu = (i / 3 + std::atoi(e.strName.c_str() + 1)) % 2 != 0;
-                    toggled.push_back(e);
-                }
-            if (!catalogue.SaveEntries(toggled))
-                return Fail("menu flags: " + catalogue.LastSaveError());
-        }
+        std::vector<mimic::ActionEntry> toggled;
+        for (mimic::ActionEntry &e : catalogue.Entries())
+            if (const int n = std::atoi(e.strName.c_str() + 1); i % 3 == 0 && e.strName[0] == 's' && n >= first &&
+                                                                n < first + 10)
+            {
+                e.bMenu = (i / 3 + n) % 2 != 0;
+                toggled.push_back(e);
+            }
+        if (i % 3 == 0 && !catalogue.SaveEntries(toggled))
+            return Fail("menu flags: " + catalogue.LastSaveError());
         mimic::ActionEntry holder;
         holder.strAccel = accel;
         if (i % 10 == 9 && !catalogue.ClearAccel(holder))
@@ -78,18 +66,14 @@ int Read(mimic::ActionCatalogue &catalogue, const std::string &stopFile)
     for (int loads = 0; loads < 3 || ::GetFileAttributesA(stopFile.c_str()) == INVALID_FILE_ATTRIBUTES; ++loads)
     {
         catalogue.Reload(false);
+        const std::string load = "load " + std::to_string(loads) + ": ";
         if (!catalogue.UnreadableFiles().empty())
-            return Fail("load " + std::to_string(loads) + ": the file could not be read");
+            return Fail(load + "the file could not be read");
         for (const mimic::ActionEntry &e : catalogue.Entries())
-        {
-            const bool bStable = e.strName[0] == 's';
-            if (bStable && e.nRepeat != 7)
-                return Fail("load " + std::to_string(loads) + ": " + e.strName + " shows defaults");
-            if (!bStable && seen.count(e.strName) && e.nRepeat != seen[e.strName])
-                return Fail("load " + std::to_string(loads) + ": " + e.strName + " lost its values");
-            if (!bStable && e.nRepeat != 0)
+            if (e.strName[0] == 's' ? e.nRepeat != 7 : seen.count(e.strName) && e.nRepeat != seen[e.strName])
+                return Fail(load + e.strName + " shows defaults or lost its values");
+            else if (e.strName[0] != 's' && e.nRepeat != 0)
                 seen[e.strName] = e.nRepeat;
-        }
     }
     return 0;
 }
@@ -101,7 +85,7 @@ int main(int argc, char **argv)
     if (argc < 4)
         return 2;
     g_root = argv[1];
-    g_role = argv[2];
+    g_role = argv[2] == std::string("save") ? argv[3] : argv[2];
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int rc = 0;
     {
@@ -109,13 +93,10 @@ int main(int argc, char **argv)
         host->SetInstallDir(g_root + "\\");
         mimic::ActionCatalogue catalogue;
         catalogue.SetFramework(static_cast<IHostFramework *>(host.Get()));
-        if (g_role == "save" && argc == 6)
-        {
-            g_role = argv[3];
-            rc = Save(catalogue, argv[3], std::atoi(argv[4]), argv[5]);
-        }
-        else
+        if (g_role == "read")
             rc = Read(catalogue, argv[3]);
+        else
+            rc = argc == 6 ? Save(catalogue, argv[3], std::atoi(argv[4]), argv[5]) : 2;
     }
     ::CoUninitialize();
     return rc;

@@ -14,7 +14,7 @@ protected:
     ActionCatalogue catalogue;
 };
 
-// Each setting, read by Load, and the folder it turns into. "<inst>",
+// Each setting, read by Load, and the folder it turns into; a row holds a case for each folder. "<inst>",
 // "<designs>", "<work>" and "<design>" stand for the host's folders.
 TEST_F(FoldersTest, SettingsExpandToFolders)
 {
@@ -24,24 +24,19 @@ TEST_F(FoldersTest, SettingsExpandToFolders)
     };
     const Case cases[] = {
         {"empty values are defaults", "", "", nullptr, "<work>\\Actions", "<inst>\\Script\\Actions"},
-        {"designs macro eats the backslash", "", "$(DESIGNS)\\Shared", nullptr, "<work>\\Actions",
-         "<designs>\\Shared"},
         {"plain folders stay, existing or not", "D:\\nowhere\\local", "D:\\nowhere\\global", nullptr,
          "D:\\nowhere\\local", "D:\\nowhere\\global"},
-        {"design folder without a design", "Current design folder", "", nullptr, "Current design folder",
-         "<inst>\\Script\\Actions"},
+        {"design folder without a design; designs macro eats the backslash", "Current design folder",
+         "$(DESIGNS)\\Shared", nullptr, "Current design folder", "<designs>\\Shared"},
+        {"workspace form before designs macro; only the first form applies", "$(DESIGNS)\\x Current workspace folder",
+         "$(VANTREL)\\a;$(DESIGNS)\\b", nullptr, "<work>\\Actions", "<inst>\\a;$(DESIGNS)\\b"},
+        {"macro anywhere in the text; macro at the very end", "X:\\$(VANTREL)\\sub", "$(VANTREL)", nullptr,
+         "X:\\<inst>\\sub", "<inst>\\"},
+        {"design folder; other case is no macro", "Current design folder", "$(Vantrel)\\Script", "<design>",
+         "<design>\\Actions", "$(Vantrel)\\Script"},
         // Otherwise the folder would become "\Actions", at the root of the drive.
         {"a design that names no folder", "", "Current design folder", "", "<work>\\Actions",
          "Current design folder"},
-        {"design folder", "Current design folder", "", "<design>", "<design>\\Actions", "<inst>\\Script\\Actions"},
-        {"only the first form applies", "", "$(VANTREL)\\a;$(DESIGNS)\\b", nullptr, "<work>\\Actions",
-         "<inst>\\a;$(DESIGNS)\\b"},
-        {"workspace form before designs macro", "$(DESIGNS)\\x Current workspace folder", "", nullptr,
-         "<work>\\Actions", "<inst>\\Script\\Actions"},
-        {"macro anywhere in the text", "X:\\$(VANTREL)\\sub", "", nullptr, "X:\\<inst>\\sub",
-         "<inst>\\Script\\Actions"},
-        {"macro at the very end", "", "$(VANTREL)", nullptr, "<work>\\Actions", "<inst>\\"},
-        {"other case is no macro", "", "$(Vantrel)\\Script", nullptr, "<work>\\Actions", "$(Vantrel)\\Script"},
     };
     auto expand = [&](std::string s) {
         for (auto [token, value] : {std::pair<std::string, std::string>{"<inst>", installDir},

@@ -1,6 +1,5 @@
-// Two copies of the plug-in saving into one shared action folder at once
-// (recordings, the Action Manager's saves of menu flags, hotkeys taken away)
-// while a third keeps loading it, each a process of its own (CataloguePeer).
+// Two copies of the plug-in saving into one shared action folder at once (recordings, the Action Manager's saves of
+// menu flags, hotkeys taken away) while a third keeps loading it, each a process of its own (CataloguePeer).
 #include <gtest/gtest.h>
 
 #include "base/Raii.h"
@@ -28,9 +27,9 @@ mimic::UniqueFile Peer(const std::string &args)
 
 DWORD ExitCode(const mimic::UniqueFile &process)
 {
-    DWORD code = STILL_ACTIVE;
-    if (::WaitForSingleObject(process.get(), 300000) == WAIT_OBJECT_0)
-        ::GetExitCodeProcess(process.get(), &code);
+    DWORD code = STILL_ACTIVE; // still so when the wait runs out
+    ::WaitForSingleObject(process.get(), 300000);
+    ::GetExitCodeProcess(process.get(), &code);
     return code;
 }
 
@@ -66,19 +65,17 @@ TEST(SharedCatalogueTest, TwoProcessesSavingAtOnceLoseNothingAndAReaderNeverSees
 
         // Every section once, with its values, its keys in order.
         const std::string after = ReadTextFile(global + "\\mimic.ini");
-        std::vector<std::string> expected;
-        for (int n = 0; n < 20; ++n)
-            expected.push_back(stable(n, true, (9 + n) % 2 != 0));
-        for (const std::string prefix : {"a", "b"})
-            for (int i = 0; i < 30; ++i)
-                expected.push_back(CatalogueSection(prefix + std::to_string(i), i + 2, prefix + "+" + std::to_string(i),
-                                                    global + "\\" + prefix + std::to_string(i) + ".pl", i % 2 != 0));
-        for (const std::string &section : expected)
-        {
+        const auto once = [&](const std::string &section) {
             const size_t at = after.find(section);
             EXPECT_NE(at, std::string::npos) << section << "in:\n" << after;
             EXPECT_EQ(after.find(section.substr(0, section.find('\n')), at + 1), std::string::npos) << section;
-        }
+        };
+        for (int n = 0; n < 20; ++n)
+            once(stable(n, true, (9 + n) % 2 != 0));
+        for (const std::string prefix : {"a", "b"})
+            for (int i = 0; i < 30; ++i)
+                once(CatalogueSection(prefix + std::to_string(i), i + 2, prefix + "+" + std::to_string(i),
+                                      global + "\\" + prefix + std::to_string(i) + ".pl", i % 2 != 0));
     }
 }
 
