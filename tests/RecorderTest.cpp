@@ -261,14 +261,25 @@ TEST_F(RecorderTest, AStartThatDoesNotGetThroughLeavesNothing)
     EXPECT_TRUE(Setting("Last Macro Path").empty());
 }
 
-// Another copy of the plug-in holds the lock of the global catalogue file that gives up Ctrl+0: the new section
-// is saved, the other action keeps its hotkey and the user is told which file.
-TEST_F(RecorderTest, ALockedCatalogueFileKeepsTheOthersHotkeysAndSaysWhich)
+// Another copy of the plug-in holds the lock of the folder's catalogue file.
+TEST_F(RecorderTest, ALockedCatalogueFileStopsTheStartOrKeepsTheOthersHotkeysAndSaysWhich)
 {
+    AddAction(localDir, "kept", "3", "Ctrl+4", "1");
     AddAction(globalDir, "holder", "1", "Ctrl+0", nullptr);
     catalogue.Load();
     catalogue.SetLockWait(100);
+    {
+        HeldCatalogueLock held(localDir);
+        ASSERT_TRUE(held.Held());
+        StartNamed("kept");
+        EXPECT_EQ(State(), mimic::RecorderIdle);
+        EXPECT_EQ(prompts.asked, "settle overwrite failed ");
+        EXPECT_NE(prompts.told.find(localDir + "\\mimic.ini"), std::string::npos) << prompts.told;
+        EXPECT_EQ(ReadTextFile(localDir + "\\kept.pl") + Section(localDir, "kept"), "# kept\n3|Ctrl+4|-|1");
+    }
+    // The section is saved, but the global file that gives up Ctrl+0 is held.
     HeldCatalogueLock held(globalDir);
+    prompts.asked.clear();
     StartNamed("fresh");
     EXPECT_EQ(State(), mimic::RecorderRecording);
     EXPECT_EQ(prompts.asked, "settle failed ");
