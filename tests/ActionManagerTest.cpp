@@ -210,9 +210,7 @@ TEST_F(ActionManagerTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugI
         });
     };
     pick(true, all);
-    driver.Expect("Replace File", [](ModalWindow &r) {
-        r.TypeKey(VK_ESCAPE);
-    });
+    driver.Expect("Replace File", [](ModalWindow &r) { r.TypeKey(VK_ESCAPE); });
     driver.Expect("Replace File", [](ModalWindow &r) { r.Click(IDC_REPLACE); });
     pick(true, all);
     driver.Answer("Replace File", IDOK);
@@ -226,8 +224,7 @@ TEST_F(ActionManagerTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugI
             w.Click(IDC_TM_ADD);
             host->ClosePlugIn(CLSID_HostPlugIn);
             w.Click(IDC_TM_ADD);
-            EXPECT_EQ(Rows(w).size(), 4u) << "only z of the last pick";
-            EXPECT_EQ(Rows(w).back(), "G|z||0");
+            EXPECT_EQ(Rows(w).back(), "G|z||0") << "the last pick's z, global";
             w.Click(IDCANCEL);
         },
         &driver);
