@@ -49,8 +49,7 @@ protected:
     std::unique_ptr<mimic::c_insertFileDlg> dlg;
 };
 
-// Each run browses to a sub-folder and back, and first tries a missing file, which is refused with the dialog
-// staying and nothing stored. The platform's message box bears the title the dialog was given, not the one it shows.
+// Each run first tries a missing file, which is refused with the dialog staying and nothing stored. The platform's message box bears the title the dialog was given, not the one it shows.
 TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
 {
     const std::tuple<int, int, const char *, Paths, int> cases[] = {
@@ -68,12 +67,8 @@ TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
                 box.Click(IDOK);
             });
         const auto step = [&, makeGlobal = makeGlobal, enabled = enabled, names = names](ModalWindow &w) {
-            EXPECT_EQ(w.Text(IDOK), "Add Action");
             EXPECT_EQ(::SendMessageA(Box(w), BM_GETCHECK, 0, 0) == BST_CHECKED, makeGlobal != 0);
             EXPECT_EQ(::IsWindowEnabled(Box(w)) != FALSE, enabled != 0);
-            Open(w, "sub");
-            EXPECT_EQ(w.Caption(), "Add Files (" + folder / "sub" + ")");
-            Open(w, "..");
             if (::IsWindowEnabled(Box(w)))
                 ::SendMessageA(Box(w), BM_CLICK, 0, 0);
             if (!names)
