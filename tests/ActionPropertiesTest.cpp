@@ -65,13 +65,14 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
     const auto step = [](ModalWindow &w) {
         EXPECT_EQ(w.Text(IDC_TP_REPEAT) + " " + w.Text(IDC_TP_CURRENT) + " " + w.Text(IDC_TP_NEW), "1 Ctrl+7 Ctrl+7");
         EXPECT_FALSE(w.IsEnabled(IDOK)) << "empty name";
-        for (const char *bad : {"   ", "..", "a/b", "tab\there", "place} -1 {x", "con", "aux .x", "COM1", "LPT\xB9",
-                                "CONOUT$", " Temporary_Action "})
+        for (const char *bad : {"   ", "a/b", "a\\b", "..", "what?", "x:y", "tab\there", "<a>", "a|b", "\"q\"", "*",
+                                "NUL", "con", "nul.txt", "Lpt1 ", "COM1", "aux .x", "prn..", "com0", "LPT\xB9",
+                                "CONOUT$", "place} -1 {x", "notes} 2", "{a", "temporary_action", " Temporary_Action "})
         {
             w.SetText(IDC_TP_NAME, bad);
             EXPECT_FALSE(w.IsEnabled(IDOK)) << bad;
         }
-        for (const char *good : {"COM10", "console", "x.con", "temporary_action2"})
+        for (const char *good : {"COM10", "console", "nul_x", "LPT", "x.con", "temporary_action2"})
         {
             w.SetText(IDC_TP_NAME, good);
             EXPECT_TRUE(w.IsEnabled(IDOK)) << good;
@@ -80,8 +81,11 @@ TEST_F(ActionPropertiesTest, NewModeOkFollowsAUsableNameAndARepeatCountAndLeaves
         w.SetText(IDC_TP_REPEAT, "5");
         EXPECT_FALSE(w.IsEnabled(IDOK)) << "a repeat change does not enable OK without a name";
         w.SetText(IDC_TP_NAME, "  my action.v2  ");
-        w.SetText(IDC_TP_REPEAT, "99999999999"); // beyond any integer
-        EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
+        for (const char *big : {"1000", "99999999999"}) // the second beyond any integer
+        {
+            w.SetText(IDC_TP_REPEAT, big);
+            EXPECT_EQ(w.Text(IDC_TP_REPEAT), "999");
+        }
         w.SetText(IDC_TP_REPEAT, "");
         EXPECT_FALSE(w.IsEnabled(IDOK));
         w.SetText(IDC_TP_REPEAT, "0");
