@@ -138,6 +138,25 @@ TEST_F(PreferencesTest, ChangesAndRestoredDefaultsMarkThePageModified)
     EXPECT_EQ(Stored()[0], "#1");
 }
 
+// The browser opens on the global folder: OK takes it, Cancel leaves the box as it was.
+TEST_F(PreferencesTest, FolderBrowserStartsAtTheGlobalFolder)
+{
+    for (bool confirm : {false, true})
+    {
+        RunOptions([&](ModalWindow &options, ModalWindow &p) {
+            ModalDriver browser;
+            browser.Expect("Browse for Folder", [&](ModalWindow &b) {
+                EXPECT_EQ(::GetWindow(b.Handle(), GW_OWNER), options.Handle());
+                EXPECT_TRUE(::FindWindowExA(b.Handle(), nullptr, "Static", "Browse for global action folder:"));
+                b.Click(confirm ? IDOK : IDCANCEL);
+            });
+            p.Click(IDC_MP_BROWSE);
+            EXPECT_EQ(p.Text(IDC_MP_GLOBAL), confirm ? globalDir : kDefaultGlobal) << confirm;
+            EXPECT_EQ(dialog->Modified(), confirm);
+        });
+    }
+}
+
 // Ids beyond the two macros add nothing.
 TEST_F(PreferencesTest, MacroMenuAppendsTheMacroBehindTheText)
 {
@@ -157,7 +176,8 @@ TEST_F(PreferencesTest, MacroMenuAppendsTheMacroBehindTheText)
     });
 }
 
-// A typed global folder of 260 characters is refused, with the page staying open and nothing stored. Then OK
+// A typed global folder of 260 characters is refused, with the page staying open and nothing stored; 259 still
+// fit. Then OK
 // applies too: the boxes cleared store 0, an unchosen local folder keeps its setting and so does a long
 // global folder left as it was.
 TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
@@ -180,6 +200,10 @@ TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
         EXPECT_EQ(dialog->RefusedApplies(), 1);
         EXPECT_TRUE(::IsWindow(options.Handle()) && dialog->Modified()) << "the page stays open to shorten the folder";
         EXPECT_EQ(Stored(), std::vector<std::string>(4)) << "nothing of a refused apply";
+        const std::string fits = "D:\\" + std::string(256, 'a');
+        p.SetText(IDC_MP_GLOBAL, fits);
+        options.Click(RefOptionsDialog::kApplyId);
+        EXPECT_EQ(Stored()[3], fits) << "259 characters fit";
         p.SetText(IDC_MP_GLOBAL, sharedDir);
         options.Click(RefOptionsDialog::kApplyId);
         EXPECT_FALSE(dialog->Modified());
