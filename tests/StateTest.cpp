@@ -170,7 +170,7 @@ TEST_F(StateTest, ASecondInitializeIsRefusedAndChangesNothing)
     EXPECT_EQ(host->CommandSinkCount(), commandSinks);
 }
 
-TEST_F(StateTest, APreferencesPageIsAChildOfTheHostsWindowOutlivesTheObjectAndHoldsTheModule)
+TEST_F(StateTest, APreferencesPageOutlivesTheObjectAndHoldsTheModule)
 {
     HWND parent = ::CreateWindowExA(0, "STATIC", "options", WS_OVERLAPPEDWINDOW, 0, 0, 600, 500, nullptr, nullptr,
                                     nullptr, nullptr);
@@ -182,7 +182,6 @@ TEST_F(StateTest, APreferencesPageIsAChildOfTheHostsWindowOutlivesTheObjectAndHo
         EXPECT_EQ(page, nullptr) << "a non-zero flag creates nothing";
         ASSERT_EQ(pages->CreatePage(Framework(), parent, 0, &page), S_OK);
         ASSERT_NE(page, nullptr);
-        EXPECT_EQ(::GetParent(page), parent);
     }
     plugIn->Close();
     mimic.Reset();
