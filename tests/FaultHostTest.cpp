@@ -131,6 +131,30 @@ TEST_F(FaultHostTest, AWithheldServiceCostsOnlyWhatItServes)
 
 // A character the ANSI code page cannot carry must never turn into a look-alike that names another file: it
 // reaches the host as '?', which no file name can hold. The host fails every line here: each file is tried.
+// A document that keeps the sink it could not be made to let go: the next recording writes its command once, and
+// a report after Close reaches no recorder.
+TEST_F(FaultHostTest, ADocumentThatCouldNotBeLetGoFallsSilent)
+{
+    ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
+    StartTemporary();
+    start->ReportCommand("Kept", "");
+    host->FailDocumentLookup(true);
+    EXPECT_EQ(mimic->StopRecording(), S_OK);
+    host->FailDocumentLookup(false);
+    EXPECT_EQ(Body(TemporaryScript()), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
+    EXPECT_EQ(start->SinkCount(IID_IMimicEventSink), 1u) << "the document still holds the sink";
+    start->ReportCommand("AfterStop", "");
+
+    StartTemporary();
+    start->ReportCommand("Once", "");
+    EXPECT_EQ(mimic->StopRecording(), S_OK);
+    EXPECT_EQ(Body(TemporaryScript()), "\t$Nexo0->ExecuteCommand('Once', '');\n}\n") << "one line, not two";
+
+    EXPECT_EQ(plugIn->Close(), S_OK);
+    start->ReportCommand("AfterClose", ""); // the recorder is gone
+    start->FireOpen(2, "start.bde", "");
+}
+
 TEST_F(FaultHostTest, WideFileNamesOutsideTheCodePageNeverNameAnotherFile)
 {
     ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
