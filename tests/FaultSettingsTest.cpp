@@ -325,6 +325,7 @@ TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
     };
     const Case cases[] = {
         {"two-byte number", "Defaul ShortCut Number", {REG_DWORD, Bytes("\5", 2)}, proposal, "Ctrl+0"},
+        {"four bytes, not a number", "Defaul ShortCut Number", {REG_BINARY, Bytes("\5\0\0", 4)}, proposal, "Ctrl+0"},
         {"text for the repeat count", "Defaul Repeat Count", {REG_SZ, Bytes("5", 2)}, play, keepLine + "1"},
         {"huge last action", "Last Macro Path", {REG_SZ, huge + '\0'}, play,
          "runscript -perl {" + huge + "} -1 {x.bde} 5"},
