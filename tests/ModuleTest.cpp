@@ -6,7 +6,6 @@
 
 #include "base/Raii.h"
 #include "base/Text.h"
-#include "host/ComTypeInfoHolder.h"
 #include "mimic.h"
 #include "module/Registration.h"
 #include "tests/support/PlugInDll.h"
@@ -29,39 +28,6 @@ std::optional<std::string> RegisteredTypeLibPath()
     // Wine registers the path in its long form, "\\?\Z:\...".
     std::string result = mimic::NarrowFromBstr(path.get());
     return result.compare(0, 4, "\\\\?\\") == 0 ? result.substr(4) : result;
-}
-
-// The test program carries the plug-in's resources, type library included.
-// Calls through the holder reach a real object in PlugInTest, through the built DLL.
-TEST(TypeInfoHolderTest, AnswersOnlyForItsInterfaceUntilTheLastRelease)
-{
-    KComTypeInfoHolder holder(LIBID_MIMICPLUGINLib, 1, 0, IID_IMimic);
-    ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK);
-    ASSERT_EQ(holder.AddRef(::GetModuleHandleA(nullptr)), S_OK);
-    LPOLESTR names[] = {const_cast<LPOLESTR>(L"getrecorderstate")};
-    DISPID id = 0;
-    EXPECT_EQ(holder.GetIDsOfNames(IID_NULL, names, 1, 0, &id), S_OK);
-    EXPECT_EQ(id, 4) << "names are matched without case";
-    names[0] = const_cast<LPOLESTR>(L"NoSuchMethod");
-    EXPECT_EQ(holder.GetIDsOfNames(IID_NULL, names, 1, 0, &id), DISP_E_UNKNOWNNAME);
-    EXPECT_EQ(holder.GetIDsOfNames(IID_IMimic, names, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
-    DISPPARAMS noArgs = {nullptr, nullptr, 0, 0};
-    EXPECT_EQ(holder.Invoke(nullptr, 3, IID_IMimic, 0, DISPATCH_METHOD, &noArgs, nullptr, nullptr, nullptr),
-              DISP_E_UNKNOWNINTERFACE);
-    ComPtr<ITypeInfo> none;
-    EXPECT_EQ(holder.GetTypeInfo(1, 0, none.Put()), DISP_E_BADINDEX);
-    EXPECT_FALSE(none);
-
-    holder.Release();
-    ComPtr<ITypeInfo> info;
-    ASSERT_EQ(holder.GetTypeInfo(0, 0, info.Put()), S_OK) << "one user is left";
-    TYPEATTR *attr = nullptr;
-    ASSERT_EQ(info->GetTypeAttr(&attr), S_OK);
-    EXPECT_TRUE(IsEqualIID(attr->guid, IID_IMimic));
-    info->ReleaseTypeAttr(attr);
-    holder.Release();
-    EXPECT_HRESULT_FAILED(holder.GetTypeInfo(0, 0, info.Put()));
-    EXPECT_FALSE(info);
 }
 
 TEST(RegistrationTest, AFailingScriptLeavesTheTypeLibraryUnregistered)
