@@ -149,8 +149,6 @@ TEST_F(CatalogueTest, IniValuesAndTheirDefaults)
         {"leadingzero", "007", "Shift+A", "01", 7, "Shift+A", false},
         {"largest", "\t+999", "", "", 999, "", false},
         {"toolarge", "1000", "", "", 0, "", false},
-        {"huge", "99999999999", "", "", 0, "", false},
-        {"wraps", "4294967297", "", "", 0, "", false},
     };
     for (auto [name, playMode, accel, addToMenu, repeat, expectAccel, menu] : cases)
         AddAction(localDir, name, playMode, accel, addToMenu);
@@ -234,30 +232,6 @@ TEST_F(CatalogueTest, SameNameInBothFoldersGivesTwoActions)
     EXPECT_EQ(catalogue.FindByCommandId(200000), ByName("build", false));
     EXPECT_EQ(catalogue.FindByCommandId(200001)->nRepeat, 9);
     EXPECT_EQ(catalogue.FindByCommandId(200002), nullptr);
-}
-
-TEST_F(CatalogueTest, SaveEntryWritesTheFourKeysInOrderAndRemoveEntryDeletesTheSection)
-{
-    catalogue.SetFramework(Framework());
-    WriteIni(localDir, "keep", "PlayMode", "1");
-    ActionEntry e;
-    e.strName = "build";
-    e.nRepeat = -2;
-    e.strAccel = "";
-    e.strPath = AddScript(localDir, "build.pl");
-    e.bMenu = true;
-    catalogue.SaveEntry(e);
-    const std::string keep = "[keep]\r\nPlayMode=1\r\n", ini = localDir + "\\mimic.ini";
-    EXPECT_EQ(ReadTextFile(ini),
-              keep + "[build]\r\nPlayMode=-2\r\nAccel=\r\nFilePath=" + e.strPath + "\r\nAddToMenu=1\r\n");
-    e.bGlobal = true;
-    e.bMenu = false;
-    catalogue.SaveEntry(e);
-    EXPECT_EQ(Section(globalDir, "build"), "-2||" + e.strPath + "|0");
-    e.bGlobal = false;
-    catalogue.RemoveEntry(e);
-    EXPECT_EQ(ReadTextFile(ini), keep);
-    EXPECT_TRUE(FileExists(e.strPath)) << "the script is not touched";
 }
 
 } // namespace
