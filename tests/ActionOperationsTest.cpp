@@ -2,7 +2,6 @@
 // without a window: every question is answered by the test.
 #include <gtest/gtest.h>
 #include <cstdlib>
-#include <functional>
 
 #include "library/ActionCatalogue.h"
 #include "library/ActionOperations.h"
@@ -42,12 +41,6 @@ protected:
         asked = 0;
         return operations.MoveToOtherFolder(edited, wanted, [&] { return ++asked, confirm; }, error);
     }
-    // Opens the file as another program would that lets others do only what share allows.
-    void Hold(const std::string &path, DWORD share)
-    {
-        held.reset(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held) << path;
-    }
     // Adds the sources with every clash answered so; returns the clashes asked, by file name.
     std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
     {
@@ -82,29 +75,27 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
     EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0") << "the hotkey was taken away";
 
     const std::string local = localDir + "\\act5.pl", global = globalDir + "\\act5.pl";
-    // What comes before, the answer, whether it was asked, whether it moved, the error, the global script ("-": none).
-    const std::tuple<const char *, std::function<void()>, bool, bool, bool, DWORD, const char *> cases[] = {
-        {"over a script the user keeps", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, false, true, false,
-         0, "# other\n"},
-        {"over a script the user replaces", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, true, true, true,
-         0, "# act5\n"},
+    // Over a script of its name in the other folder: whether the script is held, the answer, whether it moved, the
+    // error, the other folder's script after.
+    const std::tuple<const char *, bool, bool, bool, DWORD, const char *> cases[] = {
+        {"the user keeps", false, false, false, 0, "# other\n"},
+        {"the user replaces", false, true, true, 0, "# act5\n"},
         // The script it would have replaced is still there.
-        {"of a script that cannot be read, over one the user replaces",
-         [&] { AddScript(globalDir, "act5.pl", "# other\n"), Hold(local, 0); }, true, true, false,
-         ERROR_SHARING_VIOLATION, "# other\n"},
+        {"the user replaces, of a script that cannot be read", true, true, false, ERROR_SHARING_VIOLATION, "# other\n"},
     };
-    for (const auto &[what, before, confirm, bAsked, moved, wantedError, globalScript] : cases)
+    for (const auto &[what, hold, confirm, moved, wantedError, globalScript] : cases)
     {
         SCOPED_TRACE(what);
-        ::DeleteFileA(global.c_str());
+        AddScript(globalDir, "act5.pl", "# other\n");
         WriteIni(globalDir, "act5", nullptr, nullptr);
         AddAction(localDir, "act5", "2", "Ctrl+5", nullptr);
-        before();
+        if (hold)
+            held.reset(::CreateFileA(local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ActionEntry edited = Find("act5");
         EXPECT_EQ(Move(edited, confirm), moved);
         held.reset();
-        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(bAsked ? 1 : 0, wantedError)) << "a refusal is no error";
-        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", globalScript);
+        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(1, wantedError)) << "a refusal is no error";
+        EXPECT_EQ(ReadTextFile(global), globalScript);
         EXPECT_EQ(FileExists(local), !moved);
         EXPECT_EQ(Section(localDir, "act5") + " " + Section(globalDir, "act5"),
                   moved ? "-|-|-|- 4|Ctrl+5|" + global + "|1" : "2|Ctrl+5|-|- -|-|-|-");
