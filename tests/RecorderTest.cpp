@@ -156,23 +156,6 @@ TEST_F(RecorderTest, ShortcutNumbersCycleThroughCtrl0ToCtrl9)
     }
 }
 
-TEST_F(RecorderTest, TheConfirmationIsAskedOnlyWhenConfigured)
-{
-    SetNumber("Record Temporary Task", 1);
-    for (bool confirm : {false, true})
-    {
-        prompts.confirm = confirm;
-        recorder.Start(nullptr, 1);
-        EXPECT_EQ(State(), confirm ? mimic::RecorderRecording : mimic::RecorderIdle);
-        EXPECT_EQ(FileExists(localDir + "\\temporary_action.pl"), confirm);
-    }
-    recorder.Stop();
-    SetNumber("Show confirmation dialog", 1);
-    recorder.Start(nullptr, 1);
-    EXPECT_EQ(State(), mimic::RecorderRecording);
-    EXPECT_EQ(prompts.asked, "confirm confirm ") << "set, the setting means: do not ask";
-}
-
 TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIns)
 {
     AddScript(localDir, "holder.pl");
@@ -185,7 +168,6 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     EXPECT_TRUE(FileExists(localDir + "\\temporary_action.pl"));
     EXPECT_EQ(recorder.Entry().strAccel, "Ctrl+0");
     EXPECT_EQ(Number("Defaul ShortCut Number"), 4u) << "not advanced";
-    EXPECT_EQ(Number("Defaul Repeat Count"), 1u);
     EXPECT_EQ(Section(localDir, "holder"), "0||" + localDir + "\\holder.pl|0");
 
     // Without the host plug-in that carries local actions, a temporary action goes global too.
@@ -193,7 +175,6 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     recorder.Start(nullptr, 1);
     recorder.Stop();
     EXPECT_TRUE(FileExists(globalDir + "\\temporary_action.pl"));
-    EXPECT_EQ(Setting("Last Macro Path"), globalDir + "\\temporary_action.pl");
     EXPECT_EQ(prompts.asked, "") << "nothing asked, not even to overwrite";
 
     host->OpenPlugIn(CLSID_HostPlugIn);
