@@ -211,8 +211,6 @@ TEST_F(ActionOperationsTest, EachClashIsAnsweredByTheCallersPolicy)
     // "Replace all" lasts one command: the next asks again, and one that adds nothing says so.
     EXPECT_EQ(Add(ReplaceAnswer::ReplaceAll, true), "x.pl ");
     EXPECT_EQ(Add(ReplaceAnswer::Skip, true, false), "x.pl y.pl z.pl ");
-    ActionCatalogue unloaded; // knows no folder
-    EXPECT_FALSE(ActionOperations(Framework(), unloaded).AddFiles(sources, true, nullptr));
 }
 
 // Only action scripts are added, each under a name an action can have: the folder's other files, its catalogue file and
