@@ -137,7 +137,6 @@ TEST_F(CatalogueTest, IniValuesAndTheirDefaults)
         {"nosection", nullptr, nullptr, nullptr, 0, "", false},
         {"negative", " -7x", "", "0", 0, "", false},
         {"words", "abc", "Alt+F2", "yes", 0, "Alt+F2", false},
-        {"leadingzero", "007", "Shift+A", "01", 7, "Shift+A", false},
         {"largest", "\t+999", "", "", 999, "", false},
         {"toolarge", "1000", "", "", 0, "", false},
     };
