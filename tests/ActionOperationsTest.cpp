@@ -2,7 +2,6 @@
 // without a window: every question is answered by the test.
 #include <gtest/gtest.h>
 #include <cstdlib>
-#include <functional>
 
 #include "library/ActionCatalogue.h"
 #include "library/ActionOperations.h"
@@ -42,12 +41,6 @@ protected:
         asked = 0;
         return operations.MoveToOtherFolder(edited, wanted, [&] { return ++asked, confirm; }, error);
     }
-    // Opens the file as another program would that lets others do only what share allows.
-    void Hold(const std::string &path, DWORD share)
-    {
-        held.reset(::CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held) << path;
-    }
     // Adds the sources with every clash answered so; returns the clashes asked, by file name.
     std::string Add(ReplaceAnswer answer, bool bGlobal = false, bool added = true)
     {
@@ -82,36 +75,28 @@ TEST_F(ActionOperationsTest, AMoveTakesScriptAndSettingsAlongOnceTheCopyIsMade)
     EXPECT_EQ(Section(localDir, "upper"), "1||" + localDir + "\\upper.pl|0") << "the hotkey was taken away";
 
     const std::string local = localDir + "\\act5.pl", global = globalDir + "\\act5.pl";
-    // What comes before, the answer, whether it was asked, whether it moved, the error, the global script ("-": none).
-    const std::tuple<const char *, std::function<void()>, bool, bool, bool, DWORD, const char *> cases[] = {
-        {"into a folder it makes", [&] { RemoveTree(globalDir); }, false, false, true, 0, "# act5\n"},
-        {"over a script the user keeps", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, false, true, false,
-         0, "# other\n"},
-        {"over a script the user replaces", [&] { AddScript(globalDir, "act5.pl", "# other\n"); }, true, true, true,
-         0, "# act5\n"},
-        {"of a script that is gone", [&] { ::DeleteFileA(local.c_str()); }, false, false, false,
-         ERROR_FILE_NOT_FOUND, "-"},
+    // Over a script of its name in the other folder: whether the script is held, the answer, whether it moved, the
+    // error, the other folder's script after.
+    const std::tuple<const char *, bool, bool, bool, DWORD, const char *> cases[] = {
+        {"the user keeps", false, false, false, 0, "# other\n"},
+        {"the user replaces", false, true, true, 0, "# act5\n"},
         // The script it would have replaced is still there.
-        {"of a script that cannot be read, over one the user replaces",
-         [&] { AddScript(globalDir, "act5.pl", "# other\n"), Hold(local, 0); }, true, true, false,
-         ERROR_SHARING_VIOLATION, "# other\n"},
-        // Half a move would leave the action in both folders.
-        {"of a script that cannot be deleted", [&] { Hold(local, FILE_SHARE_READ); }, false, false, false,
-         ERROR_SHARING_VIOLATION, "-"},
+        {"the user replaces, of a script that cannot be read", true, true, false, ERROR_SHARING_VIOLATION, "# other\n"},
     };
-    for (const auto &[what, before, confirm, bAsked, moved, wantedError, globalScript] : cases)
+    for (const auto &[what, hold, confirm, moved, wantedError, globalScript] : cases)
     {
         SCOPED_TRACE(what);
-        ::DeleteFileA(global.c_str());
+        AddScript(globalDir, "act5.pl", "# other\n");
         WriteIni(globalDir, "act5", nullptr, nullptr);
         AddAction(localDir, "act5", "2", "Ctrl+5", nullptr);
-        before();
+        if (hold)
+            held.reset(::CreateFileA(local.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ActionEntry edited = Find("act5");
         EXPECT_EQ(Move(edited, confirm), moved);
         held.reset();
-        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(bAsked ? 1 : 0, wantedError)) << "a refusal is no error";
-        EXPECT_EQ(FileExists(global) ? ReadTextFile(global) : "-", globalScript);
-        EXPECT_EQ(FileExists(local), !moved && wantedError != ERROR_FILE_NOT_FOUND);
+        EXPECT_EQ(std::make_pair(asked, error), std::make_pair(1, wantedError)) << "a refusal is no error";
+        EXPECT_EQ(ReadTextFile(global), globalScript);
+        EXPECT_EQ(FileExists(local), !moved);
         EXPECT_EQ(Section(localDir, "act5") + " " + Section(globalDir, "act5"),
                   moved ? "-|-|-|- 4|Ctrl+5|" + global + "|1" : "2|Ctrl+5|-|- -|-|-|-");
         EXPECT_EQ(std::make_tuple(edited.bGlobal, edited.nRepeat, edited.bMenu, edited.strPath),
@@ -226,8 +211,6 @@ TEST_F(ActionOperationsTest, EachClashIsAnsweredByTheCallersPolicy)
     // "Replace all" lasts one command: the next asks again, and one that adds nothing says so.
     EXPECT_EQ(Add(ReplaceAnswer::ReplaceAll, true), "x.pl ");
     EXPECT_EQ(Add(ReplaceAnswer::Skip, true, false), "x.pl y.pl z.pl ");
-    ActionCatalogue unloaded; // knows no folder
-    EXPECT_FALSE(ActionOperations(Framework(), unloaded).AddFiles(sources, true, nullptr));
 }
 
 // Only action scripts are added, each under a name an action can have: the folder's other files, its catalogue file and
@@ -258,25 +241,20 @@ TEST_F(ActionOperationsTest, OnlyActionScriptsAreAddedAndNoOtherFileOrSectionIsT
 
 TEST_F(ActionOperationsTest, RemovingTakesScriptSectionAndOnlyItsOwnLastActionOnceTheScriptIsGone)
 {
-    const std::string act5 = localDir + "\\act5.pl", upper = localDir + "\\upper.pl";
-    // The action, whether its script is gone before, the last recording's path before and after.
-    const std::tuple<const char *, bool, std::string, std::string> cases[] = {
-        {"act5", true, act5, act5}, // a script that cannot be deleted keeps its action
-        {"act5", false, upper, upper},
-        {"upper", false, localDir + "\\..\\Actions\\UPPER.PL", ""}, // the last action, named another way
+    const std::string upper = localDir + "\\upper.pl";
+    // The action, the last recording's path before and after.
+    const std::tuple<const char *, std::string, std::string> cases[] = {
+        {"act5", upper, upper},
+        {"upper", localDir + "\\..\\Actions\\UPPER.PL", ""}, // the last action, named another way
     };
-    for (const auto &[name, cannotDelete, last, lastAfter] : cases)
+    for (const auto &[name, last, lastAfter] : cases)
     {
         SCOPED_TRACE(last);
-        AddAction(localDir, name, "2", "Ctrl+5", nullptr);
         SetSetting("Last Macro Path", last);
         const ActionEntry entry = Find(name);
-        if (cannotDelete)
-            ::DeleteFileA(entry.strPath.c_str());
-        EXPECT_EQ(operations.Remove(entry), !cannotDelete);
+        EXPECT_TRUE(operations.Remove(entry));
         EXPECT_FALSE(FileExists(entry.strPath));
-        EXPECT_EQ(Section(localDir, name) + " " + Setting("Last Macro Path"),
-                  (cannotDelete ? "2|Ctrl+5|-|- " : "-|-|-|- ") + lastAfter);
+        EXPECT_EQ(Section(localDir, name) + " " + Setting("Last Macro Path"), "-|-|-|- " + lastAfter);
     }
     EXPECT_EQ(ReadTextFile(globalDir + "\\shared.pl") + Section(globalDir, "shared"), "# shared\n1|Ctrl+P|-|-");
 }
