@@ -129,8 +129,6 @@ TEST_F(FaultHostTest, AWithheldServiceCostsOnlyWhatItServes)
     }
 }
 
-// A character the ANSI code page cannot carry must never turn into a look-alike that names another file: it
-// reaches the host as '?', which no file name can hold. The host fails every line here: each file is tried.
 // A document that keeps the sink it could not be made to let go: the next recording writes its command once, and
 // a report after Close reaches no recorder.
 TEST_F(FaultHostTest, ADocumentThatCouldNotBeLetGoFallsSilent)
@@ -155,6 +153,8 @@ TEST_F(FaultHostTest, ADocumentThatCouldNotBeLetGoFallsSilent)
     start->FireOpen(2, "start.bde", "");
 }
 
+// A character the ANSI code page cannot carry must never turn into a look-alike that names another file: it
+// reaches the host as '?', which no file name can hold. The host fails every line here: each file is tried.
 TEST_F(FaultHostTest, WideFileNamesOutsideTheCodePageNeverNameAnotherFile)
 {
     ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
@@ -305,11 +305,7 @@ TEST_F(FaultHostTest, StopOrCloseFromInsideADialogWaitsForItAndLosesNothing)
              w.SetText(IDC_TP_NAME, "inside");
              w.Click(IDOK);
          },
-         [&] {
-             SetNumber("Record Temporary Task", 0);
-             mimic->StartRecording(nullptr, 1);
-         },
-         localDir + "\\inside.pl"},
+         [&] { mimic->StartRecording(nullptr, 1); }, localDir + "\\inside.pl"},
         {"Player Settings",
          [](ModalWindow &w) {
              SelectActions(w, {"local"});
@@ -320,6 +316,7 @@ TEST_F(FaultHostTest, StopOrCloseFromInsideADialogWaitsForItAndLosesNothing)
         {"Action Manager", [](ModalWindow &w) { w.Click(IDCANCEL); }, [&] { mimic->GetTaskManager(nullptr); },
          localDir + "\\local.pl"},
     };
+    SetNumber("Record Temporary Task", 0);
     for (const Case &c : cases)
     {
         SCOPED_TRACE(c.caption);
