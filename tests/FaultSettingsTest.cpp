@@ -21,16 +21,12 @@ using mimic::ActionEntry;
 using mimic::KMacroRecorder;
 using mimic::UniqueBstr;
 using namespace testsupport;
+using namespace std::string_literals;
 
 namespace {
 
 // A stored registry value: its type and its bytes.
 using RawValue = std::pair<DWORD, std::string>;
-
-std::string Bytes(const void *data, size_t cb)
-{
-    return std::string(static_cast<const char *>(data), cb);
-}
 
 const char kBox[] = "NEXO Action Recorder/Player";
 
@@ -306,9 +302,9 @@ TEST_F(FaultTest, SettingsOfTheWrongTypeOrSizeCountAsAbsentAndSurviveBeingRead)
         std::string shown;
     };
     const Case cases[] = {
-        {"two-byte number", "Defaul ShortCut Number", {REG_DWORD, Bytes("\5", 2)}, proposal, "Ctrl+0"},
-        {"four bytes, not a number", "Defaul ShortCut Number", {REG_BINARY, Bytes("\5\0\0", 4)}, proposal, "Ctrl+0"},
-        {"text for the repeat count", "Defaul Repeat Count", {REG_SZ, Bytes("5", 2)}, play, keepLine + "1"},
+        {"two-byte number", "Defaul ShortCut Number", {REG_DWORD, "\5\0"s}, proposal, "Ctrl+0"},
+        {"four bytes, not a number", "Defaul ShortCut Number", {REG_BINARY, "\5\0\0\0"s}, proposal, "Ctrl+0"},
+        {"text for the repeat count", "Defaul Repeat Count", {REG_SZ, "5\0"s}, play, keepLine + "1"},
         {"huge last action", "Last Macro Path", {REG_SZ, huge + '\0'}, play,
          "runscript -perl {" + huge + "} -1 {x.bde} 5"},
         {"huge folder", "Global Path", {REG_SZ, "X:\\" + huge + '\0'}, folders, localDir + "|X:\\" + huge + "|1"},
