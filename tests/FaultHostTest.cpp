@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <functional>
+#include <tuple>
 
 #include "base/Raii.h"
 #include "base/Text.h"
@@ -71,15 +72,8 @@ TEST_F(FaultHostTest, AWithheldServiceCostsOnlyWhatItServes)
         driver.Expect("", ExpectNotRegistered);
         Record(other++, "Wire", "");
     };
-    struct Case
-    {
-        const char *what;
-        std::function<void(bool)> withhold;
-        HRESULT init;
-        const char *body;
-        std::function<void()> seen; // while a recording runs
-    };
-    const Case cases[] = {
+    // What is withheld, how Initialize answers, the recorded body, what is seen while the recording runs.
+    const std::tuple<const char *, std::function<void(bool)>, HRESULT, const char *, std::function<void()>> cases[] = {
         {"no accelerator service: the actions keep their ids",
          [&](bool off) { host->SetAcceleratorsAvailable(!off); }, S_OK, kPlaced, [] {}},
         {"no menu service: the host gets no actions menu", [&](bool off) { host->SetMenuServiceAvailable(!off); },
@@ -103,34 +97,32 @@ TEST_F(FaultHostTest, AWithheldServiceCostsOnlyWhatItServes)
              unheard();
          }},
     };
-    for (const Case &c : cases)
+    for (const auto &[what, withhold, init, body, seen] : cases)
     {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(what);
         ::DeleteFileA(TemporaryScript().c_str());
         NewPlugIn();
-        c.withhold(true);
-        ASSERT_EQ(plugIn->Initialize(Framework(), 9), c.init);
+        withhold(true);
+        ASSERT_EQ(plugIn->Initialize(Framework(), 9), init);
         StartTemporary();
         ASSERT_EQ(State(), 1);
         {
             ModalDriver driver;
-            if (c.body != kPlaced)
+            if (body != kPlaced)
                 driver.Expect("", ExpectNotRegistered);
             Record(1, "Place", "R1");
         }
         EXPECT_EQ(Offered(), (std::vector<std::string>{localDir + "\\local.pl", globalDir + "\\global.pl"}));
-        c.seen();
+        seen();
         EXPECT_EQ(mimic->StopRecording(), S_OK);
-        EXPECT_EQ(Body(TemporaryScript()), c.body);
+        EXPECT_EQ(Body(TemporaryScript()), body);
         EXPECT_EQ(Setting("Last Macro Path"), TemporaryScript());
         EXPECT_EQ(plugIn->Close(), S_OK);
         EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u);
-        c.withhold(false);
+        withhold(false);
     }
 }
 
-// A character the ANSI code page cannot carry must never turn into a look-alike that names another file: it
-// reaches the host as '?', which no file name can hold. The host fails every line here: each file is tried.
 // A document that keeps the sink it could not be made to let go: the next recording writes its command once, and
 // a report after Close reaches no recorder.
 TEST_F(FaultHostTest, ADocumentThatCouldNotBeLetGoFallsSilent)
@@ -155,6 +147,8 @@ TEST_F(FaultHostTest, ADocumentThatCouldNotBeLetGoFallsSilent)
     start->FireOpen(2, "start.bde", "");
 }
 
+// A character the ANSI code page cannot carry must never turn into a look-alike that names another file: it
+// reaches the host as '?', which no file name can hold. The host fails every line here: each file is tried.
 TEST_F(FaultHostTest, WideFileNamesOutsideTheCodePageNeverNameAnotherFile)
 {
     ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
@@ -290,26 +284,16 @@ TEST_F(FaultHostTest, BeforeInitializeAndAfterCloseCallsDoNothingAndNullOutParam
 // close the plug-in from inside it.
 TEST_F(FaultHostTest, StopOrCloseFromInsideADialogWaitsForItAndLosesNothing)
 {
-    struct Case
-    {
-        const char *caption;
-        std::function<void(ModalWindow &)> finish;
-        std::function<void()> open;
-        std::string lastAction;
-    };
     long times = -5;
     UniqueBstr chosen;
-    const Case cases[] = {
+    // The dialog, how the user ends it, the call that opens it, the last action afterwards.
+    const std::tuple<const char *, std::function<void(ModalWindow &)>, std::function<void()>, std::string> cases[] = {
         {"Action Properties",
          [](ModalWindow &w) {
              w.SetText(IDC_TP_NAME, "inside");
              w.Click(IDOK);
          },
-         [&] {
-             SetNumber("Record Temporary Task", 0);
-             mimic->StartRecording(nullptr, 1);
-         },
-         localDir + "\\inside.pl"},
+         [&] { mimic->StartRecording(nullptr, 1); }, localDir + "\\inside.pl"},
         {"Player Settings",
          [](ModalWindow &w) {
              SelectActions(w, {"local"});
@@ -320,22 +304,23 @@ TEST_F(FaultHostTest, StopOrCloseFromInsideADialogWaitsForItAndLosesNothing)
         {"Action Manager", [](ModalWindow &w) { w.Click(IDCANCEL); }, [&] { mimic->GetTaskManager(nullptr); },
          localDir + "\\local.pl"},
     };
-    for (const Case &c : cases)
+    SetNumber("Record Temporary Task", 0);
+    for (const auto &[caption, finish, open, lastAction] : cases)
     {
-        SCOPED_TRACE(c.caption);
+        SCOPED_TRACE(caption);
         NewPlugIn();
         ASSERT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
         ModalDriver driver;
-        driver.Expect(c.caption, [&](ModalWindow &w) {
+        driver.Expect(caption, [&, &finish = finish](ModalWindow &w) {
             EXPECT_EQ(mimic->StopRecording(), S_OK);
             EXPECT_EQ(plugIn->Close(), S_OK);
             EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u) << "Close lets go of the host at once";
-            c.finish(w);
+            finish(w);
         });
-        c.open();
+        open();
         EXPECT_EQ(driver.Pending(), 0u);
         EXPECT_EQ(State(), -1) << "closed";
-        EXPECT_EQ(Setting("Last Macro Path"), c.lastAction);
+        EXPECT_EQ(Setting("Last Macro Path"), lastAction);
     }
     EXPECT_EQ(Body(localDir + "\\inside.pl"), "}\n") << "the recording Action Properties started is saved at once";
     EXPECT_EQ(start->SinkCount(IID_IMimicEventSink), 0u);
