@@ -158,6 +158,7 @@ TEST_F(EnduranceTest, AThousandRecordingsLeaveNoHandleMemoryOrSinkBehind)
     std::printf("[ figures  ] %d recordings: %.2f s; handles %lld -> %lld; private bytes %+lld KiB; heap %+lld\n",
                 sessions * cycles, seconds, before.handles, after.handles,
                 (after.privateBytes - before.privateBytes) / 1024, after.heapBytes - before.heapBytes);
+    ASSERT_GT(before.handles, 0) << "handles are counted";
     EXPECT_LT(after.handles - before.handles, 10);
     EXPECT_LT(after.privateBytes - before.privateBytes, 1LL << 20) << "less than 1 KiB per recording";
     EXPECT_LT(after.heapBytes - before.heapBytes, 64LL << 10) << "COM allocations and strings are freed";
