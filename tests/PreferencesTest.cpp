@@ -72,20 +72,6 @@ protected:
     RefOptionsDialog *dialog = nullptr;
 };
 
-TEST_F(PreferencesTest, WithoutTheSettingsKeyTheBoxesStayEmptyAndApplyFails)
-{
-    Store(1, "Current design folder", "D:\\kept");
-    host->RefuseSettings(true);
-    RunOptions([&](ModalWindow &options, ModalWindow &p) {
-        EXPECT_EQ(Shown(p), "00|0|");
-        p.SetText(IDC_MP_GLOBAL, "D:\\new");
-        options.Click(RefOptionsDialog::kApplyId);
-        EXPECT_TRUE(dialog->RefusedApplies() == 1 && dialog->Modified()) << "the page stays open to try again";
-    });
-    host->RefuseSettings(false);
-    EXPECT_EQ(Stored()[3], "D:\\kept");
-}
-
 // The page shows what is stored, and filling it marks nothing modified. The search for the local choice begins at
 // item 1; absent settings and one that names no choice are FaultSettingsTest's. Restoring the defaults stores nothing
 // and marks the page modified only through a global text that changed.
@@ -155,8 +141,8 @@ TEST_F(PreferencesTest, MacroMenuAppendsTheMacroBehindTheText)
 }
 
 // A typed global folder of 260 characters is refused, with the page staying open and nothing stored; 259 still
-// fit. Then OK applies too: the boxes cleared store 0, an unchosen local folder keeps its setting and so does a
-// long global folder left as it was.
+// fit. Without the settings key the boxes stay empty and an apply fails, storing nothing. Then OK applies too: the
+// boxes cleared store 0, an unchosen local folder keeps its setting and so does a long global folder left as it was.
 TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
 {
     const std::string sharedDir = temp / "shared";
@@ -190,6 +176,14 @@ TEST_F(PreferencesTest, ApplyStoresTheSettingsAndReloadsTheCatalogue)
     const std::string longFolder = "D:\\" + std::string(300, 'a');
     SetSetting("Local Path", "Elsewhere");
     SetSetting("Global Path", longFolder);
+    host->RefuseSettings(true);
+    RunOptions([&](ModalWindow &options, ModalWindow &p) {
+        EXPECT_EQ(Shown(p), "00|0|");
+        p.SetText(IDC_MP_GLOBAL, "D:\\new");
+        options.Click(RefOptionsDialog::kApplyId);
+        EXPECT_TRUE(dialog->RefusedApplies() == 1 && dialog->Modified()) << "the page stays open to try again";
+    });
+    host->RefuseSettings(false);
     const auto clearBoxes = [](ModalWindow &options, ModalWindow &p) {
         p.Click(IDC_MP_TEMPORARY);
         p.Click(IDC_MP_NOCONFIRM);
