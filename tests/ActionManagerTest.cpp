@@ -62,9 +62,12 @@ protected:
 };
 
 // Properties with nothing selected does nothing: a dialog it opened would be unexpected. An unsaved menu toggle
-// travels into Properties.
-TEST_F(ActionManagerTest, RowsFollowTheCatalogueAndAToggleTravelsIntoProperties)
+// travels into Properties. What a removal does on the disc is ActionOperationsTest's; the grid is refilled from the
+// disc. A Yes to the Remove button with a selection is EnduranceTest's.
+TEST_F(ActionManagerTest, TheSelectionDecidesTheButtonsAToggleTravelsIntoPropertiesAndRemoveAsks)
 {
+    AddAction(localDir, "a");
+    AddAction(localDir, "b");
     AddAction(localDir, "rename", "Ctrl+1", true);
     AddAction(globalDir, "place", "Ctrl+2");
     Load();
@@ -74,41 +77,18 @@ TEST_F(ActionManagerTest, RowsFollowTheCatalogueAndAToggleTravelsIntoProperties)
         p.SetText(IDC_TP_REPEAT, "6");
         p.Click(IDOK);
     });
+    driver.Answer("Warning", IDYES).Answer("Warning", IDNO).Answer("Warning", IDYES);
     Run(
         [&](ModalWindow &w) {
-            EXPECT_EQ(Rows(w), (std::vector<std::string>{"L|rename|Ctrl+1|1", "G|place|Ctrl+2|0"}));
             EXPECT_EQ(Buttons(w), "RP") << "enabled with actions, even without a selection";
             w.Click(IDC_TM_PROPERTIES);
-            EXPECT_EQ(driver.Pending(), 1u) << "no Properties without a selection";
+            EXPECT_EQ(driver.Pending(), 4u) << "no Properties without a selection";
             SelectActions(w, {"place"});
             ::SetFocus(w.FindChild(WC_LISTVIEWA)); // the Properties click took it
             w.TypeKey(VK_SPACE);
             w.Click(IDC_TM_PROPERTIES);
-            w.Click(IDCANCEL);
-        },
-        &driver);
-    EXPECT_EQ(Section(globalDir, "place"), "6|Ctrl+2|" + globalDir + "\\place.pl|1");
-    ActionCatalogue empty;
-    Run(
-        [](ModalWindow &w) {
-            EXPECT_EQ(Buttons(w), "--") << "an empty catalogue";
-            w.Click(IDCANCEL);
-        },
-        nullptr, &empty);
-}
-
-// What a removal does on the disc is ActionOperationsTest's; the grid is refilled from the disc. A Yes to the
-// button with a selection is EnduranceTest's.
-TEST_F(ActionManagerTest, TheSelectionDecidesTheButtonsAndWhatRemoveAndTheDeleteKeyTakeOffTheDisc)
-{
-    for (const char *name : {"a", "b", "c"})
-        AddAction(localDir, name);
-    Load();
-    ModalDriver driver;
-    driver.Answer("Warning", IDYES).Answer("Warning", IDNO).Answer("Warning", IDYES);
-    Run(
-        [&](ModalWindow &w) {
-            w.Click(IDC_TM_REMOVE); // nothing selected on opening: Yes only reloads
+            SelectActions(w, {});
+            w.Click(IDC_TM_REMOVE); // nothing selected: Yes only reloads
             EXPECT_EQ(Buttons(w), "--");
             for (auto [names, buttons] :
                  {std::pair{std::vector<std::string>{"a"}, "RP"}, {{}, "--"}, {{"a", "b"}, "R-"}})
@@ -121,13 +101,21 @@ TEST_F(ActionManagerTest, TheSelectionDecidesTheButtonsAndWhatRemoveAndTheDelete
             SelectActions(w, {"b"});
             ::SetFocus(w.FindChild(WC_LISTVIEWA));
             w.TypeKey(VK_DELETE);
-            EXPECT_EQ(Rows(w), (std::vector<std::string>{"L|a||0", "L|c||0"}));
+            EXPECT_EQ(Rows(w), (std::vector<std::string>{"L|a||0", "L|rename|Ctrl+1|1", "G|place|Ctrl+2|1"}));
             w.Click(IDCANCEL);
         },
         &driver);
-    ASSERT_EQ(driver.Seen().size(), 4u);
-    EXPECT_EQ(driver.Seen()[1].text, "Do you really want to remove action(s) from the disc?");
-    EXPECT_EQ(driver.Seen()[1].icon, MsgIcon::Warning);
+    EXPECT_EQ(Section(globalDir, "place"), "6|Ctrl+2|" + globalDir + "\\place.pl|1");
+    ASSERT_EQ(driver.Seen().size(), 5u);
+    EXPECT_EQ(driver.Seen()[2].text, "Do you really want to remove action(s) from the disc?");
+    EXPECT_EQ(driver.Seen()[2].icon, MsgIcon::Warning);
+    ActionCatalogue empty;
+    Run(
+        [](ModalWindow &w) {
+            EXPECT_EQ(Buttons(w), "--") << "an empty catalogue";
+            w.Click(IDCANCEL);
+        },
+        nullptr, &empty);
 }
 
 // At the first OK another copy of the plug-in holds the catalogue file's lock past the wait. Cancel writes nothing.
