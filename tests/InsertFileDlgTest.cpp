@@ -66,7 +66,7 @@ TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
                 EXPECT_NE(box.MessageText().find("missing.pl"), std::string::npos) << box.MessageText();
                 box.Click(IDOK);
             });
-        const auto step = [&, makeGlobal = makeGlobal, enabled = enabled, names = names](ModalWindow &w) {
+        const auto step = [&, makeGlobal = makeGlobal, names = names](ModalWindow &w) {
             if (::IsWindowEnabled(Box(w)))
                 ::SendMessageA(Box(w), BM_CLICK, 0, 0);
             if (!names)
