@@ -49,7 +49,8 @@ protected:
     std::unique_ptr<mimic::c_insertFileDlg> dlg;
 };
 
-// Each run first tries a missing file, which is refused with the dialog staying and nothing stored. The platform's message box bears the title the dialog was given, not the one it shows.
+// Each run first tries a missing file, which is refused with the dialog staying and nothing stored. The platform's
+// message box bears the title the dialog was given, not the one it shows.
 TEST_F(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
 {
     const std::tuple<int, int, const char *, Paths, int> cases[] = {
