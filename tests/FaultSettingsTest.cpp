@@ -356,6 +356,26 @@ TEST_F(FaultTest, AGlobalFolderThatCannotBeMadeFailsEachWriteQuietlyOrWithTheSys
     }
 }
 
+// Another program holds the script open, sharing it for reading or not at all: recording over it cannot start and
+// loses nothing, neither the script, its section nor the last action.
+TEST_F(FaultTest, RecordingOverAScriptAnotherProgramHoldsLosesNothing)
+{
+    StoreLastAction();
+    const std::string script = localDir + "\\keep.pl";
+    for (DWORD share : {DWORD{0}, DWORD{FILE_SHARE_READ}})
+    {
+        SCOPED_TRACE(share ? "held open for reading" : "opened without sharing");
+        mimic::UniqueFile held(::CreateFileA(script.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        ModalDriver driver;
+        driver.Answer("Warning", IDYES); // overwrite it
+        StartNamed(recorder, "keep", false, "1", &driver);
+        EXPECT_EQ(State(), mimic::RecorderIdle) << "the script cannot be created";
+    }
+    EXPECT_EQ(Stored(localDir, "keep"), "# keep\n|3|Ctrl+8|1");
+    EXPECT_EQ(LastAction(), script + "|5");
+}
+
 TEST_F(FaultTest, ACatalogueFileHeldOpenByAnotherProgramLosesNothing)
 {
     mimic::UniqueFile held(
