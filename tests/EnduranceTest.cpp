@@ -84,7 +84,6 @@ protected:
         mimic.Reset();
         plugIn.Reset();
     }
-    std::string TemporaryScript() const { return localDir + "\\temporary_action.pl"; }
     static size_t Sinks(refhost::RefDocument *doc)
     {
         return doc->SinkCount(IID_IDocumentEvents) + doc->SinkCount(IID_IDocumentEvents2) +

@@ -43,7 +43,6 @@ protected:
         PlugInHost::TearDown();
     }
 
-    std::string TemporaryScript() const { return localDir + "\\temporary_action.pl"; }
     // The text after the loop's head.
     static std::string Body(const std::string &script)
     {

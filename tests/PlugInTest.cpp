@@ -79,9 +79,8 @@ TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseSavesTheRecordingAndLetsGo
     EXPECT_EQ(Record(1, "Place", "R1"), S_OK);
     EXPECT_EQ(plugIn->Close(), S_OK);
     EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u);
-    EXPECT_EQ(Setting("Last Macro Path"), localDir + "\\temporary_action.pl");
-    EXPECT_NE(ReadTextFile(localDir + "\\temporary_action.pl").find("ExecuteCommand('Place', 'R1')"),
-              std::string::npos);
+    EXPECT_EQ(Setting("Last Macro Path"), TemporaryScript());
+    EXPECT_NE(ReadTextFile(TemporaryScript()).find("ExecuteCommand('Place', 'R1')"), std::string::npos);
 }
 
 } // namespace

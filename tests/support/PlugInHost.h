@@ -47,6 +47,7 @@ protected:
     {
         return mimic->RecordEvent(cookie, Narrow(command), Narrow(params));
     }
+    std::string TemporaryScript() const { return localDir + "\\temporary_action.pl"; }
     // A temporary recording, which asks nothing.
     void StartTemporary(long cookie = 1)
     {
