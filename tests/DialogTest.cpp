@@ -3,7 +3,6 @@
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"
-#include "ui/HotkeyEdit.h"
 #include "ui/RecordMsg.h"
 #include "ui/resource.h"
 
@@ -38,20 +37,6 @@ TEST_F(RecordMsgTest, OpensWithTheBoxClearAndOnlyYesStoresTheBox)
         EXPECT_EQ(static_cast<long>(Number("Show confirmation dialog").value_or(-1)), stored);
     }
 }
-
-// A dialog that holds a hotkey field, as Action Properties does.
-class HotkeyDialog : public mimic::CDialog
-{
-public:
-    HotkeyDialog() : CDialog(IDD_TEST_HOTKEY, nullptr) {}
-    BOOL OnInitDialog() override
-    {
-        field.Attach(Item(IDC_TEST_HOTKEY), Item(IDC_TEST_ASSIGNED), Item(IDC_TEST_WARNING));
-        ::SetFocus(Item(IDC_TEST_HOTKEY));
-        return FALSE;
-    }
-    mimic::KHotkeyEdit field;
-};
 
 // The keys are typed in turn, each modifier held down from its own stroke on. Key names are the platform's: Windows
 // says "Esc" where Wine says "Escape". The dialog stays open whatever is typed.

@@ -14,7 +14,6 @@
 #include "tests/support/HostFixture.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/TestDialogs.h"
-#include "ui/HotkeyEdit.h"
 #include "ui/InsertFileDlg.h"
 #include "ui/MacroListDlg.h"
 #include "ui/MimicProperty.h"
@@ -70,24 +69,10 @@ TEST_F(Screenshots, ReplaceFile)
     mimic::CReplaceDlg(nullptr).DoModal();
 }
 
-class HotkeyDialog : public mimic::CDialog
-{
-public:
-    HotkeyDialog() : CDialog(IDD_TEST_HOTKEY, nullptr) {}
-    BOOL OnInitDialog() override
-    {
-        field.Attach(Item(IDC_TEST_HOTKEY), Item(IDC_TEST_ASSIGNED), Item(IDC_TEST_WARNING));
-        field.WarningLine().SetWindowTextA("Ctrl+Alt+Shift+F5 is already used by the host");
-        ::SetFocus(Item(IDC_TEST_HOTKEY));
-        return FALSE;
-    }
-    mimic::KHotkeyEdit field;
-};
-
 TEST_F(Screenshots, HotkeyField)
 {
     Shoot("Hotkey Field", "hotkey_field", [](ModalWindow &w) { w.TypeKey(VK_F5, true, true, true); });
-    HotkeyDialog().DoModal();
+    HotkeyDialog("Ctrl+Alt+Shift+F5 is already used by the host").DoModal();
 }
 
 TEST_F(Screenshots, ActionPropertiesNew)
