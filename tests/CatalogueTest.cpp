@@ -87,15 +87,8 @@ TEST_F(CatalogueTest, ScansLocalThenGlobalRegistersEachIdInBothContextsAndEachRe
     ExpectIdsFrom(200000);
     EXPECT_TRUE(catalogue.CommandsAdded());
 
-    // A clear-only reload empties the list and keeps the folders; a global-only one drops the local folder.
+    // A global-only reload drops the local folder. (That the plug-in's Close withdraws every id: StateTest.)
     catalogue.Reload(true);
-    EXPECT_EQ(catalogue.Count(), 0);
-    EXPECT_FALSE(catalogue.CommandsAdded());
-    EXPECT_EQ(host->CommandCount(CLSID_EditorDocument) + host->CommandCount(CLSID_HostPlugIn), 0u);
-    EXPECT_EQ(catalogue.NextCommandId(), 200000);
-    EXPECT_EQ(catalogue.GetLocalPath(), localDir);
-    EXPECT_EQ(catalogue.GetGlobalPath(), globalDir);
-
     catalogue.ReloadGlobalOnly();
     EXPECT_EQ(Names(true), (std::set<std::string>{"g1", "g2"}));
     EXPECT_EQ(catalogue.Count(), 2);

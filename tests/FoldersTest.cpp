@@ -58,26 +58,19 @@ TEST_F(FoldersTest, SettingsExpandToFolders)
     }
 }
 
-// An unknown macro stays and is never scanned; without a workspace the local
-// folder stays a form that Reload does not retry, while Load does.
-TEST_F(FoldersTest, UnresolvedFoldersAreNotScannedAndOnlyLoadRetriesTheWorkspace)
+// Without a workspace the local folder stays a form, which Reload does not retry and Load does. (A folder that is not
+// a full path is never scanned: FaultSettingsTest.)
+TEST_F(FoldersTest, WithoutAWorkspaceOnlyLoadRetriesTheLocalFolder)
 {
-    SetSetting("Global Path", "$(OTHER)\\Actions");
     host->CloseWorkspace();
     AddScript(localDir, "l.pl");
-    AddScript(globalDir, "g.pl");
     catalogue.SetFramework(Framework());
-    EXPECT_EQ(catalogue.GetLocalPath(), "Current workspace folder");
-    EXPECT_EQ(catalogue.GetGlobalPath(), "$(OTHER)\\Actions");
-    EXPECT_EQ(catalogue.Count(), 0);
-
+    EXPECT_EQ(catalogue.GetLocalPath() + "|" + std::to_string(catalogue.Count()), "Current workspace folder|0");
     host->OpenWorkspace(workDir + "\\proj.wsp");
     catalogue.Reload(false);
     EXPECT_EQ(catalogue.Count(), 0);
     catalogue.Load();
-    EXPECT_EQ(catalogue.GetLocalPath(), localDir);
-    ASSERT_EQ(catalogue.Count(), 1);
-    EXPECT_FALSE(catalogue.Entries()[0].bGlobal);
+    EXPECT_EQ(catalogue.GetLocalPath() + "|" + std::to_string(catalogue.Count()), localDir + "|1");
 }
 
 } // namespace
