@@ -176,20 +176,13 @@ protected:
     static constexpr int kActions = 5000;
     static constexpr int kFirstId = 200000; // the catalogue numbers its actions from here
 
-    // Half local, half global; repeat counts over the dialogs' whole range, one in sixteen a hotkey of its own,
-    // three sharing Ctrl+0, one in seven on the menu, one in a hundred without a section. Each mimic.ini goes
-    // out in one write: the platform's profile writes would take minutes here.
+    // Half local, half global; repeat counts over the dialogs' whole range, one in sixteen a hotkey of its own (taken
+    // as text, so F1 to F45 will do), three sharing Ctrl+0, one in seven on the menu, one in a hundred without a
+    // section. Each mimic.ini goes out in one write: the platform's profile writes would take minutes here.
     void MakeCatalogue()
     {
-        std::vector<std::string> keys, hotkeys;
-        for (char c : std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ123456789"))
-            keys.push_back(std::string(1, c));
-        for (int f = 1; f <= 12; ++f)
-            keys.push_back("F" + std::to_string(f));
-        for (const char *mods :
-             {"Ctrl+", "Alt+", "Shift+", "Ctrl+Alt+", "Ctrl+Shift+", "Alt+Shift+", "Ctrl+Alt+Shift+"})
-            for (const std::string &key : keys)
-                hotkeys.push_back(mods + key);
+        const char *const mods[] = {"Ctrl+",       "Alt+",       "Shift+", "Ctrl+Alt+",
+                                    "Ctrl+Shift+", "Alt+Shift+", "Ctrl+Alt+Shift+"};
         std::string ini[2];
         for (int k = 0; k < kActions; ++k)
         {
@@ -202,7 +195,7 @@ protected:
             {
                 a.repeat = k % 999 + 1;
                 if (k % 16 == 5)
-                    a.accel = hotkeys.at(k / 16);
+                    a.accel = mods[k / 16 % 7] + ("F" + std::to_string(k / 112 + 1));
                 if (k == 1001 || k == 3001 || k == 4998)
                     a.accel = "Ctrl+0";
                 ini[global] += support::CatalogueSection(name, a.repeat, a.accel, path, k % 7 == 3);
