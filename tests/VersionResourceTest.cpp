@@ -36,20 +36,14 @@ TEST(VersionResourceTest, NumbersAndTextsNameTheProjectVersionTheFileAndItsMaker
     ASSERT_NE(translation, nullptr);
     char table[64];
     std::snprintf(table, sizeof table, "\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
-    const struct
-    {
-        const char *name, *expected; // null: any text but an empty one
-    } texts[] = {{"FileVersion", MIMIC_VERSION}, {"ProductVersion", MIMIC_VERSION}, {"OriginalFilename", "mimic.dll"},
-                 {"CompanyName", nullptr},       {"ProductName", nullptr},         {"FileDescription", nullptr}};
-    for (const auto &t : texts)
-    {
-        const auto *text = static_cast<const char *>(query(table + std::string(t.name)));
-        ASSERT_NE(text, nullptr) << t.name;
-        if (t.expected)
-            EXPECT_STREQ(text, t.expected) << t.name;
-        else
-            EXPECT_NE(*text, '\0') << t.name;
-    }
+    auto text = [&](const char *name) {
+        const auto *found = static_cast<const char *>(query(table + std::string(name)));
+        return std::string(found ? found : "");
+    };
+    EXPECT_EQ(text("FileVersion") + " " + text("ProductVersion") + " " + text("OriginalFilename"),
+              MIMIC_VERSION " " MIMIC_VERSION " mimic.dll");
+    for (const char *name : {"CompanyName", "ProductName", "FileDescription"})
+        EXPECT_NE(text(name), "") << name;
 }
 
 } // namespace
