@@ -63,7 +63,7 @@ protected:
 
 // Properties with nothing selected does nothing: a dialog it opened would be unexpected. An unsaved menu toggle
 // travels into Properties. What a removal does on the disc is ActionOperationsTest's; the grid is refilled from the
-// disc. A Yes to the Remove button with a selection is EnduranceTest's.
+// disc. A Yes to the Remove button with a selection is StateTest's.
 TEST_F(ActionManagerTest, TheSelectionDecidesTheButtonsAToggleTravelsIntoPropertiesAndRemoveAsks)
 {
     AddAction(localDir, "a");

@@ -73,8 +73,8 @@ protected:
 };
 
 // The page shows what is stored, and filling it marks nothing modified. The search for the local choice begins at
-// item 1; absent settings and one that names no choice are FaultSettingsTest's. Restoring the defaults stores nothing
-// and marks the page modified only through a global text that changed; the macro menu appends behind the text.
+// item 1 (a setting that names no choice, kept as it is: the apply test). Restoring the defaults stores nothing and
+// marks the page modified only through a global text that changed; the macro menu appends behind the text.
 TEST_F(PreferencesTest, ShowsTheStoredSettingsAndChangesAndRestoredDefaultsMarkThePageModified)
 {
     const std::string shared = "D:\\shared actions", standard = kDefaultGlobal;
