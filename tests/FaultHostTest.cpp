@@ -10,6 +10,7 @@
 #include "base/Text.h"
 #include "host/baseutil.h"
 #include "mimic.h"
+#include "tests/support/Actions.h"
 #include "tests/support/ModalDriver.h"
 #include "tests/support/PlugInHost.h"
 #include "ui/resource.h"
@@ -43,13 +44,6 @@ protected:
         PlugInHost::TearDown();
     }
 
-    // The text after the loop's head.
-    static std::string Body(const std::string &script)
-    {
-        const std::string text = ReadTextFile(script), head = "$index++ )\n{\n";
-        const size_t at = text.find(head);
-        return at == std::string::npos ? "<no loop>" : text.substr(at + head.size());
-    }
     static void ExpectNotRegistered(ModalWindow &box)
     {
         EXPECT_EQ(box.MessageText(), "PlugIn not registered!");
@@ -114,7 +108,7 @@ TEST_F(FaultHostTest, AWithheldServiceCostsOnlyWhatItServes)
         EXPECT_EQ(Offered(), (std::vector<std::string>{localDir + "\\local.pl", globalDir + "\\global.pl"}));
         seen();
         EXPECT_EQ(mimic->StopRecording(), S_OK);
-        EXPECT_EQ(Body(TemporaryScript()), body);
+        EXPECT_EQ(ScriptBody(TemporaryScript()), body);
         EXPECT_EQ(Setting("Last Macro Path"), TemporaryScript());
         EXPECT_EQ(plugIn->Close(), S_OK);
         EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u);
@@ -132,14 +126,14 @@ TEST_F(FaultHostTest, ADocumentThatCouldNotBeLetGoFallsSilent)
     host->FailDocumentLookup(true);
     EXPECT_EQ(mimic->StopRecording(), S_OK);
     host->FailDocumentLookup(false);
-    EXPECT_EQ(Body(TemporaryScript()), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
+    EXPECT_EQ(ScriptBody(TemporaryScript()), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
     EXPECT_EQ(start->SinkCount(IID_IMimicEventSink), 1u) << "the document still holds the sink";
     start->ReportCommand("AfterStop", "");
 
     StartTemporary();
     start->ReportCommand("Once", "");
     EXPECT_EQ(mimic->StopRecording(), S_OK);
-    EXPECT_EQ(Body(TemporaryScript()), "\t$Nexo0->ExecuteCommand('Once', '');\n}\n") << "one line, not two";
+    EXPECT_EQ(ScriptBody(TemporaryScript()), "\t$Nexo0->ExecuteCommand('Once', '');\n}\n") << "one line, not two";
 
     EXPECT_EQ(plugIn->Close(), S_OK);
     start->ReportCommand("AfterClose", ""); // the recorder is gone
@@ -321,7 +315,7 @@ TEST_F(FaultHostTest, StopOrCloseFromInsideADialogWaitsForItAndLosesNothing)
         EXPECT_EQ(State(), -1) << "closed";
         EXPECT_EQ(Setting("Last Macro Path"), lastAction);
     }
-    EXPECT_EQ(Body(localDir + "\\inside.pl"), "}\n") << "the recording Action Properties started is saved at once";
+    EXPECT_EQ(ScriptBody(localDir + "\\inside.pl"), "}\n") << "the recording Properties started is saved at once";
     EXPECT_EQ(start->SinkCount(IID_IMimicEventSink), 0u);
     EXPECT_EQ(times, 6);
     EXPECT_EQ(mimic::NarrowFromBstr(chosen.get()), localDir + "\\local.pl");
@@ -373,7 +367,7 @@ TEST_F(FaultHostTest, AnAggregatedPlugInIsHeldThroughItsOuterObject)
     StartTemporary();
     start->ReportCommand("Place", "R1");
     EXPECT_EQ(mimic->StopRecording(), S_OK);
-    EXPECT_EQ(Body(TemporaryScript()), kPlaced);
+    EXPECT_EQ(ScriptBody(TemporaryScript()), kPlaced);
     EXPECT_EQ(plugIn->Close(), S_OK);
     EXPECT_EQ(outer.refs, held);
     mimic.Reset();

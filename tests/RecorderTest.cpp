@@ -85,14 +85,6 @@ protected:
     LONG locksBefore = 0;
 };
 
-// A script's text after the header, which the script writer's tests hold.
-std::string Body(const std::string &path)
-{
-    const std::string text = ReadTextFile(path), loop = "for ( $index = 0; $index < $repeat; $index++ )\n{\n";
-    const size_t at = text.find(loop);
-    return at == std::string::npos ? "<no header>" : text.substr(at + loop.size());
-}
-
 TEST_F(RecorderTest, ANamedRecordingSavesItsSectionAndIsTheLastAction)
 {
     EXPECT_EQ(StartNamed("named", 2), "Ctrl+0");
@@ -125,7 +117,7 @@ TEST_F(RecorderTest, StartResumesAPauseAndAnyCloseEndsARecordingThatTracksNoDocu
     recorder.Pause();
     EXPECT_EQ(State(), mimic::RecorderIdle);
     EXPECT_EQ(prompts.asked, "settle untracked ");
-    EXPECT_EQ(Body(localDir + "\\first.pl"), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
+    EXPECT_EQ(ScriptBody(localDir + "\\first.pl"), "\t$Nexo0->ExecuteCommand('Kept', '');\n}\n");
 
     // A start in a document the host cannot find tracks nothing; any close ends it.
     StartNamed("nodoc", 1, 42);
@@ -292,7 +284,7 @@ TEST_F(RecorderTest, EverySequenceGivesValidPerl)
             }
         }
         recorder.Stop();
-        PerlRun check = RunPerl({"-c", UnixPath(path)});
+        PerlRun check = RunPerl({"-c", PerlPath(path)});
         EXPECT_EQ(check.exitCode, 0) << check.output << ReadTextFile(path);
         for (UINT cookie = 10; cookie < nextCookie; ++cookie)
             host->CloseDocument(cookie);

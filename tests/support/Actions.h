@@ -8,6 +8,7 @@
 #include "base/Raii.h"
 #include "library/ActionCatalogue.h"
 #include "library/CatalogueFile.h"
+#include "support/Files.h"
 
 namespace testsupport {
 
@@ -29,6 +30,14 @@ inline std::string Section(const std::string &folder, const char *name)
         text += (text.empty() ? "" : "|") +
                 baseutil::GetPrivateProfileStringA(name, key, "-", (folder + "\\mimic.ini").c_str());
     return text;
+}
+
+// A script's text after its loop's head: the recorded lines and the loop's end.
+inline std::string ScriptBody(const std::string &path)
+{
+    const std::string text = support::ReadTextFile(path), head = "$index++ )\n{\n";
+    const size_t at = text.find(head);
+    return at == std::string::npos ? "<no loop>" : text.substr(at + head.size());
 }
 
 // Holds the lock that saves of the folder's catalogue file take, as another
