@@ -41,7 +41,7 @@ long long HandleCount()
 struct Usage
 {
     long long handles = HandleCount();
-    long long privateBytes = 0; // the commit charge, which Wine leaves at 0
+    long long privateBytes = 0; // the commit charge
     long long heapBytes = 0;    // blocks in use on every heap of the process
 
     Usage()

@@ -63,13 +63,11 @@ TEST_F(MimicDllTest, ServesThePlugInClassOnlyAndRegistersItselfAndItsTypeLibrary
     EXPECT_EQ(pv, nullptr);
     EXPECT_EQ(getClassObject(CLSID_MimicPlugIn, IID_IClassFactory, nullptr), E_POINTER);
     EXPECT_TRUE(dll.CanUnloadNow()) << "held class objects must not keep the module";
-    again->LockServer(TRUE);
-    again->LockServer(TRUE);
-    EXPECT_FALSE(dll.CanUnloadNow());
-    again->LockServer(FALSE);
-    EXPECT_FALSE(dll.CanUnloadNow());
-    again->LockServer(FALSE);
-    EXPECT_TRUE(dll.CanUnloadNow());
+    for (auto [lock, free] : {std::pair{TRUE, false}, {TRUE, false}, {FALSE, false}, {FALSE, true}}) // two and back
+    {
+        again->LockServer(lock);
+        EXPECT_EQ(dll.CanUnloadNow(), free);
+    }
     again.Reset();
 
     auto registerServer = dll.Export<HRESULT(STDAPICALLTYPE *)()>("DllRegisterServer");

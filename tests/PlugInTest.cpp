@@ -53,8 +53,7 @@ TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseSavesTheRecordingAndLetsGo
     EXPECT_EQ(plugIn->Install(Framework(), 9), S_OK);
     EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u) << "Install does nothing";
     EXPECT_EQ(plugIn->Initialize(Framework(), 9), S_OK);
-    EXPECT_EQ(host->NotifySinkCount(), 1u);
-    EXPECT_EQ(host->CommandSinkCount(), 1u);
+    EXPECT_EQ(std::make_pair(host->NotifySinkCount(), host->CommandSinkCount()), std::make_pair(size_t{1}, size_t{1}));
     EXPECT_EQ(Offered(), (std::vector<std::string>{localDir + "\\local.pl", globalDir + "\\global.pl"}))
         << "both folders scanned, local actions first";
     UniqueBstr global;
@@ -72,10 +71,7 @@ TEST_F(PlugInTest, InitializeConnectsToTheHostAndCloseSavesTheRecordingAndLetsGo
 
     host->OpenDocument(1, "start.bde");
     StartTemporary();
-    long state = 0, cookie = 0;
-    mimic->GetRecorderState(&state, &cookie);
-    EXPECT_EQ(state, 1);
-    EXPECT_EQ(cookie, 1);
+    EXPECT_EQ(State(), 1);
     EXPECT_EQ(Record(1, "Place", "R1"), S_OK);
     EXPECT_EQ(plugIn->Close(), S_OK);
     EXPECT_EQ(host->NotifySinkCount() + host->CommandSinkCount(), 0u);

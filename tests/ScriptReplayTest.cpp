@@ -79,8 +79,8 @@ TEST_F(ScriptReplayTest, AnyTextArrivesExactlyAsRecorded)
         expected.push_back("\\D" + std::to_string(current) + " " + command + " " + params);
     }
     w.Close();
-    EXPECT_EQ(RunPerl({"-c", UnixPath(script)}).exitCode, 0);
-    PerlRun run = RunPerl({UnixPath(script), "5", "start.bde", "1"}, state);
+    EXPECT_EQ(RunPerl({"-c", PerlPath(script)}).exitCode, 0);
+    PerlRun run = RunPerl({PerlPath(script), "5", "start.bde", "1"}, state);
     EXPECT_EQ(run.exitCode, 0) << run.output;
     std::vector<std::string> played;
     for (const TracedCall &c : ParseTrace(run.trace))

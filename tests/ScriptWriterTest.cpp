@@ -97,7 +97,7 @@ TEST_F(ScriptWriterTest, DocumentsMoveTheCurrentVariableAndASecondOpenStartsAfre
         "\tVantrel__FrameInterfaces::FrameConnector::ClosePlugIn(-1);\n\t$Vantrel0003->Release();\n";
     EXPECT_EQ(ReadTextFile(path), ExpectedHeader() + first);
     EXPECT_EQ(ReadTextFile(second), ExpectedHeader() + "\t$Nexo0->ExecuteCommand('c', '');\n}\n");
-    EXPECT_EQ(RunPerl({"-c", UnixPath(second)}).exitCode, 0) << "valid Perl with the host's modules";
+    EXPECT_EQ(RunPerl({"-c", PerlPath(second)}).exitCode, 0) << "valid Perl with the host's modules";
 }
 
 TEST_F(ScriptWriterTest, AWriterWhoseScriptCannotBeCreatedWritesNothing)

@@ -145,8 +145,8 @@ TEST_F(StateTest, ASecondInitializeIsRefusedAndChangesNothing)
     EXPECT_EQ(mimic->StopRecording(), S_OK);
     EXPECT_NE(ReadTextFile(localDir + "\\job.pl").find("\t$Nexo0->ExecuteCommand('Place', 'R1');\n}\n"),
               std::string::npos);
-    EXPECT_EQ(host->NotifySinkCount(), notifySinks);
-    EXPECT_EQ(host->CommandSinkCount(), commandSinks);
+    EXPECT_EQ(std::make_pair(host->NotifySinkCount(), host->CommandSinkCount()),
+              std::make_pair(notifySinks, commandSinks));
 }
 
 TEST_F(StateTest, APreferencesPageOutlivesTheObjectAndHoldsTheModule)

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
-#include "refhost/driver/PerlRunner.h"
 #include "tests/support/TestFolders.h"
 
 #ifndef MIMIC_PERL_LIB
@@ -12,11 +11,6 @@
 
 namespace testsupport {
 
-std::string UnixPath(const std::string &windowsPath)
-{
-    return refhost::PerlPath(windowsPath);
-}
-
 PerlRun RunPerl(const std::vector<std::string> &args, const std::string &state)
 {
     PerlRun run;
@@ -24,8 +18,8 @@ PerlRun RunPerl(const std::vector<std::string> &args, const std::string &state)
     const std::string statePath = temp / "state.txt", tracePath = temp / "trace.txt";
     WriteTextFile(statePath, state);
     WriteTextFile(tracePath, "");
-    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", UnixPath(statePath).c_str());
-    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", UnixPath(tracePath).c_str());
+    ::SetEnvironmentVariableA("MIMIC_HOST_STATE", PerlPath(statePath).c_str());
+    ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", PerlPath(tracePath).c_str());
     refhost::PerlResult result = refhost::RunPerl(MIMIC_PERL_LIB, args);
     ::SetEnvironmentVariableA("MIMIC_HOST_STATE", nullptr);
     ::SetEnvironmentVariableA("MIMIC_HOST_TRACE", nullptr);

@@ -5,12 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "refhost/driver/PerlRunner.h"
 #include "refhost/driver/PerlTrace.h"
 
 namespace testsupport {
 
 // The Unix path of a Windows path (Wine maps every drive to a Unix folder).
-std::string UnixPath(const std::string &windowsPath);
+using refhost::PerlPath;
 
 struct PerlRun
 {
