@@ -8,11 +8,7 @@ using namespace testsupport;
 
 namespace {
 
-class FoldersTest : public HostFixture
-{
-protected:
-    ActionCatalogue catalogue;
-};
+using FoldersTest = HostFixture;
 
 // Each setting, read by Load, and the folder it turns into; a row holds a case for each folder. "<inst>",
 // "<designs>", "<work>" and "<design>" stand for the host's folders.
@@ -64,6 +60,7 @@ TEST_F(FoldersTest, WithoutAWorkspaceOnlyLoadRetriesTheLocalFolder)
 {
     host->CloseWorkspace();
     AddScript(localDir, "l.pl");
+    ActionCatalogue catalogue;
     catalogue.SetFramework(Framework());
     EXPECT_EQ(catalogue.GetLocalPath() + "|" + std::to_string(catalogue.Count()), "Current workspace folder|0");
     host->OpenWorkspace(workDir + "\\proj.wsp");

@@ -15,20 +15,15 @@ using namespace testsupport;
 
 namespace {
 
-class ScriptReplayTest : public ::testing::Test
-{
-protected:
-    TempFolder temp;
-    std::string script = temp / "action.pl";
-    mimic::ActionCatalogue catalogue; // no folders: no section is saved
-    ScriptWriter w{catalogue};
-};
-
 // Random texts of every byte value, heavy in what Perl treats specially (CR LF pairs too, which perl reads as LF
 // inside a literal). Every other document cannot be opened again but is open already: the fallback connect must
 // find it by its file name exactly as recorded.
-TEST_F(ScriptReplayTest, AnyTextArrivesExactlyAsRecorded)
+TEST(ScriptReplayTest, AnyTextArrivesExactlyAsRecorded)
 {
+    TempFolder temp;
+    const std::string script = temp / "action.pl";
+    mimic::ActionCatalogue catalogue; // no folders: no section is saved
+    ScriptWriter w{catalogue};
     std::mt19937 rng(20261206);
     auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto next = [&] {

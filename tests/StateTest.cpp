@@ -42,10 +42,6 @@ protected:
     {
         return baseutil::GetPrivateProfileStringA(section, key, "?", (folder + "\\mimic.ini").c_str());
     }
-    HRESULT IdOf(IMimic *object, const char *accel, int *id)
-    {
-        return object->GetCommandIdFromAccel(Narrow(accel), id);
-    }
 };
 
 // Each way the host's message loop rebuilds the catalogue while a dialog runs modally: the dialog must still act
@@ -207,7 +203,7 @@ TEST_F(StateTest, AStartThatCannotCreateItsScriptTakesNoHotkey)
         EXPECT_EQ(mimic->StopRecording(), S_OK);
         EXPECT_EQ(Ini(localDir, "other", "Accel"), "Ctrl+5");
         int id = 0;
-        ASSERT_EQ(IdOf(mimic.Get(), "Ctrl+5", &id), S_OK) << "the action keeps it in memory too";
+        ASSERT_EQ(mimic->GetCommandIdFromAccel(Narrow("Ctrl+5"), &id), S_OK) << "the action keeps it in memory too";
         long times = 0;
         UniqueBstr path;
         EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()), S_OK);
@@ -238,13 +234,13 @@ TEST_F(StateTest, EachObjectsCloseLeavesTheOthersWorking)
     ASSERT_EQ(dll.factory->CreateInstance(nullptr, IID_IPlugIn, second.PutVoid()), S_OK);
     ASSERT_EQ(second.As(IID_IMimic, secondMimic), S_OK);
     int id = 0;
-    EXPECT_EQ(IdOf(secondMimic.Get(), "", &id), S_FALSE) << "before Initialize nothing is known";
+    EXPECT_EQ(secondMimic->GetCommandIdFromAccel(Narrow(""), &id), S_FALSE) << "before Initialize nothing is known";
     ASSERT_EQ(second->Initialize(Framework(), 10), S_OK);
 
     ASSERT_EQ(plugIn->Close(), S_OK);
     AddAction(globalDir, "late", "3", "Ctrl+7", "1");
     EXPECT_EQ(secondMimic->ReloadList(), S_OK);
-    ASSERT_EQ(IdOf(secondMimic.Get(), "Ctrl+7", &id), S_OK);
+    ASSERT_EQ(secondMimic->GetCommandIdFromAccel(Narrow("Ctrl+7"), &id), S_OK);
     EXPECT_TRUE(host->KnowsCommand(CLSID_EditorDocument, static_cast<UINT>(id))) << "its hotkey is registered";
     long times = 0;
     UniqueBstr path;
@@ -253,7 +249,7 @@ TEST_F(StateTest, EachObjectsCloseLeavesTheOthersWorking)
 
     // The closed object answers as it did before Initialize.
     int closedId = 0;
-    EXPECT_EQ(IdOf(mimic.Get(), "Ctrl+7", &closedId), S_FALSE);
+    EXPECT_EQ(mimic->GetCommandIdFromAccel(Narrow("Ctrl+7"), &closedId), S_FALSE);
     EXPECT_EQ(mimic->GetTaskPlayInfoFromCmdId(static_cast<UINT>(id), &times, path.put()), S_FALSE);
     EXPECT_EQ(second->Close(), S_OK);
 }
