@@ -158,7 +158,6 @@ TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIn
     recorder.Stop();
     EXPECT_TRUE(FileExists(localDir + "\\temporary_action.pl"));
     EXPECT_EQ(recorder.Entry().strAccel, "Ctrl+0");
-    EXPECT_EQ(Number("Defaul ShortCut Number"), 4u) << "not advanced";
     EXPECT_EQ(Number("Defaul Repeat Count"), 1u);
     EXPECT_EQ(Section(localDir, "holder"), "0||" + localDir + "\\holder.pl|0");
 
