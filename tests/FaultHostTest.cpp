@@ -315,7 +315,7 @@ TEST_F(FaultHostTest, StopOrCloseFromInsideADialogWaitsForItAndLosesNothing)
         EXPECT_EQ(State(), -1) << "closed";
         EXPECT_EQ(Setting("Last Macro Path"), lastAction);
     }
-    EXPECT_EQ(ScriptBody(localDir + "\\inside.pl"), "}\n") << "the recording Properties started is saved at once";
+    EXPECT_EQ(ScriptBody(localDir + "\\inside.pl"), "}\n") << "the recording the dialog started is saved at once";
     EXPECT_EQ(start->SinkCount(IID_IMimicEventSink), 0u);
     EXPECT_EQ(times, 6);
     EXPECT_EQ(mimic::NarrowFromBstr(chosen.get()), localDir + "\\local.pl");
