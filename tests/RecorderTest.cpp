@@ -147,25 +147,35 @@ TEST_F(RecorderTest, ShortcutNumbersCycleThroughCtrl0ToCtrl9)
     }
 }
 
-TEST_F(RecorderTest, TemporaryRecordingsKeepCtrl0AndGoGlobalWithoutTheHostPlugIns)
+// With "Record Temporary Task" at 1 the recorder asks first, unless "Show confirmation dialog" is set (at 2 it never
+// asks: the fault, load and host tests record that way).
+TEST_F(RecorderTest, TemporaryRecordingsAskAsSetKeepCtrl0AndGoGlobalWithoutTheHostPlugIns)
 {
     AddScript(localDir, "holder.pl");
     WriteIni(localDir, "holder", "Accel", "Ctrl+0");
     catalogue.Load();
-    SetNumber("Record Temporary Task", 2);
+    SetNumber("Record Temporary Task", 1);
     SetNumber("Defaul ShortCut Number", 4);
-    recorder.Start(nullptr, 1);
-    recorder.Stop();
-    EXPECT_TRUE(FileExists(localDir + "\\temporary_action.pl"));
+    for (bool confirm : {false, true})
+    {
+        prompts.confirm = confirm;
+        recorder.Start(nullptr, 1);
+        recorder.Stop();
+        EXPECT_EQ(FileExists(localDir + "\\temporary_action.pl"), confirm) << "a No records nothing";
+    }
+    EXPECT_EQ(prompts.asked, "confirm confirm ");
     EXPECT_EQ(recorder.Entry().strAccel, "Ctrl+0");
     EXPECT_EQ(Number("Defaul Repeat Count"), 1u);
     EXPECT_EQ(Section(localDir, "holder"), "0||" + localDir + "\\holder.pl|0");
 
-    // Without the host plug-in that carries local actions, a temporary action goes global too.
+    // Told not to ask; without the host plug-in that carries local actions, a temporary action goes global too.
+    SetNumber("Show confirmation dialog", 1);
+    prompts.asked.clear();
     host->ClosePlugIn(CLSID_HostPlugIn);
     recorder.Start(nullptr, 1);
     recorder.Stop();
-    EXPECT_TRUE(FileExists(globalDir + "\\temporary_action.pl"));
+    const std::string global = globalDir + "\\temporary_action.pl";
+    EXPECT_EQ(Setting("Last Macro Path") + (FileExists(global) ? "" : " (missing)"), global);
     EXPECT_EQ(prompts.asked, "") << "nothing asked, not even to overwrite";
 }
 
