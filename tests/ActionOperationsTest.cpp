@@ -132,7 +132,6 @@ TEST_F(ActionOperationsTest, AMoveOntoTheScriptItselfLosesNothing)
     }
 }
 
-// Folder names that only a locale's rules call equal are two folders.
 TEST_F(ActionOperationsTest, AMoveBetweenFoldersThatALocaleCallsEqualMovesTheScript)
 {
     for (const auto &[local, global] :

@@ -82,8 +82,10 @@ struct IniGenerator
         // N a section name, M one without "]", K a key, V a value, C a comment's number.
         static const std::vector<std::string> lines{
             "[N]", "[ N ]", "  [N]  ", "[N] junk", "[N];c", "\t[N]\x1a", "[M", "[]", ";cC", "# cC", "", "   ",
-            "K=V", " K = V ", "K=\"V\"", "K='V'", "K=\"V'", "K=\"", "K=\"\"", "K", "K\x1a=V\x1a", std::string("K=V\0t", 5)};
-        static const std::vector<std::string> values{"1", "0", "-3", "Ctrl+5", "\xe9", "\xa0x", "C:\\p\\a.pl", "", "a=b"};
+            "K=V", " K = V ", "K=\"V\"", "K='V'", "K=\"V'", "K=\"", "K=\"\"", "K", "K\x1a=V\x1a",
+            std::string("K=V\0t", 5)};
+        static const std::vector<std::string> values{"1", "0", "-3", "Ctrl+5", "\xe9", "\xa0x", "C:\\p\\a.pl", "",
+                                                     "a=b"};
         const int style = static_cast<int>(Pick(4));
         std::string section;
         for (size_t i = 0, n = Pick(24); i < n; ++i)
@@ -161,7 +163,8 @@ TEST(CatalogueFileTest, ReadsAndSavesAsTheProfileFunctionsDoOnGeneratedFiles)
                   gen.bMissing ? CatalogueFile::State::Missing : CatalogueFile::State::Read);
         for (int q = 0; q < 10; ++q)
         {
-            const std::string section = gen.Variant(gen.Any(gen.names), true), key = gen.Variant(gen.Any(gen.keys), true);
+            const std::string section = gen.Variant(gen.Any(gen.names), true);
+            const std::string key = gen.Variant(gen.Any(gen.keys), true);
             ASSERT_EQ(OurGet(doc, section, key), PlatformGet(ours, section, key))
                 << "[" << section << "] " << key << " in:\n" << ::testing::PrintToString(gen.bytes);
         }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <set>
 
 #include "library/ActionCatalogue.h"
@@ -174,11 +175,10 @@ TEST_F(CatalogueTest, FindByAccelIgnoresCaseWhileClearAccelDoesNot)
     }
     catalogue.SetFramework(Framework());
 
-    ActionEntry *first = nullptr;
-    for (ActionEntry &e : catalogue.Entries())
-        if (!first && (e.strAccel == "Ctrl+3" || e.strAccel == "ctrl+3"))
-            first = &e;
-    EXPECT_EQ(catalogue.FindByAccel("CTRL+3"), first) << "the first in list order, whatever its case";
+    auto &entries = catalogue.Entries();
+    auto holds3 = [](const ActionEntry &e) { return e.strAccel == "Ctrl+3" || e.strAccel == "ctrl+3"; };
+    EXPECT_EQ(catalogue.FindByAccel("CTRL+3"), &*std::find_if(entries.begin(), entries.end(), holds3))
+        << "the first in list order, whatever its case";
     // Letter case only: a locale's equivalents are other keys.
     EXPECT_EQ(catalogue.FindByAccel("Ctrl+\xC6"), ByName("ash"));
     for (const char *other : {"Ctrl+4", "Ctrl+SS", "Ctrl+AE", "Ctrl+\xAD" "3"})

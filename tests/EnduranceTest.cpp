@@ -236,12 +236,9 @@ TEST_F(LargeCatalogue, FiveThousandActionsAnswerAsAFewDo)
 
     std::string differences;
     int count = 0;
-    for (const auto &kv : expected)
-    {
-        const std::string got = seen.count(kv.first) ? seen[kv.first].Text() : "missing";
-        if (got != kv.second.Text() && ++count <= 8)
-            differences += "\n  " + kv.first + ": " + got + " instead of " + kv.second.Text();
-    }
+    for (const auto &[path, action] : expected)
+        if (const std::string got = seen.count(path) ? seen[path].Text() : "-"; got != action.Text() && ++count <= 8)
+            differences += "\n  " + path + ": " + got + " instead of " + action.Text();
     EXPECT_EQ(count, 0) << differences;
     EXPECT_EQ(host->CommandCount(CLSID_EditorDocument), expected.size()) << "no stale host command";
     EXPECT_EQ(host->CommandCount(CLSID_HostPlugIn), expected.size());

@@ -7,9 +7,8 @@ using namespace testsupport;
 
 namespace {
 
-// Answering boxes and what they showed is every dialog test's; here, that the driver fails a test when a window
-// comes unasked or never comes, without which those tests could not fail. (A window left open ends in the
-// watchdog's failure or, without it, in the test's time-out: either way the test fails.)
+// That the driver fails a test when a window comes unasked or never comes, without which the dialog tests could not
+// fail. (A window left open ends in the watchdog's failure or, without it, in the time-out: the test fails.)
 TEST(ModalDriverTest, UnexpectedAndMissingWindowsFailTheTest)
 {
     int answer = 0;
