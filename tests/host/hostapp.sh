@@ -29,6 +29,7 @@ echo "$out"
 [ $rc -eq 1 ] || fail "a broken scenario ended with status $rc"
 grep -qF 'bad.txt:4: unexpected window "Action Properties"' <<<"$out" || fail "no line number in the error"
 grep -qF 'not reached' <<<"$out" && fail "the scenario went on after the error"
-"$runner" "$host" --no-such-option >/dev/null 2>&1
-[ $? -eq 2 ] || fail "a bad option does not end with status 2"
+out=$("$runner" "$host" --no-such-option 2>&1)
+rc=$?
+[ $rc -eq 2 ] || fail "a bad option ended with status $rc, not 2: $out"
 echo "PASS"
