@@ -168,9 +168,7 @@ TEST_F(ActionManagerTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugI
     AddScript(localDir, "y.pl", "# old y\n");
     AddScript(localDir, "z.pl", "# old z\n");
     MakeFolder(globalDir + "\\w.pl");
-    char saved[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, saved);
-    ::SetCurrentDirectoryA(source.c_str()); // the file dialog opens where the process stands
+    CurrentFolder here(source); // the file dialog opens where the process stands
     Load();
     ModalDriver driver;
     const auto pick = [&](bool hostPlugIn, const std::string &picked) {
@@ -202,7 +200,6 @@ TEST_F(ActionManagerTest, TheReplaceDialogAnswersEachClashAndWithoutTheHostPlugI
             w.Click(IDCANCEL);
         },
         &driver);
-    ::SetCurrentDirectoryA(saved);
     EXPECT_TRUE(first == "# old y\n# new z.pl\n" || first == "# new y.pl\n# old z\n") << first;
     ASSERT_EQ(driver.Seen().size(), 9u);
     EXPECT_EQ(driver.Seen()[7].text, "Can't add " + source +

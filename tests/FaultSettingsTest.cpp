@@ -207,9 +207,7 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     const std::string cwd = temp / "cwd";
     MakeFolder(cwd + "\\Shared");
     AddScript(cwd + "\\Shared", "found.pl");
-    char before[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, before);
-    ::SetCurrentDirectoryA(cwd.c_str());
+    CurrentFolder here(cwd);
     auto strays = [&] {
         std::string found;
         WIN32_FIND_DATAA fd;
@@ -264,7 +262,6 @@ TEST_F(FaultTest, AFolderThatIsNotKnownOrNotAFullPathTakesNoWrites)
     ASSERT_EQ(driver.Seen().size(), 2u);
     EXPECT_EQ(driver.Seen()[1].text,
               "Can't record the action \"global\": the global action folder \"Shared\" is not a full path.");
-    ::SetCurrentDirectoryA(before);
     EXPECT_EQ(strays(), "");
     EXPECT_EQ(ReadTextFile(cwd + "\\Shared\\found.pl"), "# action\n");
     EXPECT_FALSE(FileExists(cwd + "\\Shared\\mimic.ini"));

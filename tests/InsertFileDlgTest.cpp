@@ -14,8 +14,6 @@ namespace {
 // message box bears the title the dialog was given, not the one it shows.
 TEST(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
 {
-    char saved[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, saved);
     TempFolder folder;
     for (const char *name : {"a.pl", "b.pl", "c.pl"})
         WriteTextFile(folder / name, "# action\n");
@@ -29,7 +27,7 @@ TEST(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
     for (const auto &[makeGlobal, enabled, names, paths, madeGlobal] : cases)
     {
         SCOPED_TRACE(names ? names : "Cancel");
-        ::SetCurrentDirectoryA(folder.Path().c_str());
+        CurrentFolder here(folder.Path());
         mimic::c_insertFileDlg dlg(nullptr);
         ::SetCurrentDirectoryA((folder / "sub").c_str()); // too late: the dialog opens where it was made
         dlg.m_bMakeGlobal = makeGlobal;
@@ -53,7 +51,6 @@ TEST(InsertFileDlgTest, TheBoxStartsAsSetUpAndCountsOnlyWhenConfirmed)
             }
         };
         EXPECT_EQ(RunModal(dlg, "Add Files (" + folder.Path() + ")", step, &driver), names ? IDOK : IDCANCEL);
-        ::SetCurrentDirectoryA(saved); // the folder cannot go while it is the current one
         EXPECT_EQ(dlg.GetPathNames(), paths);
         EXPECT_EQ(dlg.m_bMakeGlobal, madeGlobal);
     }

@@ -112,15 +112,11 @@ TEST_F(Screenshots, AddActionFiles)
 {
     for (const char *name : {"check_nets.pl", "place_resistors.pl", "route_bus.pl"})
         AddScript(localDir, name);
-    char saved[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, saved);
-    ::SetCurrentDirectoryA(localDir.c_str());
+    CurrentFolder here(localDir);
     mimic::c_insertFileDlg dlg(nullptr);
     dlg.m_bCheckEnabled = 1;
     Shoot("Add Files (" + localDir + ")", "add_action_files");
     dlg.DoModal();
-    // The folder goes away with the fixture, which it cannot while it is current.
-    ::SetCurrentDirectoryA(saved);
 }
 
 TEST_F(Screenshots, PlayerSettings)

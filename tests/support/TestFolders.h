@@ -2,6 +2,7 @@
 // a folder or file that cannot be made reported as a test failure.
 #pragma once
 
+#include <windows.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -18,6 +19,23 @@ class TempFolder : public support::ScratchFolder
 {
 public:
     TempFolder() : ScratchFolder("test") { EXPECT_TRUE(Made()) << Path(); }
+};
+
+// The process's current folder while it lives: a folder cannot go while it is the current one.
+class CurrentFolder
+{
+public:
+    explicit CurrentFolder(const std::string &path)
+    {
+        ::GetCurrentDirectoryA(MAX_PATH, m_saved);
+        EXPECT_TRUE(::SetCurrentDirectoryA(path.c_str())) << path;
+    }
+    ~CurrentFolder() { ::SetCurrentDirectoryA(m_saved); }
+    CurrentFolder(const CurrentFolder &) = delete;
+    CurrentFolder &operator=(const CurrentFolder &) = delete;
+
+private:
+    char m_saved[MAX_PATH] = {};
 };
 
 inline void WriteTextFile(const std::string &path, const std::string &text)
