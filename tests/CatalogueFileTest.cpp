@@ -41,13 +41,15 @@ std::string PlatformList(const std::string &ini, const std::string *section)
     return std::string(buf.data(), n);
 }
 
-// The generator's bytes above 0x7F mean the same in Latin-1 and in the ANSI code page.
-std::string ToUtf8(const std::string &latin1)
+// The generator's text in UTF-8, read in the ANSI code page as the profile functions read the file.
+std::string ToUtf8(const std::string &ansi)
 {
-    std::string out;
-    for (unsigned char c : latin1)
-        out += c < 0x80 ? std::string(1, static_cast<char>(c))
-                        : std::string{static_cast<char>(0xC0 | c >> 6), static_cast<char>(0x80 | (c & 0x3F))};
+    std::wstring wide(ansi.size(), L'\0');
+    wide.resize(::MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0],
+                                      static_cast<int>(wide.size())));
+    std::string out(wide.size() * 3, '\0');
+    out.resize(::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &out[0],
+                                     static_cast<int>(out.size()), nullptr, nullptr));
     return out;
 }
 

@@ -176,9 +176,10 @@ TEST_F(CatalogueTest, FindByAccelIgnoresCaseWhileClearAccelDoesNot)
     catalogue.SetFramework(Framework());
 
     auto &entries = catalogue.Entries();
-    auto holds3 = [](const ActionEntry &e) { return e.strAccel == "Ctrl+3" || e.strAccel == "ctrl+3"; };
-    EXPECT_EQ(catalogue.FindByAccel("CTRL+3"), &*std::find_if(entries.begin(), entries.end(), holds3))
-        << "the first in list order, whatever its case";
+    auto first = std::find_if(entries.begin(), entries.end(),
+                              [](const ActionEntry &e) { return e.strAccel == "Ctrl+3" || e.strAccel == "ctrl+3"; });
+    ASSERT_NE(first, entries.end());
+    EXPECT_EQ(catalogue.FindByAccel("CTRL+3"), &*first) << "the first in list order, whatever its case";
     // Letter case only: a locale's equivalents are other keys.
     EXPECT_EQ(catalogue.FindByAccel("Ctrl+\xC6"), ByName("ash"));
     for (const char *other : {"Ctrl+4", "Ctrl+SS", "Ctrl+AE", "Ctrl+\xAD" "3"})
