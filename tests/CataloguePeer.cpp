@@ -42,16 +42,18 @@ int Save(mimic::ActionCatalogue &catalogue, const std::string &prefix, int first
             return Fail("recording " + entry.strName + ": " + catalogue.LastSaveError());
         writer.Close();
 
-        std::vector<mimic::ActionEntry> toggled;
-        for (mimic::ActionEntry &e : catalogue.Entries())
-            if (const int n = std::atoi(e.strName.c_str() + 1); i % 3 == 0 && e.strName[0] == 's' && n >= first &&
-                                                                n < first + 10)
-            {
-                e.bMenu = (i / 3 + n) % 2 != 0;
-                toggled.push_back(e);
-            }
-        if (i % 3 == 0 && !catalogue.SaveEntries(toggled))
-            return Fail("menu flags: " + catalogue.LastSaveError());
+        if (i % 3 == 0)
+        {
+            std::vector<mimic::ActionEntry> toggled;
+            for (mimic::ActionEntry &e : catalogue.Entries())
+                if (const int n = std::atoi(e.strName.c_str() + 1); e.strName[0] == 's' && n >= first && n < first + 10)
+                {
+                    e.bMenu = (i / 3 + n) % 2 != 0;
+                    toggled.push_back(e);
+                }
+            if (!catalogue.SaveEntries(toggled))
+                return Fail("menu flags: " + catalogue.LastSaveError());
+        }
         mimic::ActionEntry holder;
         holder.strAccel = accel;
         if (i % 10 == 9 && !catalogue.ClearAccel(holder))
@@ -71,7 +73,7 @@ int Read(mimic::ActionCatalogue &catalogue, const std::string &stopFile)
             return Fail(load + "the file could not be read");
         for (const mimic::ActionEntry &e : catalogue.Entries())
             if (e.strName[0] == 's' ? e.nRepeat != 7 : seen.count(e.strName) && e.nRepeat != seen[e.strName])
-                return Fail(load + e.strName + " shows defaults or lost its values");
+                return Fail(load + e.strName + (e.strName[0] == 's' ? " shows defaults" : " lost its values"));
             else if (e.strName[0] != 's' && e.nRepeat != 0)
                 seen[e.strName] = e.nRepeat;
     }
